@@ -1,0 +1,16 @@
+# Cross-compiles for 64-bit Windows with mingw-w64 (posix thread model).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(MOVRA_MINGW_PREFIX x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER   ${MOVRA_MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${MOVRA_MINGW_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER  ${MOVRA_MINGW_PREFIX}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${MOVRA_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+
+# Tests and discovery run the Windows binaries through Wine.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)

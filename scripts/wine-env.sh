@@ -1,0 +1,50 @@
+# Sourced by the scripts: the project's private Wine prefix, a persistent wineserver and,
+# when no display is given, a private Xvfb at 24 bits.
+movra_repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+movra_wine_env() {
+  export WINEPREFIX="${MOVRA_WINEPREFIX:-$movra_repo/build/wineprefix}"
+  export WINEDEBUG=-all
+  # No Mono or Gecko installer prompts in a fresh prefix.
+  export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    (
+      flock 9
+      if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "Creating the Wine prefix $WINEPREFIX ..." >&2
+        wineboot -i >/dev/null 2>&1 || true
+      fi
+    ) 9>"$WINEPREFIX.lock"
+  fi
+}
+
+# Starts the persistent wineserver and the prefix's services detached from the caller's
+# output: a service that inherits a pipe keeps whoever reads that pipe waiting.
+movra_wine_start() {
+  movra_wine_env
+  wineserver -p </dev/null >/dev/null 2>&1 || true
+  wineboot </dev/null >/dev/null 2>&1 || true
+}
+
+movra_start_xvfb() {
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    return 0
+  fi
+  local n
+  for n in $(seq 91 120); do
+    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
+      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+      export DISPLAY=":$n"
+      local i
+      for i in $(seq 1 50); do
+        xdpyinfo >/dev/null 2>&1 && return 0
+        sleep 0.1
+      done
+      echo "Xvfb did not start on :$n" >&2
+      return 1
+    fi
+  done
+  echo "No free X display for Xvfb" >&2
+  return 1
+}
