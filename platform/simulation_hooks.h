@@ -16,6 +16,9 @@ std::string MemoryVolumeLayout(char letter);
 
 // GetDriveType answers `type` for the drive of `letter`; a negative type removes the choice.
 void SetDriveType(char letter, int type);
+// The same for any root as DriveType receives it, such as "\\server\share\" (compared
+// without regard to case).
+void SetRootDriveType(const std::string& root, int type);
 
 // Every control on a simulated volume answers STATUS_PENDING; the real status arrives in the
 // I/O status block.

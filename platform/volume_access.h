@@ -19,6 +19,8 @@ constexpr int32_t kStatusAlreadyCommitted = static_cast<int32_t>(0xC0000021);
 constexpr int32_t kStatusNotSupported = static_cast<int32_t>(0xC00000BB);
 constexpr int32_t kStatusInvalidDeviceRequest = static_cast<int32_t>(0xC0000010);
 constexpr int32_t kStatusDiskCorruptError = static_cast<int32_t>(0xC0000032);
+constexpr int32_t kStatusUnexpectedIoError = static_cast<int32_t>(0xC00000E9);
+constexpr int32_t kStatusNoMemory = static_cast<int32_t>(0xC0000017);
 
 constexpr uint32_t kFsctlGetRetrievalPointers = 0x00090073;
 constexpr uint32_t kFsctlGetVolumeBitmap = 0x0009006F;
@@ -75,7 +77,12 @@ int32_t FsControl(HANDLE handle, IoStatus& io, uint32_t code, const void* input,
 // Waits on the handle that carried a pending request.
 uint32_t WaitHandle(HANDLE handle, uint32_t milliseconds);
 
-// Closes a handle from OpenFile or OpenVolume; INVALID_HANDLE_VALUE is ignored.
+// Closes a handle from OpenFile or OpenVolume; INVALID_HANDLE_VALUE is ignored. Handles from
+// OpenFile and OpenVolume must be closed here, never with the system's CloseHandle.
 void CloseHandle(HANDLE handle);
+
+// Why a simulated volume last refused to answer (a layout that contradicts itself, naming its
+// line, or a layout that could not be read or written); empty when none did. For the log.
+std::string LastSimulationProblem();
 
 }  // namespace movra::platform

@@ -1,0 +1,512 @@
+#include "engine/defrag.h"
+
+#include <algorithm>
+#include <atomic>
+#include <functional>
+#include <memory>
+
+#include "engine/bitmap_scan.h"
+#include "engine/volume_path.h"
+#include "logging/journal.h"
+#include "platform/volume_access.h"
+#include "runtime/exception.h"
+
+namespace movra {
+namespace {
+
+std::atomic<int> g_logLevel{0};
+
+// The answer sizes of one request: 4096 extents of a map, 1048576 clusters of the bitmap.
+constexpr uint32_t kMapExtentsPerCall = 4096;
+constexpr uint32_t kMapOutputBytes =
+    sizeof(platform::RetrievalPointersHeader) + kMapExtentsPerCall * sizeof(platform::RetrievalPointersExtent);
+constexpr int64_t kBitmapClustersPerCall = 1048576;
+constexpr uint32_t kBitmapOutputBytes =
+    sizeof(platform::VolumeBitmapHeader) + kBitmapClustersPerCall / 8;
+static_assert(kMapOutputBytes == 65552);
+static_assert(kBitmapOutputBytes == 131088);
+
+// An answer that does not advance (or claims more than its buffer holds) would make the map
+// reader loop for ever; it is reported as a damaged answer instead.
+constexpr int32_t kStatusFileCorruptError = static_cast<int32_t>(0xC0000102);
+
+// A move request carries a 32-bit cluster count; longer extents go in pieces of this size.
+constexpr int64_t kMaxClustersPerMove = 0xFFFFFFFF;
+
+class ScopedHandle {
+ public:
+  ScopedHandle() = default;
+  explicit ScopedHandle(HANDLE h) : handle_(h) {}
+  ~ScopedHandle() { Close(); }
+  ScopedHandle(const ScopedHandle&) = delete;
+  ScopedHandle& operator=(const ScopedHandle&) = delete;
+  HANDLE& Ref() { return handle_; }
+  HANDLE Get() const { return handle_; }
+  void Close() {
+    if (handle_ != INVALID_HANDLE_VALUE) platform::CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+  }
+
+ private:
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+};
+
+int64_t ZeroExtended(int32_t status) { return static_cast<int64_t>(static_cast<uint32_t>(status)); }
+
+bool IsMoreOrDone(int32_t status) {
+  return status == platform::kStatusSuccess || status == platform::kStatusBufferOverflow;
+}
+
+// Issues one control; a pending request is waited for on the handle that carried it.
+int32_t Control(HANDLE handle, platform::IoStatus& io, uint32_t code, const void* input,
+                uint32_t inputLength, void* output, uint32_t outputLength, bool& wasPending) {
+  int32_t status = platform::FsControl(handle, io, code, input, inputLength, output, outputLength);
+  wasPending = status == platform::kStatusPending;
+  if (wasPending) {
+    platform::WaitHandle(handle, INFINITE);
+    status = io.Status;
+  }
+  return status;
+}
+
+// Reads the volume bitmap from cluster 0, handing each chunk to `onChunk` until it returns
+// true or the end of the volume is reached. 0 then; a failed first answer's status
+// (zero-extended); -1 when a pending request failed or an answer made no progress.
+int64_t ReadVolumeBitmap(
+    HANDLE volume, const std::function<bool(const uint8_t*, int64_t, int64_t)>& onChunk) {
+  std::vector<uint64_t> buffer(kBitmapOutputBytes / sizeof(uint64_t) + 1);
+  auto* header = reinterpret_cast<platform::VolumeBitmapHeader*>(buffer.data());
+  const auto* bits = reinterpret_cast<const uint8_t*>(header + 1);
+  int64_t request = 0;
+  for (;;) {
+    platform::IoStatus io;
+    bool wasPending = false;
+    const int32_t status = Control(volume, io, platform::kFsctlGetVolumeBitmap, &request,
+                                   sizeof request, header, kBitmapOutputBytes, wasPending);
+    if (!IsMoreOrDone(status)) return wasPending ? -1 : ZeroExtended(status);
+    const int64_t n = std::clamp<int64_t>(header->BitmapSize, 0, kBitmapClustersPerCall);
+    if (onChunk(bits, n, header->StartingLcn)) return 0;
+    if (status == platform::kStatusSuccess) return 0;
+    const int64_t next = header->StartingLcn + n;
+    if (n == 0 || next <= request) return -1;
+    request = next;
+  }
+}
+
+// Log texts. Every path is made literal, so braces in a file name are logged as they stand.
+std::string Quote(const std::string& path) { return "\"" + JournalLiteral(path) + "\""; }
+
+struct Operation {
+  const char* name;
+  std::string Start(const std::string& path) const {
+    return std::string("<<<< \"") + name + "\" started. File: " + Quote(path);
+  }
+  std::string Escape() const { return std::string(">>>> Escaped from \"") + name + "\"."; }
+  std::string Finish() const { return std::string(">>>> \"") + name + "\" finished normally."; }
+};
+
+const Operation kFileOp{"Defragment file"};
+const Operation kTailOp{"Defragment file to tail"};
+const Operation kOffsetOp{"Defragment file to offset"};
+const Operation kListOp{"Defragment list"};
+
+void LogNoRegion(const std::string& path, int64_t clusters) {
+  LogMessage(1, "    No region to place file " + Quote(path) + "!");
+  LogMessage(1, "    Need as minimum as " + std::to_string(clusters) + " clusters to complete!");
+  LogMessage(1, "    Defragmentation will not performed.");
+}
+
+// Opens the file and its volume and reads the merged map, logging every way out.
+// 0 when there is something to place; otherwise the status the operation returns.
+int32_t OpenAndMap(const Operation& op, const std::string& path, ScopedHandle& file,
+                   ScopedHandle& volume, TExtentList& extents, int64_t& count, int64_t& total) {
+  int32_t status = OpenFileAndVolume(path, file.Ref(), volume.Ref());
+  if (status != 0) {
+    file.Close();
+    volume.Close();
+    LogMessage(1, "    Cannot open FILE or volume for " + Quote(path) + "! Exit with:");
+    LogError(1, status);
+    LogMessage(1, op.Escape());
+    return status;
+  }
+  status = GetFileMap(file.Get(), count, total, extents);
+  if (status != 0) {
+    file.Close();
+    volume.Close();
+    if (status == platform::kStatusEndOfFile) {
+      LogMessage(1, "    File " + Quote(path) + " alredy MFT placed. Just exitting.");
+      LogMessage(1, op.Finish());
+    } else {
+      LogMessage(1, "    Cannot create FileMap for " + Quote(path) + ". Exit with:");
+      LogError(1, status);
+      LogMessage(1, op.Escape());
+    }
+    extents.clear();
+    return status;
+  }
+  MergeAdjacentExtents(count, extents);
+  return 0;
+}
+
+// Moves every extent in VCN order to `target` on, advancing it by each piece moved.
+int32_t MoveExtents(const Operation& op, const std::string& path, HANDLE volume, HANDLE file,
+                    const TExtentList& extents, int64_t& target) {
+  for (const FileExtent& extent : extents) {
+    for (int64_t done = 0; done < extent.Length;) {
+      const int64_t piece = std::min(extent.Length - done, kMaxClustersPerMove);
+      const int32_t status =
+          MoveClusters(volume, file, static_cast<uint32_t>(piece), extent.Vcn + done, target);
+      if (status != 0) {
+        LogMessage(1, "    Cannot move FILE region to the new location " + Quote(path) +
+                          "! Exit with:");
+        LogError(1, status);
+        LogMessage(1, "    Possibly disk state has changed.");
+        LogMessage(1, "    Defragmentation will not performed.");
+        LogMessage(1, op.Escape());
+        return status;
+      }
+      done += piece;
+      target += piece;
+    }
+  }
+  return 0;
+}
+
+// Decides where a mapped file goes: sets the target and says whether to move it.
+using TChooseTarget =
+    std::function<bool(HANDLE volume, const TExtentList& extents, int64_t totalClusters)>;
+
+// The common road of the single-file placements after their start line: open, map, choose,
+// move, finish. `target` advances past every piece moved.
+int32_t PlaceFile(const Operation& op, const std::string& path, int64_t& target,
+                  const TChooseTarget& choose) {
+  ScopedHandle file, volume;
+  TExtentList extents;
+  int64_t count = 0, total = 0;
+  if (int32_t status = OpenAndMap(op, path, file, volume, extents, count, total)) return status;
+  if (count >= 1 && choose(volume.Get(), extents, total)) {
+    if (int32_t status = MoveExtents(op, path, volume.Get(), file.Get(), extents, target)) {
+      return status;
+    }
+  }
+  file.Close();
+  volume.Close();
+  LogMessage(1, op.Finish());
+  return 0;
+}
+
+std::string EngineErrorText(int32_t code) {
+  switch (code) {
+    case DEFRAG_E_DRIVE_TYPE:
+      return "The drive is a network drive or of an unknown type; only local drives are "
+             "defragmented.";
+    case DEFRAG_E_PATH_VOLUME:
+      return "The path does not lie on the volume its drive letter names (a folder mounted "
+             "from another volume, or no drive letter); give the file by its own volume's "
+             "drive letter.";
+    case DEFRAG_E_LIST_VOLUME:
+      return "The volume of the list's first file cannot be opened.";
+    case DEFRAG_E_EMPTY_LIST:
+      return "The list names no file.";
+    default:
+      return {};
+  }
+}
+
+}  // namespace
+
+int CurrentLogLevel() { return g_logLevel.load(); }
+
+void SetLogLevel(int level) {
+  g_logLevel.store(level);
+  TJournal& journal = GlobalJournal();
+  journal.StartLogging();
+  if (level > 0) {
+    journal.AddStrings(journal.Header());
+    journal.Add("{OSVI}");
+    journal.Add("{Disk}");
+    journal.Add("{mem}");
+  }
+}
+
+void LogMessage(int level, const std::string& text) {
+  if (CurrentLogLevel() >= level) GlobalJournal().Add(text);
+}
+
+void LogError(int level, int32_t code) {
+  if (CurrentLogLevel() < level) return;
+  const std::string own = EngineErrorText(code);
+  if (own.empty()) {
+    GlobalJournal().AddError(code);
+  } else {
+    GlobalJournal().AddException(Exception(own), code);
+  }
+}
+
+void LogLastError(int level) { LogError(level, static_cast<int32_t>(::GetLastError())); }
+
+int32_t OpenFileHandle(const std::string& path, HANDLE& file) {
+  file = INVALID_HANDLE_VALUE;
+  TVolumePath where;
+  int32_t status = ResolveVolumePath(path, where);
+  if (status != 0) return status;
+  uint32_t error = 0;
+  file = platform::OpenFile(where.Absolute, error);
+  return file == INVALID_HANDLE_VALUE ? static_cast<int32_t>(error) : 0;
+}
+
+int32_t OpenVolumeHandle(const std::string& path, HANDLE& volume) {
+  volume = INVALID_HANDLE_VALUE;
+  TVolumePath where;
+  int32_t status = ResolveVolumePath(path, where);
+  if (status != 0) return status;
+  if ((platform::DriveType(where.DriveRoot) & 3) == 0) return DEFRAG_E_DRIVE_TYPE;
+  if (!where.OnDriveVolume()) return DEFRAG_E_PATH_VOLUME;
+  uint32_t error = 0;
+  volume = platform::OpenVolume(where.VolumeDevice(), error);
+  return volume == INVALID_HANDLE_VALUE ? static_cast<int32_t>(error) : 0;
+}
+
+int32_t OpenFileAndVolume(const std::string& path, HANDLE& file, HANDLE& volume) {
+  file = INVALID_HANDLE_VALUE;
+  volume = INVALID_HANDLE_VALUE;
+  TVolumePath where;
+  int32_t status = ResolveVolumePath(path, where);
+  if (status != 0) return status;
+  if ((platform::DriveType(where.DriveRoot) & 3) == 0) return DEFRAG_E_DRIVE_TYPE;
+  if (!where.OnDriveVolume()) return DEFRAG_E_PATH_VOLUME;
+  uint32_t error = 0;
+  file = platform::OpenFile(where.Absolute, error);
+  if (file == INVALID_HANDLE_VALUE) return static_cast<int32_t>(error);
+  volume = platform::OpenVolume(where.VolumeDevice(), error);
+  return volume == INVALID_HANDLE_VALUE ? static_cast<int32_t>(error) : 0;
+}
+
+int32_t GetFileMap(HANDLE file, int64_t& extentCount, int64_t& totalClusters,
+                   TExtentList& extents) {
+  extentCount = 0;
+  totalClusters = 0;
+  std::vector<uint64_t> buffer(kMapOutputBytes / sizeof(uint64_t));
+  auto* header = reinterpret_cast<platform::RetrievalPointersHeader*>(buffer.data());
+  const auto* answer = reinterpret_cast<const platform::RetrievalPointersExtent*>(header + 1);
+  int64_t request = 0;
+  for (;;) {
+    platform::IoStatus io;
+    bool wasPending = false;
+    const int32_t status = Control(file, io, platform::kFsctlGetRetrievalPointers, &request,
+                                   sizeof request, header, kMapOutputBytes, wasPending);
+    if (!IsMoreOrDone(status)) return status;
+    const uint32_t n = header->ExtentCount;
+    if (n > kMapExtentsPerCall || (n == 0 && status == platform::kStatusBufferOverflow)) {
+      return kStatusFileCorruptError;
+    }
+    int64_t previous = header->StartingVcn;
+    for (uint32_t i = 0; i < n; ++i) {
+      const int64_t length = answer[i].NextVcn - previous;
+      if (length <= 0) return kStatusFileCorruptError;
+      extents.push_back({previous, answer[i].Lcn, length});
+      totalClusters += length;
+      previous = answer[i].NextVcn;
+    }
+    extentCount += n;
+    if (status == platform::kStatusSuccess) return 0;
+    if (previous <= request) return kStatusFileCorruptError;
+    request = previous;
+  }
+}
+
+void MergeAdjacentExtents(int64_t& extentCount, TExtentList& extents) {
+  if (extents.empty()) return;
+  // Extents without clusters of their own (-1) never join a neighbour: -1 plus a length
+  // would otherwise look like the next extent's position.
+  size_t out = 0;
+  for (size_t i = 1; i < extents.size(); ++i) {
+    FileExtent& last = extents[out];
+    const FileExtent& next = extents[i];
+    if (last.Lcn != -1 && next.Lcn != -1 && last.Lcn + last.Length == next.Lcn) {
+      last.Length += next.Length;
+    } else {
+      extents[++out] = next;
+    }
+  }
+  extents.resize(out + 1);
+  extentCount = static_cast<int64_t>(extents.size());
+}
+
+int64_t FindFirstFreeRun(HANDLE volume, int64_t& start, int64_t& length, int64_t needed) {
+  TFreeRunScanner scanner;
+  bool found = false;
+  int64_t foundStart = 0, foundLength = 0;
+  auto onRun = [&](int64_t s, int64_t l) {
+    if (l < needed) return false;
+    found = true;
+    foundStart = s;
+    foundLength = l;
+    return true;
+  };
+  const int64_t status = ReadVolumeBitmap(volume, [&](const uint8_t* bits, int64_t n, int64_t lcn) {
+    return scanner.Scan(bits, n, lcn, onRun);
+  });
+  if (status != 0) return -1;
+  if (!found) scanner.Finish(onRun);
+  if (!found) return -1;
+  start = foundStart;
+  length = foundLength;
+  return foundLength;
+}
+
+int64_t CollectFreeRuns(HANDLE volume, TFreeRunList& runs, int64_t needed) {
+  TFreeRunScanner scanner;
+  auto onRun = [&](int64_t s, int64_t l) {
+    if (l >= needed) runs.push_back({s, l});
+    return false;
+  };
+  const int64_t status = ReadVolumeBitmap(volume, [&](const uint8_t* bits, int64_t n, int64_t lcn) {
+    return scanner.Scan(bits, n, lcn, onRun);
+  });
+  if (status == 0) scanner.Finish(onRun);
+  return status;
+}
+
+int32_t MoveClusters(HANDLE volume, HANDLE file, uint32_t clusterCount, int64_t startingVcn,
+                     int64_t targetLcn) {
+  platform::MoveFileData data{};
+  data.FileHandle = file;
+  data.StartingVcn = startingVcn;
+  data.StartingLcn = targetLcn;
+  data.ClusterCount = clusterCount;
+  platform::IoStatus io;
+  bool wasPending = false;
+  return Control(volume, io, platform::kFsctlMoveFile, &data, sizeof data, nullptr, 0,
+                 wasPending);
+}
+
+int64_t GetFragmentCount(HANDLE file) {
+  TExtentList extents;
+  int64_t count = 0, total = 0;
+  if (GetFileMap(file, count, total, extents) != 0) return extents.empty() ? 0 : -1;
+  MergeAdjacentExtents(count, extents);
+  return count;
+}
+
+int64_t GetFileClusters(HANDLE file, int64_t& clusters) {
+  clusters = 0;
+  TExtentList extents;
+  int64_t count = 0, total = 0;
+  const int32_t status = GetFileMap(file, count, total, extents);
+  if (status == 0) clusters = total;
+  return ZeroExtended(status);
+}
+
+int32_t DefragmentFile(const std::string& path) {
+  LogMessage(1, kFileOp.Start(path));
+  int64_t target = 0;
+  return PlaceFile(kFileOp, path, target,
+                   [&](HANDLE volume, const TExtentList& extents, int64_t total) {
+                     int64_t start = 0, length = 0;
+                     if (FindFirstFreeRun(volume, start, length, total) < 0) {
+                       LogNoRegion(path, total);
+                       return false;
+                     }
+                     target = start;
+                     return !(extents.size() == 1 && extents[0].Lcn <= start);
+                   });
+}
+
+int32_t DefragmentFileToTail(const std::string& path) {
+  LogMessage(1, kTailOp.Start(path));
+  int64_t target = 0;
+  return PlaceFile(kTailOp, path, target,
+                   [&](HANDLE volume, const TExtentList& extents, int64_t total) {
+                     TFreeRunList runs;
+                     CollectFreeRuns(volume, runs, total);
+                     if (runs.empty()) {
+                       LogNoRegion(path, total);
+                       return false;
+                     }
+                     target = runs.back().Start + runs.back().Length - total;
+                     if (extents.size() > 1 || extents[0].Lcn < target) return true;
+                     LogMessage(2, "    File " + Quote(path) +
+                                       " is already in the good shape. Just skipping...");
+                     return false;
+                   });
+}
+
+int32_t DefragmentFileToOffset(const std::string& path, int64_t& target) {
+  LogMessage(1, kOffsetOp.Start(path));
+  LogMessage(2, "     \"Starting cluster for file: " + Quote(path) + " is " +
+                    std::to_string(target));
+  return PlaceFile(kOffsetOp, path, target,
+                   [](HANDLE, const TExtentList&, int64_t) { return true; });
+}
+
+int32_t DefragmentList(const TStringList& paths, bool toEnd) {
+  LogMessage(1, "<<<< \"Defragment list\" started.");
+  if (paths.Empty()) {
+    LogError(1, DEFRAG_E_EMPTY_LIST);
+    LogMessage(1, kListOp.Escape());
+    return DEFRAG_E_EMPTY_LIST;
+  }
+
+  // The block is laid out on each volume separately: cluster numbers found on one volume
+  // mean nothing on another. The first path's volume comes first.
+  struct VolumeGroup {
+    std::string key;
+    std::vector<int> members;
+    int64_t total = 0;
+  };
+  std::vector<VolumeGroup> groups;
+  for (int i = 0; i < paths.Count(); ++i) {
+    TVolumePath where;
+    std::string key =
+        ResolveVolumePath(paths[i], where) == 0 ? where.VolumeKey() : std::string();
+    auto group = std::find_if(groups.begin(), groups.end(),
+                              [&](const VolumeGroup& g) { return g.key == key; });
+    // A path that names no volume stays with the first one; opening it will fail and say so.
+    if (key.empty() && !groups.empty()) group = groups.begin();
+    if (group == groups.end()) {
+      groups.push_back({key, {}, 0});
+      group = groups.end() - 1;
+    }
+    group->members.push_back(i);
+
+    ScopedHandle file;
+    const int32_t status = OpenFileHandle(paths[i], file.Ref());
+    if (status == 0) {
+      int64_t clusters = 0;
+      if (GetFileClusters(file.Get(), clusters) == 0) group->total += clusters;
+    } else {
+      LogMessage(1, "    Cannot open file handle for " + Quote(paths[i]) + "! Exit with:");
+      LogError(1, status);
+      LogMessage(1, kListOp.Escape());
+    }
+  }
+
+  int32_t result = 0;
+  for (size_t g = 0; g < groups.size(); ++g) {
+    const std::string& first = paths[groups[g].members.front()];
+    ScopedHandle volume;
+    const int32_t status = OpenVolumeHandle(first, volume.Ref());
+    if (status != 0) {
+      LogMessage(1, "    Cannot open volume for " + Quote(first) + "! Exit with:");
+      LogError(1, status);
+      LogMessage(1, kListOp.Escape());
+      if (g == 0) return DEFRAG_E_LIST_VOLUME;
+      result = DEFRAG_E_LIST_VOLUME;
+      continue;
+    }
+    TFreeRunList runs;
+    CollectFreeRuns(volume.Get(), runs, groups[g].total);
+    if (runs.empty()) {
+      LogNoRegion(first, groups[g].total);
+      continue;
+    }
+    int64_t target = toEnd ? runs.back().Start + runs.back().Length - groups[g].total
+                           : runs.front().Start;
+    for (int member : groups[g].members) DefragmentFileToOffset(paths[member], target);
+  }
+  LogMessage(1, kListOp.Finish());
+  return result;
+}
+
+}  // namespace movra

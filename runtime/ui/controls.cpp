@@ -1,0 +1,1169 @@
+#include "runtime/ui/controls.h"
+
+#include <windowsx.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <deque>
+#include <mutex>
+#include <unordered_map>
+
+#include "runtime/text.h"
+#include "runtime/ui/actions.h"
+#include "runtime/ui/forms.h"
+#include "runtime/ui/menus.h"
+
+namespace movra::ui {
+
+namespace {
+
+// Never destroyed: the application object outlives every other static and still needs it.
+std::unordered_map<HWND, TWinControl*>& ControlMap() {
+  static auto* map = new std::unordered_map<HWND, TWinControl*>;
+  return *map;
+}
+
+UINT NextControlId() {
+  static UINT next = 100;
+  return next++;
+}
+
+// The control whose CreateWindowEx is running: its first messages arrive before the map
+// knows the window.
+thread_local TWinControl* creatingControl = nullptr;
+
+DWORD mainThreadId = GetCurrentThreadId();
+
+class TControlActionLink : public TActionLink {
+ public:
+  explicit TControlActionLink(TControl* control) : TActionLink(control), control_(control) {}
+  void Refresh() override {
+    auto* action = dynamic_cast<TCustomAction*>(Action());
+    if (!action) return;
+    control_->SetCaption(action->Caption());
+    control_->SetHint(action->Hint());
+    control_->SetEnabled(action->Enabled());
+    control_->SetVisible(action->Visible());
+  }
+
+ private:
+  TControl* control_;
+};
+
+}  // namespace
+
+DWORD MainThreadId() { return mainThreadId; }
+
+HWND CreateMessageWindow(const wchar_t* className, WNDPROC procedure) {
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = procedure;
+  wc.hInstance = instance;
+  wc.lpszClassName = className;
+  RegisterClassExW(&wc);
+  return CreateWindowExW(0, className, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
+}
+
+void InitCommonControlClasses() {
+  static bool done = [] {
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_STANDARD_CLASSES |
+                                              ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES |
+                                              ICC_UPDOWN_CLASS | ICC_ANIMATE_CLASS};
+    return InitCommonControlsEx(&icc) != FALSE;
+  }();
+  (void)done;
+}
+
+TShiftState KeyboardShiftState() {
+  TShiftState s = 0;
+  if (GetKeyState(VK_SHIFT) < 0) s |= ssShift;
+  if (GetKeyState(VK_CONTROL) < 0) s |= ssCtrl;
+  if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
+  return s;
+}
+
+TShiftState MouseShiftState(WPARAM keys) {
+  TShiftState s = 0;
+  if (keys & MK_SHIFT) s |= ssShift;
+  if (keys & MK_CONTROL) s |= ssCtrl;
+  if (keys & MK_LBUTTON) s |= ssLeft;
+  if (keys & MK_RBUTTON) s |= ssRight;
+  if (keys & MK_MBUTTON) s |= ssMiddle;
+  if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
+  return s;
+}
+
+TWinControl* FindControl(HWND window) {
+  auto it = ControlMap().find(window);
+  return it == ControlMap().end() ? nullptr : it->second;
+}
+
+LRESULT CALLBACK StdWndProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) {
+  TWinControl* control = FindControl(window);
+  if (!control && creatingControl) {
+    control = creatingControl;
+    creatingControl = nullptr;
+    control->handle_ = window;
+    ControlMap()[window] = control;
+  }
+  if (!control) return DefWindowProcW(window, msg, wparam, lparam);
+  TMessage message{msg, wparam, lparam, 0};
+  try {
+    control->WindowProc(message);
+  } catch (...) {
+    Application().HandleException(control);
+  }
+  if (msg == WM_NCDESTROY) {
+    // The system has destroyed the window: forget it whatever the handlers did.
+    if (FindControl(window) == control) control->DetachHandle();
+  }
+  return message.Result;
+}
+
+// --- Synchronised calls ----------------------------------------------------------------------
+
+namespace {
+
+struct SyncCall {
+  std::function<void()> call;
+  HANDLE done = nullptr;  // signalled after the call when the caller waits
+  std::exception_ptr error;
+};
+
+std::mutex& syncMutex = *new std::mutex;
+std::deque<std::shared_ptr<SyncCall>>& syncQueue = *new std::deque<std::shared_ptr<SyncCall>>;
+
+void WakeMainThread() {
+  HWND app = Application().Handle();
+  if (app) PostMessageW(app, CM_SYNCHRONIZE, 0, 0);
+}
+
+}  // namespace
+
+bool CheckSynchronize() {
+  if (GetCurrentThreadId() != mainThreadId) return false;
+  bool ran = false;
+  for (;;) {
+    std::shared_ptr<SyncCall> next;
+    {
+      std::lock_guard lock(syncMutex);
+      if (syncQueue.empty()) break;
+      next = syncQueue.front();
+      syncQueue.pop_front();
+    }
+    ran = true;
+    try {
+      next->call();
+    } catch (...) {
+      if (next->done)
+        next->error = std::current_exception();
+      else
+        Application().HandleException(nullptr);
+    }
+    if (next->done) SetEvent(next->done);
+  }
+  return ran;
+}
+
+void Synchronize(const std::function<void()>& call) {
+  if (GetCurrentThreadId() == mainThreadId) {
+    call();
+    return;
+  }
+  auto item = std::make_shared<SyncCall>();
+  item->call = call;
+  item->done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  {
+    std::lock_guard lock(syncMutex);
+    syncQueue.push_back(item);
+  }
+  WakeMainThread();
+  WaitForSingleObject(item->done, INFINITE);
+  CloseHandle(item->done);
+  if (item->error) std::rethrow_exception(item->error);
+}
+
+void Queue(std::function<void()> call) {
+  auto item = std::make_shared<SyncCall>();
+  item->call = std::move(call);
+  {
+    std::lock_guard lock(syncMutex);
+    syncQueue.push_back(item);
+  }
+  WakeMainThread();
+}
+
+// --- TControl --------------------------------------------------------------------------------
+
+TControl::TControl(TComponent* owner) : TComponent(owner), font_(std::make_unique<TFont>()) {
+  WindowProc = TWndMethod(this, &TControl::WndProc);
+  font_->OnChange = TNotifyEvent(this, &TControl::FontChange);
+}
+
+TControl::~TControl() {
+  actionLink_.reset();
+  if (parent_) parent_->RemoveControl(this);
+}
+
+void TControl::SetParent(TWinControl* parent) {
+  if (parent == parent_) return;
+  if (parent == this) throw EComponentError("A control cannot have itself as its parent");
+  if (parent_) parent_->RemoveControl(this);
+  if (parent) parent->InsertControl(this);
+}
+
+void TControl::SetBounds(int left, int top, int width, int height) {
+  SetBoundsCore(left, top, width, height);
+  RememberAnchors();
+  RequestAlign();
+}
+
+void TControl::SetBoundsCore(int left, int top, int width, int height) {
+  bool resized = width != width_ || height != height_;
+  left_ = left;
+  top_ = top;
+  width_ = std::max(width, 0);
+  height_ = std::max(height, 0);
+  if (resized) Resize();
+}
+
+void TControl::SetClientSize(int width, int height) { SetBounds(left_, top_, width, height); }
+
+void TControl::RememberAnchors() {
+  if (!parent_) return;
+  RECT r = parent_->ClientRect();
+  anchorBase_ = {true, r.right, r.bottom, left_, top_, width_, height_};
+}
+
+namespace {
+
+// One axis of an anchored control: both edges anchored stretch it, the far edge alone moves
+// it, neither keeps it centred.
+void AnchorAxis(bool nearEdge, bool farEdge, int delta, int& position, int& size) {
+  if (farEdge) {
+    if (nearEdge)
+      size += delta;
+    else
+      position += delta;
+  } else if (!nearEdge) {
+    position += delta / 2;
+  }
+}
+
+}  // namespace
+
+void TControl::ApplyAnchors(int parentWidth, int parentHeight) {
+  if (!anchorBase_.set || anchors_ == (akLeft | akTop)) return;
+  const AnchorBase& b = anchorBase_;
+  int left = b.left, top = b.top, width = b.width, height = b.height;
+  AnchorAxis(anchors_ & akLeft, anchors_ & akRight, parentWidth - b.parentWidth, left, width);
+  AnchorAxis(anchors_ & akTop, anchors_ & akBottom, parentHeight - b.parentHeight, top, height);
+  SetBoundsCore(left, top, width, height);
+}
+
+void TControl::RequestAlign() {
+  if (parent_ && (align_ != TAlign::alNone || anchors_ != (akLeft | akTop))) parent_->Realign();
+}
+
+void TControl::SetAlign(TAlign align) {
+  if (align == align_) return;
+  align_ = align;
+  if (parent_) parent_->Realign();
+}
+
+void TControl::SetAnchors(TAnchors anchors) {
+  anchors_ = anchors;
+  RememberAnchors();
+}
+
+POINT TControl::ClientToScreen(POINT p) const {
+  POINT origin{0, 0};
+  if (auto* win = dynamic_cast<const TWinControl*>(this); win && win->HandleAllocated()) {
+    ::ClientToScreen(const_cast<TWinControl*>(win)->Handle(), &origin);
+  } else if (parent_) {
+    origin = parent_->ClientToScreen({left_, top_});
+  }
+  return {p.x + origin.x, p.y + origin.y};
+}
+
+POINT TControl::ScreenToClient(POINT p) const {
+  POINT origin = ClientToScreen({0, 0});
+  return {p.x - origin.x, p.y - origin.y};
+}
+
+void TControl::SetVisible(bool visible) {
+  if (visible == visible_) return;
+  visible_ = visible;
+  VisibleChanged();
+  Perform(CM_VISIBLECHANGED, visible ? 1 : 0);
+  if (parent_) parent_->Realign();
+}
+
+void TControl::VisibleChanged() {}
+
+bool TControl::Showing() const { return visible_ && parent_ && parent_->Showing(); }
+
+void TControl::SetEnabled(bool enabled) {
+  if (enabled == enabled_) return;
+  enabled_ = enabled;
+  EnabledChanged();
+  Perform(CM_ENABLEDCHANGED);
+}
+
+void TControl::SetColor(TColor color) {
+  parentColor_ = false;
+  if (color == color_) return;
+  color_ = color;
+  ColorChanged();
+}
+
+void TControl::ColorChanged() { Perform(CM_COLORCHANGED); }
+
+void TControl::SetParentColor(bool on) {
+  parentColor_ = on;
+  if (on && parent_ && parent_->Color() != color_) {
+    color_ = parent_->Color();
+    ColorChanged();
+  }
+}
+
+void TControl::FontChange(TObject*) {
+  if (!updatingParentFont_) parentFont_ = false;
+  FontChanged();
+}
+
+void TControl::FontChanged() { Perform(CM_FONTCHANGED); }
+
+void TControl::SetParentFont(bool on) {
+  parentFont_ = on;
+  if (on && parent_) {
+    updatingParentFont_ = true;
+    font_->Assign(parent_->Font());
+    updatingParentFont_ = false;
+  }
+}
+
+void TControl::SetText(const std::string& text) {
+  if (text == text_) return;
+  text_ = text;
+  TextChanged();
+  Perform(CM_TEXTCHANGED);
+}
+
+void TControl::SetHint(const std::string& hint) {
+  if (hint == hint_) return;
+  hint_ = hint;
+  Perform(CM_SHOWHINTCHANGED);
+}
+
+void TControl::SetShowHint(bool on) {
+  parentShowHint_ = false;
+  if (on == showHint_) return;
+  showHint_ = on;
+  Perform(CM_SHOWHINTCHANGED);
+}
+
+void TControl::SetParentShowHint(bool on) {
+  parentShowHint_ = on;
+  if (on && parent_) {
+    showHint_ = parent_->ShowHint();
+    Perform(CM_SHOWHINTCHANGED);
+  }
+}
+
+void TControl::SetPopupMenu(TPopupMenu* menu) {
+  if (popupMenu_) popupMenu_->RemoveFreeNotification(this);
+  popupMenu_ = menu;
+  if (menu) menu->FreeNotification(this);
+}
+
+TBasicAction* TControl::Action() const { return actionLink_ ? actionLink_->Action() : nullptr; }
+
+std::unique_ptr<TActionLink> TControl::CreateActionLink() { return std::make_unique<TControlActionLink>(this); }
+
+void TControl::SetAction(TBasicAction* action) {
+  if (!action) {
+    actionLink_.reset();
+    return;
+  }
+  if (!actionLink_) actionLink_ = CreateActionLink();
+  actionLink_->SetAction(action);
+  action->FreeNotification(this);
+}
+
+void TControl::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation != TOperation::opRemove) return;
+  if (component == popupMenu_) popupMenu_ = nullptr;
+  if (actionLink_ && component == actionLink_->Action()) actionLink_.reset();
+}
+
+void TControl::Loaded() {
+  TComponent::Loaded();
+  if (actionLink_) actionLink_->Refresh();
+  RememberAnchors();
+}
+
+LRESULT TControl::Perform(UINT msg, WPARAM wparam, LPARAM lparam) {
+  TMessage message{msg, wparam, lparam, 0};
+  WindowProc(message);
+  return message.Result;
+}
+
+void TControl::DefaultHandler(TMessage&) {}
+
+void TControl::WndProc(TMessage& message) {
+  switch (message.Msg) {
+    case CM_PARENTCOLORCHANGED:
+      if (parentColor_ && parent_ && parent_->Color() != color_) {
+        color_ = parent_->Color();
+        ColorChanged();
+      }
+      return;
+    case CM_PARENTFONTCHANGED:
+      if (parentFont_ && parent_) {
+        updatingParentFont_ = true;
+        font_->Assign(parent_->Font());
+        updatingParentFont_ = false;
+      }
+      return;
+    case CM_PARENTSHOWHINTCHANGED:
+      if (parentShowHint_ && parent_ && parent_->ShowHint() != showHint_) {
+        showHint_ = parent_->ShowHint();
+        Perform(CM_SHOWHINTCHANGED);
+      }
+      return;
+    case CM_MOUSEENTER:
+      if (OnMouseEnter) OnMouseEnter(this);
+      return;
+    case CM_MOUSELEAVE:
+      if (OnMouseLeave) OnMouseLeave(this);
+      return;
+    default:
+      break;
+  }
+  DefaultHandler(message);
+}
+
+void TControl::Resize() {
+  if (OnResize) OnResize(this);
+}
+
+void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
+}
+
+void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
+}
+
+void TControl::MouseMove(TShiftState shift, int x, int y) {
+  if (OnMouseMove) OnMouseMove(this, shift, x, y);
+}
+
+bool TControl::IsActionClick() const {
+  if (!actionLink_ || !actionLink_->Action()) return false;
+  return !OnClick || OnClick == actionLink_->Action()->OnExecute;
+}
+
+void TControl::Click() {
+  if (IsActionClick())
+    actionLink_->Execute();
+  else if (OnClick)
+    OnClick(this);
+}
+
+void TControl::DblClick() {
+  if (OnDblClick) OnDblClick(this);
+}
+
+void TControl::BringToFront() {
+  if (auto* win = dynamic_cast<TWinControl*>(this); win && win->HandleAllocated())
+    SetWindowPos(win->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+TCustomForm* TControl::ParentForm() const {
+  const TControl* c = this;
+  while (c->parent_) c = c->parent_;
+  return dynamic_cast<TCustomForm*>(const_cast<TControl*>(c));
+}
+
+void TControl::GetProperties(TPropertyList& properties) {
+  TComponent::GetProperties(properties);
+  if (HasCaption() || (controlStyle_ & csSetCaption))
+    properties.AddText(
+        "Caption", [this] { return GetText(); }, [this](const std::string& s) { SetText(s); });
+  properties.AddText(
+      "Hint", [this] { return hint_; }, [this](const std::string& s) { SetHint(s); });
+  properties.AddObject("Font", font_.get());
+}
+
+// --- TWinControl -----------------------------------------------------------------------------
+
+TWinControl::TWinControl(TComponent* owner) : TControl(owner), controlId_(NextControlId()) {}
+
+TWinControl::~TWinControl() {
+  TWinControl::BeforeDestruction();
+}
+
+void TWinControl::BeforeDestruction() {
+  if (!IsDestroying()) Destroying();
+  if (handle_) DestroyHandle();
+  // Children without another owner go with their parent; the others leave it.
+  while (!controls_.empty()) {
+    TControl* child = controls_.back();
+    RemoveControl(child);
+    if (!child->Owner()) Free(child);
+  }
+  TControl::BeforeDestruction();
+}
+
+void TWinControl::CreateParams(TCreateParams& params) {
+  params.Caption = Utf8ToWide(text_);
+  params.Style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+  if (visible_) params.Style |= WS_VISIBLE;
+  if (!enabled_) params.Style |= WS_DISABLED;
+  if (tabStop_) params.Style |= WS_TABSTOP;
+  params.X = left_;
+  params.Y = top_;
+  params.Width = width_;
+  params.Height = height_;
+  if (parent_) params.WndParent = parent_->Handle();
+  params.Menu = reinterpret_cast<HMENU>(static_cast<UINT_PTR>(controlId_));
+  params.WinClassName = L"Movra" + Utf8ToWide(ClassName());
+}
+
+void TWinControl::CreateWindowHandle(const TCreateParams& params) {
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  std::wstring className = params.WinClassName;
+  if (!params.SysClassName.empty()) {
+    InitCommonControlClasses();
+    className = params.SysClassName;
+  } else {
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof(existing);
+    if (!GetClassInfoExW(instance, className.c_str(), &existing)) {
+      WNDCLASSEXW wc{};
+      wc.cbSize = sizeof(wc);
+      wc.style = params.ClassStyle;
+      wc.lpfnWndProc = StdWndProc;
+      wc.hInstance = instance;
+      wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+      wc.lpszClassName = className.c_str();
+      if (!RegisterClassExW(&wc)) throw Exception("Cannot register window class " + WideToUtf8(className));
+    }
+    creatingControl = this;
+  }
+  HWND window = CreateWindowExW(params.ExStyle, className.c_str(), params.Caption.c_str(), params.Style, params.X,
+                                params.Y, params.Width, params.Height, params.WndParent, params.Menu, instance,
+                                nullptr);
+  creatingControl = nullptr;
+  if (!window) throw Exception("Error creating window (" + ClassName() + " " + Name() + ")");
+  if (!params.SysClassName.empty()) {
+    handle_ = window;
+    ControlMap()[window] = this;
+    defWndProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StdWndProc)));
+  } else {
+    defWndProc_ = DefWindowProcW;
+    handle_ = window;
+    ControlMap()[window] = this;
+  }
+}
+
+void TWinControl::CreateWnd() {
+  TCreateParams params;
+  CreateParams(params);
+  CreateWindowHandle(params);
+  SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font_->Handle()), 0);
+  if (!(params.Style & WS_CHILD)) {
+    // Top-level windows: the system may have adjusted the size.
+    UpdateBounds();
+  }
+}
+
+HWND TWinControl::Handle() {
+  if (!handle_ && !creating_) {
+    if (parent_) parent_->HandleNeeded();
+    if (handle_) return handle_;  // the parent created ours with its children
+    creating_ = true;
+    try {
+      CreateWnd();
+    } catch (...) {
+      creating_ = false;
+      throw;
+    }
+    creating_ = false;
+    UpdateHintTool();
+    for (TControl* child : std::vector<TControl*>(controls_))
+      if (auto* win = dynamic_cast<TWinControl*>(child); win && win->Visible()) win->HandleNeeded();
+    Realign();
+  }
+  return handle_;
+}
+
+void TWinControl::DetachHandle() {
+  if (!handle_) return;
+  ControlMap().erase(handle_);
+  if (defWndProc_ && defWndProc_ != DefWindowProcW && IsWindow(handle_))
+    SetWindowLongPtrW(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(defWndProc_));
+  handle_ = nullptr;
+  hintTool_ = nullptr;
+}
+
+void TWinControl::DestroyWnd() {
+  text_ = TWinControl::GetText();
+  if (hintTool_) {
+    DestroyWindow(hintTool_);
+    hintTool_ = nullptr;
+  }
+  HWND window = handle_;
+  DestroyWindow(window);
+  // Children lost theirs with it.
+  if (handle_ == window) DetachHandle();
+}
+
+void TWinControl::DestroyHandle() {
+  if (!handle_) return;
+  for (TControl* child : controls_)
+    if (auto* win = dynamic_cast<TWinControl*>(child); win && win->HandleAllocated()) win->DestroyHandle();
+  DestroyWnd();
+}
+
+void TWinControl::RecreateWnd() {
+  if (!handle_) return;
+  DestroyHandle();
+  HandleNeeded();
+}
+
+void TWinControl::InsertControl(TControl* control) {
+  controls_.push_back(control);
+  control->parent_ = this;
+  if (control->parentColor_) control->Perform(CM_PARENTCOLORCHANGED);
+  if (control->parentFont_) control->Perform(CM_PARENTFONTCHANGED);
+  if (control->parentShowHint_) control->Perform(CM_PARENTSHOWHINTCHANGED);
+  control->RememberAnchors();
+  if (auto* win = dynamic_cast<TWinControl*>(control)) {
+    if (win->HandleAllocated()) {
+      bool wasChild = GetWindowLongPtrW(win->handle_, GWL_STYLE) & WS_CHILD;
+      if (wasChild && handle_) {
+        // Moving between parents keeps the window.
+        ::SetParent(win->handle_, handle_);
+        SetWindowPos(win->handle_, nullptr, win->left_, win->top_, win->width_, win->height_,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+      } else {
+        win->DestroyHandle();
+        if (handle_ && win->Visible()) win->HandleNeeded();
+      }
+    } else if (handle_ && win->Visible() && !IsLoading()) {
+      win->HandleNeeded();
+    }
+  }
+  Realign();
+}
+
+void TWinControl::RemoveControl(TControl* control) {
+  auto it = std::find(controls_.begin(), controls_.end(), control);
+  if (it == controls_.end()) return;
+  controls_.erase(it);
+  control->parent_ = nullptr;
+  if (auto* win = dynamic_cast<TWinControl*>(control); win && win->HandleAllocated() && !IsDestroying()) {
+    // A child window cannot live without a parent window: keep it hidden under the
+    // application window until it gets a new parent.
+    ShowWindow(win->handle_, SW_HIDE);
+    ::SetParent(win->handle_, Application().Handle());
+  }
+  Realign();
+}
+
+RECT TWinControl::ClientRect() const {
+  RECT r{0, 0, width_, height_};
+  if (handle_) {
+    GetClientRect(handle_, &r);
+    return r;
+  }
+  TCreateParams params;
+  const_cast<TWinControl*>(this)->CreateParamsForMeasure(params);
+  RECT frame{0, 0, 0, 0};
+  AdjustWindowRectEx(&frame, params.Style & ~WS_VISIBLE, !(params.Style & WS_CHILD) && params.Menu, params.ExStyle);
+  r.right = std::max<LONG>(0, width_ - (frame.right - frame.left));
+  r.bottom = std::max<LONG>(0, height_ - (frame.bottom - frame.top));
+  return r;
+}
+
+void TWinControl::CreateParamsForMeasure(TCreateParams& params) {
+  // Measuring must not create the parent's window.
+  TWinControl* parent = parent_;
+  parent_ = nullptr;
+  CreateParams(params);
+  parent_ = parent;
+}
+
+void TWinControl::SetClientSize(int width, int height) {
+  RECT client = ClientRect();
+  SetBounds(left_, top_, width_ - client.right + width, height_ - client.bottom + height);
+}
+
+void TWinControl::SetBoundsCore(int left, int top, int width, int height) {
+  if (left == left_ && top == top_ && width == width_ && height == height_) return;
+  bool resized = width != width_ || height != height_;
+  left_ = left;
+  top_ = top;
+  width_ = std::max(width, 0);
+  height_ = std::max(height, 0);
+  if (handle_) {
+    SetWindowPos(handle_, nullptr, left_, top_, width_, height_, SWP_NOZORDER | SWP_NOACTIVATE);
+  } else if (resized) {
+    Realign();
+    Resize();
+  }
+}
+
+void TWinControl::UpdateBounds() {
+  if (!handle_) return;
+  RECT r;
+  GetWindowRect(handle_, &r);
+  HWND parent = GetParent(handle_);
+  if ((GetWindowLongPtrW(handle_, GWL_STYLE) & WS_CHILD) && parent) MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+  bool resized = (r.right - r.left) != width_ || (r.bottom - r.top) != height_;
+  left_ = r.left;
+  top_ = r.top;
+  width_ = r.right - r.left;
+  height_ = r.bottom - r.top;
+  if (resized) {
+    Realign();
+    Resize();
+  }
+}
+
+void TWinControl::EnableAlign() {
+  if (alignDisabled_ > 0 && --alignDisabled_ == 0 && alignPending_) Realign();
+}
+
+void TWinControl::Realign() {
+  if (alignDisabled_ > 0 || IsLoading() || IsDestroying()) {
+    alignPending_ = true;
+    return;
+  }
+  if (realigning_) return;
+  alignPending_ = false;
+  realigning_ = true;
+  try {
+    RECT r = ClientRect();
+    AdjustClientRect(r);
+    AlignControls(r);
+  } catch (...) {
+    realigning_ = false;
+    throw;
+  }
+  realigning_ = false;
+}
+
+void TWinControl::AlignControls(RECT rect) {
+  RECT client = ClientRect();
+  for (TControl* c : controls_)
+    if (c->align_ == TAlign::alNone) c->ApplyAnchors(client.right, client.bottom);
+  static constexpr TAlign order[] = {TAlign::alTop, TAlign::alBottom, TAlign::alLeft, TAlign::alRight,
+                                     TAlign::alClient};
+  for (TAlign a : order) {
+    for (TControl* c : controls_) {
+      if (c->align_ != a || !c->visible_) continue;
+      int w = c->width_, h = c->height_;
+      switch (a) {
+        case TAlign::alTop:
+          c->SetBoundsCore(rect.left, rect.top, rect.right - rect.left, h);
+          rect.top += h;
+          break;
+        case TAlign::alBottom:
+          c->SetBoundsCore(rect.left, rect.bottom - h, rect.right - rect.left, h);
+          rect.bottom -= h;
+          break;
+        case TAlign::alLeft:
+          c->SetBoundsCore(rect.left, rect.top, w, rect.bottom - rect.top);
+          rect.left += w;
+          break;
+        case TAlign::alRight:
+          c->SetBoundsCore(rect.right - w, rect.top, w, rect.bottom - rect.top);
+          rect.right -= w;
+          break;
+        case TAlign::alClient:
+          c->SetBoundsCore(rect.left, rect.top, std::max<LONG>(0, rect.right - rect.left),
+                           std::max<LONG>(0, rect.bottom - rect.top));
+          break;
+        case TAlign::alNone:
+          break;
+      }
+    }
+  }
+}
+
+bool TWinControl::Showing() const {
+  if (!visible_) return false;
+  if (parent_) return parent_->Showing();
+  return handle_ && IsWindowVisible(handle_);
+}
+
+void TWinControl::SetVisible(bool visible) { TControl::SetVisible(visible); }
+
+void TWinControl::VisibleChanged() {
+  if (visible_ && parent_ && parent_->HandleAllocated()) HandleNeeded();
+  if (handle_) ShowWindow(handle_, visible_ ? SW_SHOWNA : SW_HIDE);
+}
+
+void TWinControl::SetEnabled(bool enabled) {
+  TControl::SetEnabled(enabled);
+  if (handle_) EnableWindow(handle_, enabled);
+}
+
+std::string TWinControl::GetText() const {
+  if (!handle_) return text_;
+  int length = GetWindowTextLengthW(handle_);
+  std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
+  int got = GetWindowTextW(handle_, buffer.data(), length + 1);
+  buffer.resize(static_cast<size_t>(std::max(got, 0)));
+  return WideToUtf8(buffer);
+}
+
+void TWinControl::SetText(const std::string& text) {
+  if (text == GetText()) return;
+  text_ = text;
+  if (handle_) SetWindowTextW(handle_, Utf8ToWide(text).c_str());
+  TextChanged();
+  Perform(CM_TEXTCHANGED);
+}
+
+void TWinControl::SetTabStop(bool on) {
+  tabStop_ = on;
+  if (handle_) {
+    LONG_PTR style = GetWindowLongPtrW(handle_, GWL_STYLE);
+    SetWindowLongPtrW(handle_, GWL_STYLE, on ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP));
+  }
+}
+
+bool TWinControl::Focused() const { return handle_ && GetFocus() == handle_; }
+
+bool TWinControl::CanFocus() const {
+  for (const TWinControl* c = this; c; c = c->parent_)
+    if (!c->visible_ || !c->enabled_) return false;
+  return true;
+}
+
+void TWinControl::SetFocus() {
+  if (!CanFocus()) throw Exception("Cannot focus a disabled or invisible window");
+  ::SetFocus(Handle());
+}
+
+void TWinControl::Invalidate() {
+  if (handle_) InvalidateRect(handle_, nullptr, TRUE);
+}
+
+void TWinControl::Update() {
+  if (handle_) UpdateWindow(handle_);
+}
+
+HBRUSH TWinControl::BackgroundBrush() {
+  if (!brush_) brush_ = std::make_unique<TBrush>();
+  brush_->SetColor(color_);
+  return brush_->Handle();
+}
+
+void TWinControl::FontChanged() {
+  TControl::FontChanged();
+  if (handle_) {
+    SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font_->Handle()), TRUE);
+    Invalidate();
+  }
+  for (TControl* c : controls_) c->Perform(CM_PARENTFONTCHANGED);
+}
+
+void TWinControl::ColorChanged() {
+  TControl::ColorChanged();
+  Invalidate();
+  for (TControl* c : controls_) c->Perform(CM_PARENTCOLORCHANGED);
+}
+
+void TWinControl::UpdateHintTool() {
+  if (!handle_) return;
+  bool want = showHint_ && !hint_.empty() && Application().ShowHint;
+  if (!want) {
+    if (hintTool_) {
+      DestroyWindow(hintTool_);
+      hintTool_ = nullptr;
+    }
+    return;
+  }
+  if (!hintTool_) {
+    InitCommonControlClasses();
+    hintTool_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, handle_, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(hintTool_, TTM_SETMAXTIPWIDTH, 0, 400);
+  }
+  std::wstring text = Utf8ToWide(hint_);
+  TTTOOLINFOW ti{};
+  ti.cbSize = sizeof(ti);
+  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  ti.hwnd = handle_;
+  ti.uId = reinterpret_cast<UINT_PTR>(handle_);
+  ti.lpszText = text.data();
+  SendMessageW(hintTool_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+  SendMessageW(hintTool_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+bool TWinControl::DoKeyDown(WORD& key, TShiftState shift) {
+  if (OnKeyDown) OnKeyDown(this, key, shift);
+  return key == 0;
+}
+
+bool TWinControl::DoKeyPress(wchar_t& key) {
+  if (OnKeyPress) OnKeyPress(this, key);
+  return key == 0;
+}
+
+void TWinControl::DefaultHandler(TMessage& message) {
+  if (!handle_) return;
+  if (defWndProc_)
+    message.Result = CallWindowProcW(defWndProc_, handle_, message.Msg, message.WParam, message.LParam);
+  else
+    message.Result = DefWindowProcW(handle_, message.Msg, message.WParam, message.LParam);
+}
+
+namespace {
+
+bool IsReflected(UINT msg) {
+  switch (msg) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC:
+      return true;
+    default:
+      return false;
+  }
+}
+
+HWND ReflectTarget(const TMessage& m) {
+  switch (m.Msg) {
+    case WM_COMMAND:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC:
+      return reinterpret_cast<HWND>(m.LParam);
+    case WM_NOTIFY:
+      return reinterpret_cast<NMHDR*>(m.LParam)->hwndFrom;
+    case WM_DRAWITEM:
+      return reinterpret_cast<DRAWITEMSTRUCT*>(m.LParam)->hwndItem;
+    case WM_MEASUREITEM: {
+      auto* mi = reinterpret_cast<MEASUREITEMSTRUCT*>(m.LParam);
+      for (auto& [hwnd, control] : ControlMap())
+        if (GetWindowLongPtrW(hwnd, GWLP_ID) == static_cast<LONG_PTR>(mi->CtlID) && control->Parent() &&
+            control->Parent()->HandleAllocated() && GetParent(hwnd) == control->Parent()->Handle())
+          return hwnd;
+      return nullptr;
+    }
+    default:
+      return nullptr;
+  }
+}
+
+TMouseButton ButtonOf(UINT msg) {
+  switch (msg) {
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDBLCLK:
+      return TMouseButton::mbRight;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_MBUTTONDBLCLK:
+      return TMouseButton::mbMiddle;
+    default:
+      return TMouseButton::mbLeft;
+  }
+}
+
+}  // namespace
+
+void TWinControl::WndProc(TMessage& m) {
+  const int x = GET_X_LPARAM(m.LParam), y = GET_Y_LPARAM(m.LParam);
+  if (IsReflected(m.Msg) && m.LParam) {
+    HWND target = ReflectTarget(m);
+    if (TWinControl* child = target ? FindControl(target) : nullptr; child && child != this) {
+      m.Result = child->Perform(CN_BASE + m.Msg, m.WParam, m.LParam);
+      return;
+    }
+  }
+  switch (m.Msg) {
+    case CN_CTLCOLOREDIT:
+    case CN_CTLCOLORLISTBOX:
+    case CN_CTLCOLORBTN:
+    case CN_CTLCOLORSTATIC: {
+      HDC dc = reinterpret_cast<HDC>(m.WParam);
+      SetTextColor(dc, ColorToRGB(font_->Color()));
+      SetBkColor(dc, ColorToRGB(color_));
+      m.Result = reinterpret_cast<LRESULT>(BackgroundBrush());
+      return;
+    }
+    case WM_ERASEBKGND:
+      if (defWndProc_ == DefWindowProcW) {
+        RECT r;
+        GetClientRect(handle_, &r);
+        FillRect(reinterpret_cast<HDC>(m.WParam), &r, BackgroundBrush());
+        m.Result = 1;
+        return;
+      }
+      break;
+    case WM_SIZE:
+    case WM_MOVE:
+      DefaultHandler(m);
+      UpdateBounds();
+      if (m.Msg == WM_SIZE) Realign();
+      return;
+    case WM_SETCURSOR:
+      if (cursor_ && LOWORD(m.LParam) == HTCLIENT) {
+        ::SetCursor(cursor_);
+        m.Result = 1;
+        return;
+      }
+      if (Screen().Cursor() && LOWORD(m.LParam) == HTCLIENT) {
+        ::SetCursor(Screen().Cursor());
+        m.Result = 1;
+        return;
+      }
+      break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      DefaultHandler(m);
+      if (m.Msg == WM_LBUTTONDOWN && (controlStyle_ & csCaptureMouse) && defWndProc_ == DefWindowProcW) SetCapture(handle_);
+      MouseDown(ButtonOf(m.Msg), MouseShiftState(m.WParam), x, y);
+      return;
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK:
+      DefaultHandler(m);
+      if (m.Msg == WM_LBUTTONDBLCLK && (controlStyle_ & csDoubleClicks)) DblClick();
+      MouseDown(ButtonOf(m.Msg), MouseShiftState(m.WParam) | ssDouble, x, y);
+      return;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+      bool captured = m.Msg == WM_LBUTTONUP && GetCapture() == handle_ && defWndProc_ == DefWindowProcW;
+      DefaultHandler(m);
+      if (captured) {
+        ReleaseCapture();
+        RECT r;
+        GetClientRect(handle_, &r);
+        if ((controlStyle_ & csClickEvents) && PtInRect(&r, POINT{x, y})) Click();
+      }
+      MouseUp(ButtonOf(m.Msg), MouseShiftState(m.WParam), x, y);
+      return;
+    }
+    case WM_MOUSEMOVE:
+      DefaultHandler(m);
+      if (!mouseInside_) {
+        mouseInside_ = true;
+        TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, handle_, 0};
+        TrackMouseEvent(&tme);
+        Perform(CM_MOUSEENTER);
+      }
+      MouseMove(MouseShiftState(m.WParam), x, y);
+      return;
+    case WM_MOUSELEAVE:
+      mouseInside_ = false;
+      Perform(CM_MOUSELEAVE);
+      DefaultHandler(m);
+      return;
+    case WM_CONTEXTMENU:
+      if (popupMenu_ && popupMenu_->AutoPopup) {
+        POINT p{x, y};
+        if (m.LParam == -1) p = ClientToScreen({0, 0});
+        popupMenu_->PopupComponent = this;
+        popupMenu_->Popup(p.x, p.y);
+        m.Result = 0;
+        return;
+      }
+      break;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: {
+      WORD key = static_cast<WORD>(m.WParam);
+      if (DoKeyDown(key, KeyboardShiftState())) return;
+      m.WParam = key;
+      break;
+    }
+    case WM_KEYUP:
+    case WM_SYSKEYUP: {
+      WORD key = static_cast<WORD>(m.WParam);
+      if (OnKeyUp) OnKeyUp(this, key, KeyboardShiftState());
+      if (key == 0) return;
+      break;
+    }
+    case WM_CHAR: {
+      wchar_t ch = static_cast<wchar_t>(m.WParam);
+      if (DoKeyPress(ch)) return;
+      m.WParam = ch;
+      break;
+    }
+    case WM_SETFOCUS:
+      DefaultHandler(m);
+      if (TCustomForm* form = ParentForm(); form && form != this) form->SetActiveControl(this);
+      DoEnter();
+      return;
+    case WM_KILLFOCUS:
+      DefaultHandler(m);
+      DoExit();
+      return;
+    case CM_SHOWHINTCHANGED:
+      UpdateHintTool();
+      for (TControl* c : controls_) c->Perform(CM_PARENTSHOWHINTCHANGED);
+      return;
+    case CM_RECREATEWND:
+      RecreateWnd();
+      return;
+    default:
+      break;
+  }
+  TControl::WndProc(m);
+}
+
+// --- TCustomControl --------------------------------------------------------------------------
+
+TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner) {}
+
+void TCustomControl::CreateParams(TCreateParams& params) {
+  TWinControl::CreateParams(params);
+  params.ClassStyle = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+}
+
+void TCustomControl::Paint() {}
+
+void TCustomControl::WndProc(TMessage& m) {
+  if (m.Msg == WM_PAINT) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(handle_, &ps);
+    canvas_.SetHandle(dc);
+    canvas_.Font().Assign(Font());
+    canvas_.Brush().SetColor(color_);
+    try {
+      Paint();
+    } catch (...) {
+      canvas_.SetHandle(nullptr);
+      EndPaint(handle_, &ps);
+      throw;
+    }
+    canvas_.SetHandle(nullptr);
+    EndPaint(handle_, &ps);
+    return;
+  }
+  TWinControl::WndProc(m);
+}
+
+}  // namespace movra::ui

@@ -1,0 +1,402 @@
+#pragma once
+// Controls: the common base of everything on screen, windowed controls over real window
+// handles, and controls that paint themselves. One window procedure serves every control and
+// dispatches to the class's virtual WndProc.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "runtime/ui/classes.h"
+#include "runtime/ui/graphics.h"
+
+namespace movra::ui {
+
+// The layer's own control messages.
+enum : UINT {
+  CM_BASE = 0xB000,
+  CM_ENABLEDCHANGED = CM_BASE + 1,
+  CM_VISIBLECHANGED,
+  CM_COLORCHANGED,
+  CM_FONTCHANGED,
+  CM_TEXTCHANGED,
+  CM_PARENTCOLORCHANGED,
+  CM_PARENTFONTCHANGED,
+  CM_SHOWINGCHANGED,
+  CM_MOUSEENTER,
+  CM_MOUSELEAVE,
+  CM_RELEASE,
+  CM_SHOWHINTCHANGED,
+  CM_PARENTSHOWHINTCHANGED,
+  CM_RECREATEWND,
+  CM_SYNCHRONIZE,
+  // Notifications of a native control, reflected back to it by its parent.
+  CN_BASE = 0xBC00,
+  CN_COMMAND = CN_BASE + WM_COMMAND,
+  CN_NOTIFY = CN_BASE + WM_NOTIFY,
+  CN_DRAWITEM = CN_BASE + WM_DRAWITEM,
+  CN_MEASUREITEM = CN_BASE + WM_MEASUREITEM,
+  CN_HSCROLL = CN_BASE + WM_HSCROLL,
+  CN_VSCROLL = CN_BASE + WM_VSCROLL,
+  CN_CTLCOLOREDIT = CN_BASE + WM_CTLCOLOREDIT,
+  CN_CTLCOLORLISTBOX = CN_BASE + WM_CTLCOLORLISTBOX,
+  CN_CTLCOLORBTN = CN_BASE + WM_CTLCOLORBTN,
+  CN_CTLCOLORSTATIC = CN_BASE + WM_CTLCOLORSTATIC,
+};
+
+struct TMessage {
+  UINT Msg;
+  WPARAM WParam;
+  LPARAM LParam;
+  LRESULT Result;
+};
+using TWndMethod = TDelegate<TMessage&>;
+
+enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+enum TAnchorKind : unsigned { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
+using TAnchors = unsigned;
+
+enum TShiftFlag : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32, ssDouble = 64 };
+using TShiftState = unsigned;
+// The shift state of the keyboard now.
+TShiftState KeyboardShiftState();
+// The shift state carried by a mouse message's key flags.
+TShiftState MouseShiftState(WPARAM keys);
+
+enum class TMouseButton { mbLeft, mbRight, mbMiddle };
+using TMouseEvent = TDelegate<TObject*, TMouseButton, TShiftState, int, int>;
+using TMouseMoveEvent = TDelegate<TObject*, TShiftState, int, int>;
+using TKeyEvent = TDelegate<TObject*, WORD&, TShiftState>;
+using TKeyPressEvent = TDelegate<TObject*, wchar_t&>;
+
+enum TControlStyleFlag : unsigned {
+  csAcceptsControls = 1,
+  csCaptureMouse = 2,
+  csClickEvents = 4,
+  csDoubleClicks = 8,
+  csOpaque = 16,
+  csSetCaption = 32,
+};
+
+using TModalResult = int;
+inline constexpr TModalResult mrNone = 0;
+inline constexpr TModalResult mrOk = IDOK;
+inline constexpr TModalResult mrCancel = IDCANCEL;
+inline constexpr TModalResult mrAbort = IDABORT;
+inline constexpr TModalResult mrRetry = IDRETRY;
+inline constexpr TModalResult mrIgnore = IDIGNORE;
+inline constexpr TModalResult mrYes = IDYES;
+inline constexpr TModalResult mrNo = IDNO;
+
+class TWinControl;
+class TPopupMenu;
+class TBasicAction;
+class TActionLink;
+class TCustomForm;
+
+class TControl : public TComponent {
+ public:
+  static const TClassInfo& Class() {
+    static const TClassInfo info{"TControl", &TComponent::Class()};
+    return info;
+  }
+  const TClassInfo& ClassType() const override { return Class(); }
+
+  explicit TControl(TComponent* owner);
+  ~TControl() override;
+
+  TWinControl* Parent() const { return parent_; }
+  virtual void SetParent(TWinControl* parent);
+
+  int Left() const { return left_; }
+  int Top() const { return top_; }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  void SetLeft(int v) { SetBounds(v, top_, width_, height_); }
+  void SetTop(int v) { SetBounds(left_, v, width_, height_); }
+  void SetWidth(int v) { SetBounds(left_, top_, v, height_); }
+  void SetHeight(int v) { SetBounds(left_, top_, width_, v); }
+  RECT BoundsRect() const { return {left_, top_, left_ + width_, top_ + height_}; }
+  // Places the control as its user asks; anchors measure from here.
+  void SetBounds(int left, int top, int width, int height);
+  virtual RECT ClientRect() const { return {0, 0, width_, height_}; }
+  int ClientWidth() const { return ClientRect().right; }
+  int ClientHeight() const { return ClientRect().bottom; }
+  virtual void SetClientSize(int width, int height);
+  POINT ClientToScreen(POINT p) const;
+  POINT ScreenToClient(POINT p) const;
+
+  TAlign Align() const { return align_; }
+  void SetAlign(TAlign align);
+  TAnchors Anchors() const { return anchors_; }
+  void SetAnchors(TAnchors anchors);
+
+  bool Visible() const { return visible_; }
+  virtual void SetVisible(bool visible);
+  void Show() { SetVisible(true); }
+  void Hide() { SetVisible(false); }
+  virtual bool Showing() const;
+  bool Enabled() const { return enabled_; }
+  virtual void SetEnabled(bool enabled);
+
+  TColor Color() const { return color_; }
+  void SetColor(TColor color);
+  bool ParentColor() const { return parentColor_; }
+  void SetParentColor(bool on);
+  TFont& Font() { return *font_; }
+  bool ParentFont() const { return parentFont_; }
+  void SetParentFont(bool on);
+
+  std::string Caption() const { return GetText(); }
+  void SetCaption(const std::string& text) { SetText(text); }
+  virtual std::string GetText() const { return text_; }
+  virtual void SetText(const std::string& text);
+
+  const std::string& Hint() const { return hint_; }
+  void SetHint(const std::string& hint);
+  bool ShowHint() const { return showHint_; }
+  void SetShowHint(bool on);
+  bool ParentShowHint() const { return parentShowHint_; }
+  void SetParentShowHint(bool on);
+
+  TPopupMenu* PopupMenu() const { return popupMenu_; }
+  void SetPopupMenu(TPopupMenu* menu);
+  TBasicAction* Action() const;
+  void SetAction(TBasicAction* action);
+  HCURSOR Cursor() const { return cursor_; }
+  void SetCursor(HCURSOR cursor) { cursor_ = cursor; }
+
+  unsigned ControlStyle() const { return controlStyle_; }
+  void SetControlStyle(unsigned style) { controlStyle_ = style; }
+
+  LRESULT Perform(UINT msg, WPARAM wparam = 0, LPARAM lparam = 0);
+  // The procedure messages go through; components may replace it to watch a control.
+  TWndMethod WindowProc;
+  virtual void WndProc(TMessage& message);
+  virtual void DefaultHandler(TMessage& message);
+
+  virtual void Invalidate() {}
+  virtual void Update() {}
+  void Repaint() { Invalidate(); Update(); }
+  void BringToFront();
+  // The form the control sits on, or nullptr.
+  TCustomForm* ParentForm() const;
+
+  virtual void Click();
+  virtual void DblClick();
+
+  TNotifyEvent OnClick;
+  TNotifyEvent OnDblClick;
+  TMouseEvent OnMouseDown;
+  TMouseEvent OnMouseUp;
+  TMouseMoveEvent OnMouseMove;
+  TNotifyEvent OnMouseEnter;
+  TNotifyEvent OnMouseLeave;
+  TNotifyEvent OnResize;
+
+  void GetProperties(TPropertyList& properties) override;
+
+ protected:
+  friend class TWinControl;
+  friend class TActionLink;
+  void Notification(TComponent* component, TOperation operation) override;
+  void Loaded() override;
+  // Moves the control without touching its anchors (alignment uses this).
+  virtual void SetBoundsCore(int left, int top, int width, int height);
+  virtual void Resize();
+  virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+  virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+  virtual void MouseMove(TShiftState shift, int x, int y);
+  virtual void TextChanged() {}
+  virtual void FontChanged();
+  virtual void ColorChanged();
+  virtual void EnabledChanged() {}
+  virtual void VisibleChanged();
+  // Whether the control shows its Caption in the window title (true) or keeps it inside.
+  virtual bool HasCaption() const { return true; }
+  // Menu item and button links override this to mirror more of the action.
+  virtual std::unique_ptr<TActionLink> CreateActionLink();
+  void FontChange(TObject*);
+  void RememberAnchors();
+  void ApplyAnchors(int parentWidth, int parentHeight);
+  void RequestAlign();
+  bool IsActionClick() const;
+
+  std::string text_;
+  TWinControl* parent_ = nullptr;
+  int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  TAlign align_ = TAlign::alNone;
+  TAnchors anchors_ = akLeft | akTop;
+  struct AnchorBase {
+    bool set = false;
+    int parentWidth = 0, parentHeight = 0, left = 0, top = 0, width = 0, height = 0;
+  } anchorBase_;
+  bool visible_ = true;
+  bool enabled_ = true;
+  TColor color_ = clBtnFace;
+  bool parentColor_ = true;
+  std::unique_ptr<TFont> font_;
+  bool parentFont_ = true;
+  bool updatingParentFont_ = false;
+  std::string hint_;
+  bool showHint_ = false;
+  bool parentShowHint_ = true;
+  TPopupMenu* popupMenu_ = nullptr;
+  std::unique_ptr<TActionLink> actionLink_;
+  HCURSOR cursor_ = nullptr;
+  unsigned controlStyle_ = csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
+  bool mouseInside_ = false;
+};
+
+// What a windowed control asks CreateWindowEx for.
+struct TCreateParams {
+  std::wstring Caption;
+  DWORD Style = 0;
+  DWORD ExStyle = 0;
+  int X = 0, Y = 0, Width = 0, Height = 0;
+  HWND WndParent = nullptr;
+  std::wstring WinClassName;   // the class registered for the control
+  std::wstring SysClassName;   // a system class the control subclasses, when not empty
+  UINT ClassStyle = CS_DBLCLKS;
+  HMENU Menu = nullptr;
+};
+
+class TWinControl : public TControl {
+ public:
+  static const TClassInfo& Class() {
+    static const TClassInfo info{"TWinControl", &TControl::Class()};
+    return info;
+  }
+  const TClassInfo& ClassType() const override { return Class(); }
+
+  explicit TWinControl(TComponent* owner);
+  ~TWinControl() override;
+  void BeforeDestruction() override;
+
+  // The window, created (with the parents' windows) when first asked for.
+  HWND Handle();
+  bool HandleAllocated() const { return handle_ != nullptr; }
+  void HandleNeeded() { Handle(); }
+  void DestroyHandle();
+  // Destroys the window and creates it again with the current properties.
+  void RecreateWnd();
+
+  int ControlCount() const { return static_cast<int>(controls_.size()); }
+  TControl* Controls(int index) const { return controls_.at(static_cast<size_t>(index)); }
+  void InsertControl(TControl* control);
+  void RemoveControl(TControl* control);
+  // Lays the aligned and anchored children out in the client area.
+  void Realign();
+  void DisableAlign() { ++alignDisabled_; }
+  void EnableAlign();
+
+  RECT ClientRect() const override;
+  void SetClientSize(int width, int height) override;
+  bool Showing() const override;
+  void SetVisible(bool visible) override;
+  void SetEnabled(bool enabled) override;
+  std::string GetText() const override;
+  void SetText(const std::string& text) override;
+
+  bool TabStop() const { return tabStop_; }
+  void SetTabStop(bool on);
+  bool Focused() const;
+  virtual bool CanFocus() const;
+  virtual void SetFocus();
+
+  void Invalidate() override;
+  void Update() override;
+  void WndProc(TMessage& message) override;
+  void DefaultHandler(TMessage& message) override;
+  // The brush that paints the background in the control's colour.
+  HBRUSH BackgroundBrush();
+
+  TKeyEvent OnKeyDown;
+  TKeyEvent OnKeyUp;
+  TKeyPressEvent OnKeyPress;
+  TNotifyEvent OnEnter;
+  TNotifyEvent OnExit;
+
+ protected:
+  friend LRESULT CALLBACK StdWndProc(HWND, UINT, WPARAM, LPARAM);
+  virtual void CreateParams(TCreateParams& params);
+  virtual void CreateWnd();
+  virtual void DestroyWnd();
+  virtual void CreateWindowHandle(const TCreateParams& params);
+  // The part of the client area children are aligned in.
+  virtual void AdjustClientRect(RECT&) const {}
+  virtual void AlignControls(RECT rect);
+  void SetBoundsCore(int left, int top, int width, int height) override;
+  void FontChanged() override;
+  void ColorChanged() override;
+  void VisibleChanged() override;
+  // Key handlers: return true when the key was consumed.
+  virtual bool DoKeyDown(WORD& key, TShiftState shift);
+  virtual bool DoKeyPress(wchar_t& key);
+  virtual void DoEnter() { if (OnEnter) OnEnter(this); }
+  virtual void DoExit() { if (OnExit) OnExit(this); }
+  // Reads the window's placement back after the system moved it.
+  void UpdateBounds();
+  void UpdateHintTool();
+  // Replaces the system class procedure; callers use DefaultHandler to reach it.
+  WNDPROC defWndProc_ = nullptr;
+  HWND handle_ = nullptr;
+  std::vector<TControl*> controls_;
+  bool tabStop_ = false;
+  // The child window identifier, unique in the process (above the dialog button ids).
+  UINT controlId_;
+
+ private:
+  void DetachHandle();
+  void CreateParamsForMeasure(TCreateParams& params);
+  int alignDisabled_ = 0;
+  bool alignPending_ = false;
+  bool realigning_ = false;
+  bool creating_ = false;
+  std::unique_ptr<TBrush> brush_;
+  HWND hintTool_ = nullptr;
+};
+
+// A windowed control that paints itself on a canvas.
+class TCustomControl : public TWinControl {
+ public:
+  static const TClassInfo& Class() {
+    static const TClassInfo info{"TCustomControl", &TWinControl::Class()};
+    return info;
+  }
+  const TClassInfo& ClassType() const override { return Class(); }
+
+  explicit TCustomControl(TComponent* owner);
+  TCanvas& Canvas() { return canvas_; }
+  void WndProc(TMessage& message) override;
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+  virtual void Paint();
+
+ private:
+  TCanvas canvas_;
+};
+
+// The control whose window is `window`, or nullptr.
+TWinControl* FindControl(HWND window);
+LRESULT CALLBACK StdWndProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam);
+
+// Runs `call` on the user-interface thread and waits for it; on that thread it runs at once.
+// Exceptions from `call` come back to the caller.
+void Synchronize(const std::function<void()>& call);
+// Runs `call` on the user-interface thread later, in the order queued.
+void Queue(std::function<void()> call);
+// Runs the calls waiting for the user-interface thread; true when any ran.
+bool CheckSynchronize();
+// The thread the layer's windows belong to (the first thread that used it).
+DWORD MainThreadId();
+
+// A hidden message-only window of class `className` (registered on first use).
+HWND CreateMessageWindow(const wchar_t* className, WNDPROC procedure);
+
+// Loads comctl32's common control classes (once).
+void InitCommonControlClasses();
+
+}  // namespace movra::ui

@@ -1,0 +1,675 @@
+#include "runtime/ui/forms.h"
+
+#include <algorithm>
+
+#include "runtime/text.h"
+#include "runtime/ui/actions.h"
+#include "runtime/ui/menus.h"
+#include "runtime/ui/stdctrls.h"
+
+namespace movra::ui {
+
+// --- TCustomForm -----------------------------------------------------------------------------
+
+TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) {
+  visible_ = false;
+  parentColor_ = false;
+  parentFont_ = false;
+  color_ = clBtnFace;
+  width_ = 320;
+  height_ = 240;
+  Screen().AddForm(this);
+}
+
+TCustomForm::~TCustomForm() {
+  TCustomForm::BeforeDestruction();
+  Screen().RemoveForm(this);
+}
+
+void TCustomForm::BeforeDestruction() {
+  if (!IsDestroying()) {
+    Destroying();
+    if (OnDestroy) {
+      try {
+        OnDestroy(this);
+      } catch (...) {
+        Application().HandleException(this);
+      }
+    }
+  }
+  if (Application().MainForm() == this) Application().SetMainForm(nullptr);
+  TWinControl::BeforeDestruction();
+}
+
+void TCustomForm::Loaded() {
+  TWinControl::Loaded();
+  Realign();
+  if (!created_) {
+    created_ = true;
+    DoCreate();
+  }
+}
+
+void TCustomForm::DoCreate() {
+  if (OnCreate) OnCreate(this);
+}
+
+void TCustomForm::SetBorderStyle(TFormBorderStyle style) {
+  if (style == borderStyle_) return;
+  borderStyle_ = style;
+  RecreateWnd();
+}
+
+void TCustomForm::SetBorderIcons(unsigned icons) {
+  if (icons == borderIcons_) return;
+  borderIcons_ = icons;
+  RecreateWnd();
+}
+
+void TCustomForm::SetFormStyle(TFormStyle style) {
+  formStyle_ = style;
+  if (handle_)
+    SetWindowPos(handle_, style == TFormStyle::fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TCustomForm::SetIcon(HICON icon) {
+  icon_ = icon;
+  if (handle_) {
+    SendMessageW(handle_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    SendMessageW(handle_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  }
+}
+
+TWindowState TCustomForm::WindowState() const {
+  if (handle_ && IsWindowVisible(handle_)) {
+    if (IsIconic(handle_)) return TWindowState::wsMinimized;
+    if (IsZoomed(handle_)) return TWindowState::wsMaximized;
+    return TWindowState::wsNormal;
+  }
+  return windowState_;
+}
+
+void TCustomForm::SetWindowState(TWindowState state) {
+  windowState_ = state;
+  if (!handle_ || !IsWindowVisible(handle_)) return;
+  ShowWindow(handle_, state == TWindowState::wsMinimized   ? SW_MINIMIZE
+                      : state == TWindowState::wsMaximized ? SW_MAXIMIZE
+                                                           : SW_RESTORE);
+}
+
+void TCustomForm::SetMenu(TMainMenu* menu) {
+  if (menu_) menu_->RemoveFreeNotification(this);
+  menu_ = menu;
+  if (menu) menu->FreeNotification(this);
+  MenuChanged();
+}
+
+void TCustomForm::MenuChanged() {
+  if (!handle_) return;
+  ::SetMenu(handle_, menu_ ? menu_->Handle() : nullptr);
+  DrawMenuBar(handle_);
+  Realign();
+}
+
+void TCustomForm::Notification(TComponent* component, TOperation operation) {
+  TWinControl::Notification(component, operation);
+  if (operation != TOperation::opRemove) return;
+  if (component == menu_) {
+    menu_ = nullptr;
+    if (handle_ && !IsDestroying()) ::SetMenu(handle_, nullptr);
+  }
+  if (component == activeControl_) activeControl_ = nullptr;
+}
+
+void TCustomForm::SetActiveControl(TWinControl* control) {
+  activeControl_ = control;
+  if (control && active_ && control->CanFocus() && !control->Focused()) control->SetFocus();
+}
+
+void TCustomForm::CreateParams(TCreateParams& params) {
+  TWinControl::CreateParams(params);
+  params.Style &= ~(WS_CHILD | WS_VISIBLE | WS_TABSTOP);
+  params.Style |= WS_CLIPCHILDREN;
+  params.ExStyle |= WS_EX_CONTROLPARENT;
+  unsigned icons = borderIcons_;
+  switch (borderStyle_) {
+    case TFormBorderStyle::bsNone:
+      params.Style |= WS_POPUP;
+      icons = 0;
+      break;
+    case TFormBorderStyle::bsSingle:
+    case TFormBorderStyle::bsToolWindow:
+      params.Style |= WS_CAPTION | WS_BORDER;
+      break;
+    case TFormBorderStyle::bsSizeable:
+    case TFormBorderStyle::bsSizeToolWin:
+      params.Style |= WS_CAPTION | WS_THICKFRAME;
+      break;
+    case TFormBorderStyle::bsDialog:
+      params.Style |= WS_POPUP | WS_CAPTION | DS_MODALFRAME;
+      params.ExStyle |= WS_EX_DLGMODALFRAME;
+      icons &= biSystemMenu;
+      break;
+  }
+  if (borderStyle_ == TFormBorderStyle::bsToolWindow || borderStyle_ == TFormBorderStyle::bsSizeToolWin) {
+    params.ExStyle |= WS_EX_TOOLWINDOW;
+    icons &= biSystemMenu;
+  }
+  if (icons & biSystemMenu) params.Style |= WS_SYSMENU;
+  if (icons & biMinimize) params.Style |= WS_MINIMIZEBOX;
+  if (icons & biMaximize) params.Style |= WS_MAXIMIZEBOX;
+  if (formStyle_ == TFormStyle::fsStayOnTop) params.ExStyle |= WS_EX_TOPMOST;
+  params.WndParent = nullptr;
+  TCustomForm* main = Application().MainForm();
+  if (main == this || !main) {
+    params.ExStyle |= WS_EX_APPWINDOW;
+  } else if (main->HandleAllocated()) {
+    params.WndParent = main->Handle();
+  } else {
+    params.WndParent = Application().Handle();
+  }
+  params.Menu = menu_ ? menu_->Handle() : nullptr;
+}
+
+void TCustomForm::CreateWnd() {
+  TWinControl::CreateWnd();
+  if (icon_) SetIcon(icon_);
+}
+
+void TCustomForm::PlaceWindow() {
+  if (placed_) return;
+  placed_ = true;
+  RECT area = Screen().WorkAreaRect();
+  TCustomForm* main = Application().MainForm();
+  switch (position_) {
+    case TPosition::poScreenCenter:
+      SetBounds(area.left + (area.right - area.left - width_) / 2, area.top + (area.bottom - area.top - height_) / 2,
+                width_, height_);
+      break;
+    case TPosition::poMainFormCenter:
+    case TPosition::poOwnerFormCenter: {
+      auto* ownerForm = position_ == TPosition::poOwnerFormCenter ? dynamic_cast<TCustomForm*>(Owner()) : main;
+      if (!ownerForm || ownerForm == this) ownerForm = main;
+      if (ownerForm && ownerForm != this)
+        SetBounds(ownerForm->Left() + (ownerForm->Width() - width_) / 2,
+                  ownerForm->Top() + (ownerForm->Height() - height_) / 2, width_, height_);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void TCustomForm::VisibleChanged() {
+  if (visible_) {
+    PlaceWindow();
+    HandleNeeded();
+    int cmd = windowState_ == TWindowState::wsMinimized   ? SW_SHOWMINIMIZED
+              : windowState_ == TWindowState::wsMaximized ? SW_SHOWMAXIMIZED
+                                                          : SW_SHOWNORMAL;
+    ShowWindow(handle_, cmd);
+    if (activeControl_ && activeControl_->CanFocus()) activeControl_->SetFocus();
+    if (OnShow) OnShow(this);
+  } else if (handle_) {
+    ShowWindow(handle_, SW_HIDE);
+    if (OnHide) OnHide(this);
+  }
+}
+
+void TCustomForm::Show() {
+  SetVisible(true);
+  if (handle_) {
+    BringWindowToTop(handle_);
+    SetForegroundWindow(handle_);
+  }
+}
+
+bool TCustomForm::CloseQuery() {
+  bool canClose = true;
+  if (OnCloseQuery) OnCloseQuery(this, canClose);
+  return canClose;
+}
+
+void TCustomForm::DoClose(TCloseAction& action) {
+  if (OnClose) OnClose(this, action);
+}
+
+void TCustomForm::Close() {
+  if (modal_) {
+    modalResult_ = mrCancel;
+    return;
+  }
+  if (!CloseQuery()) return;
+  TCloseAction action = Application().MainForm() == this ? TCloseAction::caFree : TCloseAction::caHide;
+  DoClose(action);
+  switch (action) {
+    case TCloseAction::caNone:
+      break;
+    case TCloseAction::caHide:
+      Hide();
+      break;
+    case TCloseAction::caMinimize:
+      SetWindowState(TWindowState::wsMinimized);
+      break;
+    case TCloseAction::caFree:
+      if (Application().MainForm() == this)
+        Application().Terminate();
+      else
+        Release();
+      break;
+  }
+}
+
+void TCustomForm::Release() {
+  if (handle_)
+    PostMessageW(handle_, CM_RELEASE, 0, 0);
+  else
+    Free(this);
+}
+
+namespace {
+
+struct DisabledWindows {
+  HWND except;
+  std::vector<HWND> windows;
+};
+
+BOOL CALLBACK DisableOne(HWND window, LPARAM param) {
+  auto* state = reinterpret_cast<DisabledWindows*>(param);
+  if (window != state->except && IsWindowVisible(window) && IsWindowEnabled(window)) {
+    EnableWindow(window, FALSE);
+    state->windows.push_back(window);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+TModalResult TCustomForm::ShowModal() {
+  if (visible_ || !enabled_ || modal_) throw Exception("Cannot make a visible window modal");
+  if (GetCapture()) ReleaseCapture();
+  HWND previous = GetActiveWindow();
+  DisabledWindows disabled{nullptr, {}};
+  modal_ = true;
+  modalResult_ = mrNone;
+  auto finish = [&] {
+    for (HWND w : disabled.windows)
+      if (IsWindow(w)) EnableWindow(w, TRUE);
+    if (handle_) SetWindowPos(handle_, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    visible_ = false;
+    modal_ = false;
+    if (previous && IsWindow(previous)) SetActiveWindow(previous);
+  };
+  try {
+    HandleNeeded();
+    disabled.except = handle_;
+    EnumThreadWindows(GetCurrentThreadId(), DisableOne, reinterpret_cast<LPARAM>(&disabled));
+    Show();
+    do {
+      Application().HandleMessage();
+      if (Application().Terminated()) {
+        modalResult_ = mrCancel;
+      } else if (modalResult_ != mrNone) {
+        TCloseAction action = TCloseAction::caHide;
+        if (!CloseQuery()) {
+          modalResult_ = mrNone;
+        } else {
+          DoClose(action);
+          if (action == TCloseAction::caNone) modalResult_ = mrNone;
+        }
+      }
+    } while (modalResult_ == mrNone);
+  } catch (...) {
+    finish();
+    throw;
+  }
+  finish();
+  if (OnHide) OnHide(this);
+  return modalResult_;
+}
+
+bool TCustomForm::IsShortCut(uint16_t shortcut) {
+  if (menu_ && menu_->IsShortCut(shortcut)) return true;
+  for (int i = 0; i < ComponentCount(); ++i)
+    if (auto* list = dynamic_cast<TCustomActionList*>(Components(i)); list && list->IsShortCut(shortcut)) return true;
+  return false;
+}
+
+void TCustomForm::UpdateActions() {
+  for (int i = 0; i < ComponentCount(); ++i)
+    if (auto* list = dynamic_cast<TCustomActionList*>(Components(i))) list->UpdateAll();
+}
+
+TWinControl* TCustomForm::FindButton(bool defaultButton) const {
+  std::vector<const TWinControl*> pending{this};
+  while (!pending.empty()) {
+    const TWinControl* c = pending.back();
+    pending.pop_back();
+    for (int i = 0; i < c->ControlCount(); ++i) {
+      auto* child = dynamic_cast<TWinControl*>(c->Controls(i));
+      if (!child) continue;
+      if (auto* button = dynamic_cast<TButton*>(child);
+          button && button->Showing() && button->Enabled() && (defaultButton ? button->Default() : button->Cancel()))
+        return button;
+      pending.push_back(child);
+    }
+  }
+  return nullptr;
+}
+
+void TCustomForm::Activated(bool active) {
+  active_ = active;
+  if (active) {
+    Screen().FormActivated(this);
+    if (activeControl_ && activeControl_->CanFocus()) activeControl_->SetFocus();
+    if (OnActivate) OnActivate(this);
+  } else if (OnDeactivate) {
+    OnDeactivate(this);
+  }
+}
+
+void TCustomForm::WndProc(TMessage& m) {
+  switch (m.Msg) {
+    case WM_CLOSE:
+      Close();
+      return;
+    case CM_RELEASE:
+      Free(this);
+      return;
+    case WM_ACTIVATE:
+      DefaultHandler(m);
+      Activated(LOWORD(m.WParam) != WA_INACTIVE);
+      return;
+    case DM_GETDEFID:
+      if (TWinControl* button = FindButton(true)) {
+        m.Result = MAKELRESULT(GetDlgCtrlID(button->Handle()), DC_HASDEFID);
+        return;
+      }
+      m.Result = 0;
+      return;
+    case WM_COMMAND:
+      if (m.LParam == 0 || !FindControl(reinterpret_cast<HWND>(m.LParam))) {
+        UINT id = LOWORD(m.WParam);
+        if (id == IDOK || id == IDCANCEL) {
+          if (TWinControl* button = FindButton(id == IDOK)) button->Click();
+          return;
+        }
+        if (m.LParam == 0 && menu_ && menu_->DispatchCommand(id)) return;
+      }
+      break;
+    case WM_SIZE:
+      TWinControl::WndProc(m);
+      if (m.WParam == SIZE_MINIMIZED) {
+        windowState_ = TWindowState::wsMinimized;
+        if (Application().MainForm() == this) Application().MainFormMinimized();
+      } else {
+        bool wasMinimized = windowState_ == TWindowState::wsMinimized;
+        windowState_ = m.WParam == SIZE_MAXIMIZED ? TWindowState::wsMaximized : TWindowState::wsNormal;
+        if (wasMinimized && Application().MainForm() == this) Application().MainFormRestored();
+      }
+      return;
+    default:
+      break;
+  }
+  TWinControl::WndProc(m);
+}
+
+// --- TApplication ----------------------------------------------------------------------------
+
+namespace {
+// Set before the application window exists: its first messages arrive while the application
+// object is still being constructed.
+TApplication* theApplication = nullptr;
+}  // namespace
+
+LRESULT CALLBACK AppWndProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) {
+  if (!theApplication || !theApplication->handle_) return DefWindowProcW(window, msg, wparam, lparam);
+  TApplication& app = *theApplication;
+  try {
+    return app.WndProc(msg, wparam, lparam);
+  } catch (...) {
+    app.HandleException(&app);
+    return 0;
+  }
+}
+
+TApplication::TApplication() : TComponent(nullptr) {
+  theApplication = this;
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = AppWndProc;
+  wc.hInstance = instance;
+  wc.lpszClassName = L"MovraTApplication";
+  RegisterClassExW(&wc);
+  handle_ = CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"", WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS |
+                            WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+}
+
+TApplication::~TApplication() { TApplication::BeforeDestruction(); }
+
+void TApplication::BeforeDestruction() {
+  TComponent::BeforeDestruction();
+  if (handle_) {
+    HWND window = handle_;
+    handle_ = nullptr;
+    DestroyWindow(window);
+  }
+}
+
+void TApplication::SetTitle(const std::string& title) {
+  title_ = title;
+  if (handle_) SetWindowTextW(handle_, Utf8ToWide(title).c_str());
+}
+
+LRESULT TApplication::WndProc(UINT msg, WPARAM wparam, LPARAM lparam) {
+  TMessage m{msg, wparam, lparam, 0};
+  for (const TWindowHook& hook : std::vector<TWindowHook>(hooks_)) {
+    bool handled = false;
+    hook(m, handled);
+    if (handled) return m.Result;
+  }
+  switch (msg) {
+    case CM_SYNCHRONIZE:
+      CheckSynchronize();
+      return 0;
+    case WM_CLOSE:
+      if (mainForm_) mainForm_->Close();
+      return 0;
+    case WM_ENDSESSION:
+      if (wparam) Terminate();
+      return 0;
+    default:
+      return DefWindowProcW(handle_, msg, wparam, lparam);
+  }
+}
+
+void TApplication::HookMainWindow(const TWindowHook& hook) { hooks_.push_back(hook); }
+
+void TApplication::UnhookMainWindow(const TWindowHook& hook) {
+  auto it = std::find(hooks_.begin(), hooks_.end(), hook);
+  if (it != hooks_.end()) hooks_.erase(it);
+}
+
+void TApplication::MainFormMinimized() {
+  TMessage m{WM_SIZE, SIZE_MINIMIZED, 0, 0};
+  for (const TWindowHook& hook : std::vector<TWindowHook>(hooks_)) {
+    bool handled = false;
+    hook(m, handled);
+    if (handled) break;
+  }
+  if (OnMinimize) OnMinimize(this);
+}
+
+void TApplication::MainFormRestored() {
+  if (OnRestore) OnRestore(this);
+}
+
+void TApplication::Minimize() {
+  if (mainForm_ && mainForm_->HandleAllocated()) ShowWindow(mainForm_->Handle(), SW_MINIMIZE);
+}
+
+void TApplication::Restore() {
+  if (mainForm_ && mainForm_->HandleAllocated() && IsIconic(mainForm_->Handle()))
+    ShowWindow(mainForm_->Handle(), SW_RESTORE);
+}
+
+void TApplication::BringToFront() {
+  if (mainForm_ && mainForm_->HandleAllocated()) {
+    HWND window = GetLastActivePopup(mainForm_->Handle());
+    if (IsWindowVisible(window)) SetForegroundWindow(window);
+  }
+}
+
+bool TApplication::IsShortCutMessage(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+  HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+  auto* form = dynamic_cast<TCustomForm*>(FindControl(root));
+  if (!form || !form->Enabled()) return false;
+  TShortCut shortcut = ShortCut(static_cast<uint16_t>(msg.wParam), KeyboardShiftState());
+  if (shortcut == 0) return false;
+  return form->IsShortCut(shortcut);
+}
+
+bool TApplication::IsDialogMsg(MSG& msg) {
+  if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
+  HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+  if (!root || !dynamic_cast<TCustomForm*>(FindControl(root))) return false;
+  return IsDialogMessageW(root, &msg);
+}
+
+bool TApplication::ProcessMessage(MSG& msg) {
+  if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+  if (msg.message == WM_QUIT) {
+    terminated_ = true;
+    return true;
+  }
+  bool handled = false;
+  if (OnMessage) OnMessage(msg, handled);
+  if (!handled && !IsShortCutMessage(msg) && !IsDialogMsg(msg)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return true;
+}
+
+void TApplication::ProcessMessages() {
+  MSG msg;
+  try {
+    while (ProcessMessage(msg)) {
+    }
+  } catch (...) {
+    HandleException(this);
+  }
+  CheckSynchronize();
+}
+
+void TApplication::Idle() {
+  for (int i = 0; i < Screen().FormCount(); ++i) {
+    TCustomForm* form = Screen().Forms(i);
+    if (form->Visible()) form->UpdateActions();
+  }
+  if (OnIdle) OnIdle(this);
+}
+
+void TApplication::HandleMessage() {
+  MSG msg;
+  try {
+    if (!ProcessMessage(msg)) {
+      Idle();
+      if (!CheckSynchronize() && !terminated_) WaitMessage();
+    }
+  } catch (...) {
+    HandleException(this);
+  }
+}
+
+void TApplication::Run() {
+  if (mainForm_ && ShowMainForm) mainForm_->Show();
+  while (!terminated_) HandleMessage();
+}
+
+void TApplication::Terminate() {
+  if (!terminated_) PostQuitMessage(0);
+}
+
+void TApplication::HandleException(TObject* sender) {
+  try {
+    throw;
+  } catch (const std::exception& e) {
+    if (OnException)
+      OnException(sender, e);
+    else
+      ShowException(e);
+  } catch (...) {
+    Exception unknown("Unknown error");
+    if (OnException)
+      OnException(sender, unknown);
+    else
+      ShowException(unknown);
+  }
+}
+
+void TApplication::ShowException(const std::exception& error) {
+  std::string text = error.what();
+  if (!text.empty() && text.back() != '.') text += '.';
+  MessageBox(text, title_, MB_OK | MB_ICONSTOP);
+}
+
+int TApplication::MessageBox(const std::string& text, const std::string& caption, UINT flags) {
+  HWND owner = GetActiveWindow();
+  if (!owner && mainForm_ && mainForm_->HandleAllocated()) owner = mainForm_->Handle();
+  return ::MessageBoxW(owner, Utf8ToWide(text).c_str(), Utf8ToWide(caption.empty() ? title_ : caption).c_str(), flags);
+}
+
+TApplication& Application() {
+  static TApplication app;
+  return app;
+}
+
+// --- TScreen ---------------------------------------------------------------------------------
+
+TScreen& Screen() {
+  static auto* screen = new TScreen;
+  return *screen;
+}
+
+void TScreen::AddForm(TCustomForm* form) { forms_.push_back(form); }
+
+void TScreen::RemoveForm(TCustomForm* form) { std::erase(forms_, form); }
+
+void TScreen::FormActivated(TCustomForm* form) {
+  auto it = std::find(forms_.begin(), forms_.end(), form);
+  if (it == forms_.end()) return;
+  forms_.erase(it);
+  forms_.insert(forms_.begin(), form);
+}
+
+TCustomForm* TScreen::ActiveForm() const {
+  for (TCustomForm* form : forms_)
+    if (form->Active()) return form;
+  return nullptr;
+}
+
+int TScreen::MonitorCount() const { return GetSystemMetrics(SM_CMONITORS); }
+
+RECT TScreen::WorkAreaRect() const {
+  RECT r{0, 0, Width(), Height()};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
+  return r;
+}
+
+RECT TScreen::DesktopRect() const {
+  int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  return {x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+void TScreen::SetCursor(HCURSOR cursor) {
+  cursor_ = cursor;
+  POINT p;
+  GetCursorPos(&p);
+  SetCursorPos(p.x, p.y);
+}
+
+}  // namespace movra::ui

@@ -1,0 +1,234 @@
+#pragma once
+// Forms, the application object with its message loop, and the screen.
+#include <windows.h>
+
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "runtime/ui/controls.h"
+
+namespace movra::ui {
+
+class TMainMenu;
+class TActionList;
+
+enum class TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum TBorderIcon : unsigned { biSystemMenu = 1, biMinimize = 2, biMaximize = 4 };
+enum class TPosition { poDesigned, poDefault, poScreenCenter, poMainFormCenter, poOwnerFormCenter };
+enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
+enum class TCloseAction { caNone, caHide, caFree, caMinimize };
+enum class TFormStyle { fsNormal, fsStayOnTop };
+
+using TCloseEvent = TDelegate<TObject*, TCloseAction&>;
+using TCloseQueryEvent = TDelegate<TObject*, bool&>;
+
+// A top-level window. A derived form builds its controls in its constructor between
+// BeginLoading and EndLoading; OnCreate runs when that bracket closes.
+class TCustomForm : public TWinControl {
+ public:
+  static const TClassInfo& Class() {
+    static const TClassInfo info{"TCustomForm", &TWinControl::Class()};
+    return info;
+  }
+  const TClassInfo& ClassType() const override { return Class(); }
+
+  explicit TCustomForm(TComponent* owner);
+  ~TCustomForm() override;
+  void BeforeDestruction() override;
+
+  TFormBorderStyle BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(TFormBorderStyle style);
+  unsigned BorderIcons() const { return borderIcons_; }
+  void SetBorderIcons(unsigned icons);
+  TPosition Position() const { return position_; }
+  void SetPosition(TPosition position) { position_ = position; }
+  TWindowState WindowState() const;
+  void SetWindowState(TWindowState state);
+  TFormStyle FormStyle() const { return formStyle_; }
+  void SetFormStyle(TFormStyle style);
+  HICON Icon() const { return icon_; }
+  void SetIcon(HICON icon);
+
+  TMainMenu* Menu() const { return menu_; }
+  void SetMenu(TMainMenu* menu);
+  // Called by the main menu when its items changed.
+  void MenuChanged();
+  TWinControl* ActiveControl() const { return activeControl_; }
+  void SetActiveControl(TWinControl* control);
+  bool Active() const { return active_; }
+
+  void Show();
+  void Close();
+  void Release();
+  // Shows the form modally and returns the modal result that closed it.
+  TModalResult ShowModal();
+  TModalResult ModalResult() const { return modalResult_; }
+  void SetModalResult(TModalResult result) { modalResult_ = result; }
+  bool Modal() const { return modal_; }
+  virtual bool CloseQuery();
+
+  // Runs the form's shortcut: its main menu first, then its action lists. True when handled.
+  virtual bool IsShortCut(uint16_t shortcut);
+  // The actions of the form's lists run their update handlers.
+  void UpdateActions();
+
+  TNotifyEvent OnCreate;
+  TNotifyEvent OnDestroy;
+  TNotifyEvent OnShow;
+  TNotifyEvent OnHide;
+  TNotifyEvent OnActivate;
+  TNotifyEvent OnDeactivate;
+  TCloseQueryEvent OnCloseQuery;
+  TCloseEvent OnClose;
+
+  void WndProc(TMessage& message) override;
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+  void CreateWnd() override;
+  void Loaded() override;
+  void VisibleChanged() override;
+  void Notification(TComponent* component, TOperation operation) override;
+  bool HasCaption() const override { return true; }
+  virtual void DoCreate();
+  virtual void DoClose(TCloseAction& action);
+  void PlaceWindow();
+  void Activated(bool active);
+
+ private:
+  TWinControl* FindButton(bool defaultButton) const;
+  TFormBorderStyle borderStyle_ = TFormBorderStyle::bsSizeable;
+  unsigned borderIcons_ = biSystemMenu | biMinimize | biMaximize;
+  TPosition position_ = TPosition::poDesigned;
+  TWindowState windowState_ = TWindowState::wsNormal;
+  TFormStyle formStyle_ = TFormStyle::fsNormal;
+  HICON icon_ = nullptr;
+  TMainMenu* menu_ = nullptr;
+  TWinControl* activeControl_ = nullptr;
+  TModalResult modalResult_ = mrNone;
+  bool modal_ = false;
+  bool created_ = false;
+  bool active_ = false;
+  bool placed_ = false;
+};
+
+class TForm : public TCustomForm {
+ public:
+  static const TClassInfo& Class() {
+    static const TClassInfo info{"TForm", &TCustomForm::Class()};
+    return info;
+  }
+  const TClassInfo& ClassType() const override { return Class(); }
+  using TCustomForm::TCustomForm;
+};
+
+using TMessageEvent = TDelegate<MSG&, bool&>;
+using TExceptionEvent = TDelegate<TObject*, const std::exception&>;
+// A hook on the application window's messages; set `handled` to stop the message there.
+using TWindowHook = TDelegate<TMessage&, bool&>;
+
+class TApplication : public TComponent {
+ public:
+  static const TClassInfo& Class() {
+    static const TClassInfo info{"TApplication", &TComponent::Class()};
+    return info;
+  }
+  const TClassInfo& ClassType() const override { return Class(); }
+
+  TApplication();
+  ~TApplication() override;
+  void BeforeDestruction() override;
+
+  // The hidden application window: owner of the forms and target of broadcasts.
+  HWND Handle() const { return handle_; }
+  const std::string& Title() const { return title_; }
+  void SetTitle(const std::string& title);
+  TCustomForm* MainForm() const { return mainForm_; }
+  void SetMainForm(TCustomForm* form) { mainForm_ = form; }
+  bool ShowMainForm = true;
+
+  // Creates a form owned by the application; the first becomes the main form.
+  template <class T, class... A>
+  T* CreateForm(A&&... args) {
+    T* form = new T(this, std::forward<A>(args)...);
+    if (!mainForm_) mainForm_ = form;
+    return form;
+  }
+
+  void Run();
+  void Terminate();
+  bool Terminated() const { return terminated_; }
+  // Handles every waiting message and returns.
+  void ProcessMessages();
+  // Waits for one message (idling first when none waits) and handles it.
+  void HandleMessage();
+  // Idle work: action updates and OnIdle.
+  void Idle();
+
+  void Minimize();
+  void Restore();
+  void BringToFront();
+  void HookMainWindow(const TWindowHook& hook);
+  void UnhookMainWindow(const TWindowHook& hook);
+
+  // Shows the exception in flight (call inside a catch block) through OnException or a box.
+  void HandleException(TObject* sender);
+  void ShowException(const std::exception& error);
+  int MessageBox(const std::string& text, const std::string& caption, UINT flags);
+
+  bool ShowHint = true;
+  TMessageEvent OnMessage;
+  TNotifyEvent OnIdle;
+  TExceptionEvent OnException;
+  TNotifyEvent OnMinimize;
+  TNotifyEvent OnRestore;
+
+  // Forms report minimise and restore of the main form here.
+  void MainFormMinimized();
+  void MainFormRestored();
+
+ private:
+  friend LRESULT CALLBACK AppWndProc(HWND, UINT, WPARAM, LPARAM);
+  bool ProcessMessage(MSG& msg);
+  bool IsShortCutMessage(const MSG& msg);
+  bool IsDialogMsg(MSG& msg);
+  LRESULT WndProc(UINT msg, WPARAM wparam, LPARAM lparam);
+  HWND handle_ = nullptr;
+  std::string title_;
+  TCustomForm* mainForm_ = nullptr;
+  bool terminated_ = false;
+  std::vector<TWindowHook> hooks_;
+};
+
+// The one application object of the process, created on first use.
+TApplication& Application();
+
+class TScreen : public TComponent {
+ public:
+  TScreen() : TComponent(nullptr) {}
+  int FormCount() const { return static_cast<int>(forms_.size()); }
+  // Forms in z-order of activation: the active one first.
+  TCustomForm* Forms(int index) const { return forms_.at(static_cast<size_t>(index)); }
+  TCustomForm* ActiveForm() const;
+  int MonitorCount() const;
+  RECT WorkAreaRect() const;
+  RECT DesktopRect() const;
+  int Width() const { return GetSystemMetrics(SM_CXSCREEN); }
+  int Height() const { return GetSystemMetrics(SM_CYSCREEN); }
+  // The cursor shown everywhere while not null (an hourglass during work).
+  HCURSOR Cursor() const { return cursor_; }
+  void SetCursor(HCURSOR cursor);
+
+  void AddForm(TCustomForm* form);
+  void RemoveForm(TCustomForm* form);
+  void FormActivated(TCustomForm* form);
+
+ private:
+  std::vector<TCustomForm*> forms_;
+  HCURSOR cursor_ = nullptr;
+};
+
+TScreen& Screen();
+
+}  // namespace movra::ui

@@ -1,0 +1,341 @@
+#include "runtime/ui/menus.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "runtime/text.h"
+#include "runtime/ui/forms.h"
+
+namespace movra::ui {
+
+namespace {
+
+std::unordered_map<UINT, TMenuItem*>& Commands() {
+  static auto* map = new std::unordered_map<UINT, TMenuItem*>;
+  return *map;
+}
+
+UINT AllocateCommand(TMenuItem* item) {
+  // Above the dialog button identifiers and the child-window identifiers.
+  static UINT next = 0x4000;
+  while (Commands().count(next) || next < 0x4000) next = next >= 0xEFFF ? 0x4000 : next + 1;
+  UINT id = next++;
+  Commands()[id] = item;
+  return id;
+}
+
+class TMenuActionLink : public TActionLink {
+ public:
+  explicit TMenuActionLink(TMenuItem* item) : TActionLink(item), item_(item) {}
+  void Refresh() override {
+    auto* action = dynamic_cast<TCustomAction*>(Action());
+    if (!action) return;
+    item_->SetCaption(action->Caption());
+    item_->SetHint(action->Hint());
+    item_->SetEnabled(action->Enabled());
+    item_->SetChecked(action->Checked());
+    item_->SetVisible(action->Visible());
+    item_->SetShortCut(action->ShortCut());
+    item_->SetImageIndex(action->ImageIndex());
+  }
+
+ private:
+  TMenuItem* item_;
+};
+
+}  // namespace
+
+TMenuItem* FindMenuItemByCommand(UINT command) {
+  auto it = Commands().find(command);
+  return it == Commands().end() ? nullptr : it->second;
+}
+
+// --- TMenuItem -------------------------------------------------------------------------------
+
+TMenuItem::TMenuItem(TComponent* owner) : TComponent(owner), command_(AllocateCommand(this)) {}
+
+TMenuItem::~TMenuItem() {
+  TMenuItem::BeforeDestruction();
+  Commands().erase(command_);
+}
+
+void TMenuItem::BeforeDestruction() {
+  if (!IsDestroying()) Destroying();
+  actionLink_.reset();
+  if (parent_) parent_->Remove(this);
+  Clear();
+  TComponent::BeforeDestruction();
+}
+
+TMenu* TMenuItem::GetParentMenu() const {
+  const TMenuItem* item = this;
+  while (item->parent_) item = item->parent_;
+  return item->menu_;
+}
+
+void TMenuItem::Changed() {
+  if (TMenu* menu = GetParentMenu()) menu->MenuChanged();
+}
+
+void TMenuItem::SetCaption(const std::string& caption) {
+  if (caption == caption_) return;
+  caption_ = caption;
+  Changed();
+}
+
+void TMenuItem::SetChecked(bool checked) {
+  if (checked == checked_) return;
+  checked_ = checked;
+  if (checked && radioItem_ && parent_) {
+    for (TMenuItem* sibling : parent_->items_)
+      if (sibling != this && sibling->radioItem_ && sibling->groupIndex_ == groupIndex_) sibling->SetChecked(false);
+  }
+  Changed();
+}
+
+void TMenuItem::SetRadioItem(bool on) {
+  if (on == radioItem_) return;
+  radioItem_ = on;
+  if (on && checked_) {
+    checked_ = false;
+    SetChecked(true);
+  }
+  Changed();
+}
+
+void TMenuItem::SetGroupIndex(int index) {
+  groupIndex_ = index;
+  Changed();
+}
+
+void TMenuItem::SetDefault(bool on) {
+  if (on == default_) return;
+  if (on && parent_)
+    for (TMenuItem* sibling : parent_->items_) sibling->default_ = false;
+  default_ = on;
+  Changed();
+}
+
+void TMenuItem::SetEnabled(bool enabled) {
+  if (enabled == enabled_) return;
+  enabled_ = enabled;
+  Changed();
+}
+
+void TMenuItem::SetVisible(bool visible) {
+  if (visible == visible_) return;
+  visible_ = visible;
+  Changed();
+}
+
+void TMenuItem::SetShortCut(TShortCut shortcut) {
+  if (shortcut == shortcut_) return;
+  shortcut_ = shortcut;
+  Changed();
+}
+
+void TMenuItem::SetImageIndex(int index) {
+  if (index == imageIndex_) return;
+  imageIndex_ = index;
+  Changed();
+}
+
+TBasicAction* TMenuItem::Action() const { return actionLink_ ? actionLink_->Action() : nullptr; }
+
+void TMenuItem::SetAction(TBasicAction* action) {
+  if (!action) {
+    actionLink_.reset();
+    return;
+  }
+  if (!actionLink_) actionLink_ = std::make_unique<TMenuActionLink>(this);
+  actionLink_->SetAction(action);
+}
+
+int TMenuItem::IndexOf(const TMenuItem* item) const {
+  auto it = std::find(items_.begin(), items_.end(), item);
+  return it == items_.end() ? -1 : static_cast<int>(it - items_.begin());
+}
+
+void TMenuItem::Insert(int index, TMenuItem* item) {
+  if (item->parent_) throw EComponentError("Menu item inserted twice");
+  index = std::clamp(index, 0, Count());
+  items_.insert(items_.begin() + index, item);
+  item->parent_ = this;
+  if (item->checked_ && item->radioItem_) {
+    item->checked_ = false;
+    item->SetChecked(true);
+  }
+  Changed();
+}
+
+void TMenuItem::Remove(TMenuItem* item) {
+  auto it = std::find(items_.begin(), items_.end(), item);
+  if (it == items_.end()) return;
+  items_.erase(it);
+  item->parent_ = nullptr;
+  Changed();
+}
+
+void TMenuItem::Delete(int index) {
+  TMenuItem* item = Items(index);
+  Remove(item);
+  Free(item);
+}
+
+void TMenuItem::Clear() {
+  while (!items_.empty()) Delete(Count() - 1);
+}
+
+TMenuItem* TMenuItem::Find(std::string_view caption) const {
+  auto strip = [](std::string_view s) {
+    std::string out;
+    for (char c : s)
+      if (c != '&') out += c;
+    return out;
+  };
+  for (TMenuItem* item : items_)
+    if (SameTextAscii(strip(item->caption_), strip(caption))) return item;
+  return nullptr;
+}
+
+void TMenuItem::Click() {
+  if (!enabled_) return;
+  if (AutoCheck && !(actionLink_ && dynamic_cast<TCustomAction*>(actionLink_->Action()) &&
+                     static_cast<TCustomAction*>(actionLink_->Action())->AutoCheck))
+    SetChecked(!checked_);
+  if (actionLink_ && actionLink_->Action() && (!OnClick || OnClick == actionLink_->Action()->OnExecute))
+    actionLink_->Execute();
+  else if (OnClick)
+    OnClick(this);
+}
+
+void TMenuItem::GetProperties(TPropertyList& properties) {
+  TComponent::GetProperties(properties);
+  properties.AddText("Caption", [this] { return caption_; }, [this](const std::string& s) { SetCaption(s); });
+  properties.AddText("Hint", [this] { return hint_; }, [this](const std::string& s) { SetHint(s); });
+}
+
+// --- TMenu -----------------------------------------------------------------------------------
+
+TMenu::TMenu(TComponent* owner) : TComponent(owner), items_(new TMenuItem(nullptr)) { items_->menu_ = this; }
+
+TMenu::~TMenu() { TMenu::BeforeDestruction(); }
+
+void TMenu::BeforeDestruction() {
+  if (items_) {
+    items_->menu_ = nullptr;
+    items_.reset();
+  }
+  if (handle_) {
+    DestroyMenu(handle_);
+    handle_ = nullptr;
+  }
+  TComponent::BeforeDestruction();
+}
+
+void TMenu::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation == TOperation::opRemove && component == images_) images_ = nullptr;
+}
+
+void TMenu::MenuChanged() { dirty_ = true; }
+
+void TMainMenu::MenuChanged() {
+  TMenu::MenuChanged();
+  if (auto* form = dynamic_cast<TCustomForm*>(Owner()); form && form->Menu() == this && !IsDestroying())
+    form->MenuChanged();
+}
+
+void TMenu::Build(HMENU menu, TMenuItem* parent) {
+  for (TMenuItem* item : parent->items_) {
+    if (!item->visible_) continue;
+    MENUITEMINFOW mi{};
+    mi.cbSize = sizeof(mi);
+    if (item->IsLine()) {
+      mi.fMask = MIIM_FTYPE;
+      mi.fType = MFT_SEPARATOR;
+      InsertMenuItemW(menu, GetMenuItemCount(menu), TRUE, &mi);
+      continue;
+    }
+    std::string caption = item->caption_;
+    if (!IsMenuBar() || parent != items_.get())
+      if (std::string keys = ShortCutToText(item->shortcut_); !keys.empty()) caption += "\t" + keys;
+    std::wstring text = Utf8ToWide(caption);
+    mi.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
+    mi.fType = item->radioItem_ ? MFT_RADIOCHECK : MFT_STRING;
+    mi.fState = (item->checked_ ? MFS_CHECKED : 0) | (item->enabled_ ? 0 : MFS_DISABLED) |
+                (item->default_ ? MFS_DEFAULT : 0);
+    mi.wID = item->command_;
+    mi.dwTypeData = text.data();
+    if (!item->items_.empty()) {
+      mi.fMask |= MIIM_SUBMENU;
+      mi.hSubMenu = CreatePopupMenu();
+      Build(mi.hSubMenu, item);
+    }
+    InsertMenuItemW(menu, GetMenuItemCount(menu), TRUE, &mi);
+  }
+}
+
+HMENU TMenu::Handle() {
+  if (dirty_ || !handle_) {
+    HMENU fresh = IsMenuBar() ? CreateMenu() : CreatePopupMenu();
+    Build(fresh, items_.get());
+    HMENU old = handle_;
+    handle_ = fresh;
+    dirty_ = false;
+    if (old) {
+      // A menu bar shown by its form is swapped there before the old one goes.
+      auto* form = dynamic_cast<TCustomForm*>(Owner());
+      if (form && form->HandleAllocated() && GetMenu(form->Handle()) == old) ::SetMenu(form->Handle(), fresh);
+      DestroyMenu(old);
+    }
+  }
+  return handle_;
+}
+
+namespace {
+
+TMenuItem* FindShortCut(TMenuItem* parent, TShortCut shortcut) {
+  for (int i = 0; i < parent->Count(); ++i) {
+    TMenuItem* item = parent->Items(i);
+    if (item->ShortCut() == shortcut && item->Visible()) return item;
+    if (TMenuItem* found = FindShortCut(item, shortcut)) return found;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+bool TMenu::IsShortCut(TShortCut shortcut) {
+  TMenuItem* item = FindShortCut(items_.get(), shortcut);
+  if (!item) return false;
+  if (auto* action = dynamic_cast<TCustomAction*>(item->Action())) action->Update();
+  if (!item->Enabled()) return false;
+  item->Click();
+  return true;
+}
+
+bool TMenu::DispatchCommand(UINT command) {
+  TMenuItem* item = FindMenuItemByCommand(command);
+  if (!item || item->GetParentMenu() != this) return false;
+  item->Click();
+  return true;
+}
+
+// --- TPopupMenu ------------------------------------------------------------------------------
+
+void TPopupMenu::Notification(TComponent* component, TOperation operation) {
+  TMenu::Notification(component, operation);
+  if (operation == TOperation::opRemove && component == PopupComponent) PopupComponent = nullptr;
+}
+
+void TPopupMenu::Popup(int x, int y) {
+  if (OnPopup) OnPopup(this);
+  for (int i = 0; i < items_->Count(); ++i)
+    if (auto* action = dynamic_cast<TCustomAction*>(items_->Items(i)->Action())) action->Update();
+  HWND owner = Application().Handle();
+  UINT command = TrackPopupMenuEx(Handle(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN, x, y, owner, nullptr);
+  if (command) DispatchCommand(command);
+}
+
+}  // namespace movra::ui

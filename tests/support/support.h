@@ -1,0 +1,73 @@
+#pragma once
+// Helpers shared by the tests of every folder.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace movra::testing {
+
+// True when the tests run under Wine.
+bool RunningUnderWine();
+
+// A unique folder under the Windows temporary path, removed with its content on destruction.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  // UTF-8, with a trailing backslash.
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// Maps a folder as a drive letter ("X:\" then shows the folder's content) until destruction.
+// Under Wine the mapping is a link in the prefix's dosdevices folder, so child processes see it
+// too; note that in the process that made the link GetDriveType may still answer
+// DRIVE_NO_ROOT_DIR (1) for a while, while child processes see DRIVE_FIXED (3). On Windows the
+// mapping is a DOS device of this session. Throws movra::Exception when no letter is free.
+class MappedDrive {
+ public:
+  explicit MappedDrive(const std::string& folder);
+  ~MappedDrive();
+  MappedDrive(const MappedDrive&) = delete;
+  MappedDrive& operator=(const MappedDrive&) = delete;
+
+  char Letter() const { return letter_; }
+  // "X:\"
+  std::string Root() const { return std::string(1, letter_) + ":\\"; }
+
+ private:
+  char letter_ = 0;
+  std::string link_;  // under Wine: the Unix path of the dosdevices link
+};
+
+// Whole files as UTF-8 text (paths in UTF-8); both throw movra::Exception on failure.
+void WriteTextFile(const std::string& path, const std::string& text);
+std::string ReadTextFile(const std::string& path);
+
+// Builds layout text for simulated volumes.
+class LayoutBuilder {
+ public:
+  struct Extent {
+    int64_t Vcn;
+    int64_t Lcn;  // -1: a hole
+    int64_t Length;
+  };
+
+  LayoutBuilder(int64_t totalClusters, int64_t bytesPerCluster = 4096);
+  LayoutBuilder& Used(int64_t lcn, int64_t length);
+  LayoutBuilder& File(const std::string& path, const std::vector<Extent>& extents);
+  // A file in one piece: VCN 0 at `lcn`.
+  LayoutBuilder& File(const std::string& path, int64_t lcn, int64_t length);
+  LayoutBuilder& Resident(const std::string& path);
+  const std::string& Text() const { return text_; }
+
+ private:
+  std::string text_;
+};
+
+}  // namespace movra::testing
