@@ -208,6 +208,11 @@ std::string EngineErrorText(int32_t code) {
       return "The volume of the list's first file cannot be opened.";
     case DEFRAG_E_EMPTY_LIST:
       return "The list names no file.";
+    case platform::kStatusDiskCorruptError: {
+      // A simulated volume says exactly which line of its layout is wrong.
+      const std::string problem = platform::LastSimulationProblem();
+      return problem.empty() ? std::string() : "The volume's layout is refused: " + problem;
+    }
     default:
       return {};
   }
