@@ -163,7 +163,7 @@ TStringList TJournalParser::Finish(std::vector<std::string> lines, bool numberin
   for (std::string& line : lines) {
     ++lineCounter_;
     finished.Add(numberingOn_ && !numberingOff ? NumberPrefix(lineCounter_) + line
-                                                : std::move(line));
+                                               : std::move(line));
   }
   return finished;
 }

@@ -77,17 +77,16 @@ struct TUnit {
 };
 constexpr TUnit kUnits[] = {{"s.", 1}, {"ms", 1e3}, {"\xC2\xB5s", 1e6}, {"ns", 1e9}};
 
-// The first unit in which `count` reads as a number of a sensible size.
+// The first unit in which `count` reads as a number of a sensible size; nanoseconds when none.
 std::string BestUnit(const TQTimer& timer, int64_t count, int64_t divisor) {
   for (const TUnit& unit : kUnits) {
     const double value = timer.Convert(static_cast<double>(count), unit.Factor, divisor);
-    if (value > 100 || (value > 0.1 && value < 99.9)) {
+    const bool fits = value > 100 || (value > 0.1 && value < 99.9);
+    if (fits || &unit == &kUnits[3]) {
       return std::string(unit.Name) + " (" + FormatTimerNumber(value) + ")";
     }
   }
-  const TUnit& last = kUnits[3];
-  return std::string(last.Name) + " (" +
-         FormatTimerNumber(timer.Convert(static_cast<double>(count), last.Factor, divisor)) + ")";
+  return {};
 }
 
 // The three cells of the time of one count, in ms, µs and ns.
@@ -111,8 +110,8 @@ std::string CounterRow(const TQTimer& timer) {
 std::string CycleRow(const TQTimer& timer) {
   std::string row = "  ReaDTimeStampCounter    |";
   if (timer.ClockHz() <= 0) {
-    return row + kNotAvailable + ":" + kNotAvailable + ":" + kNotAvailable + "|" +
-           kNotAvailable + ": " + kNotAvailable;
+    return row + kNotAvailable + ":" + kNotAvailable + ":" + kNotAvailable + "|" + kNotAvailable +
+           ": " + kNotAvailable;
   }
   row += ResolutionCells(timer, timer.ClockHz()) + "|";
   if (timer.CycleOverhead() <= 0) return row + kNotAvailable + ": " + kNotAvailable;
@@ -164,28 +163,45 @@ std::string ArchitectureName(uint32_t code) {
 
 std::string ProcessorTypeName(uint32_t type) {
   switch (type) {
-    case 386: return "Intel 386";
-    case 486: return "Intel 486";
-    case 586: return "Intel Pentium";
-    case 601: return "PPC 601";
-    case 603: return "PPC 603";
-    case 604: return "PPC 604";
-    case 620: return "PPC 620";
-    case 860: return "Intel 860";
-    case 2000: return "MIPS R2000";
-    case 3000: return "MIPS R3000";
-    case 4000: return "MIPS R4000";
-    case 21064: return "ALPHA 21064";
-    default: return {};
+    case 386:
+      return "Intel 386";
+    case 486:
+      return "Intel 486";
+    case 586:
+      return "Intel Pentium";
+    case 601:
+      return "PPC 601";
+    case 603:
+      return "PPC 603";
+    case 604:
+      return "PPC 604";
+    case 620:
+      return "PPC 620";
+    case 860:
+      return "Intel 860";
+    case 2000:
+      return "MIPS R2000";
+    case 3000:
+      return "MIPS R3000";
+    case 4000:
+      return "MIPS R4000";
+    case 21064:
+      return "ALPHA 21064";
+    default:
+      return {};
   }
 }
 
 std::string LevelName(uint32_t level) {
   switch (level) {
-    case 3: return " (Intel 80386) ";
-    case 4: return " (Intel 80486) ";
-    case 5: return " (Intel Pentium) ";
-    default: return " ";
+    case 3:
+      return " (Intel 80386) ";
+    case 4:
+      return " (Intel 80486) ";
+    case 5:
+      return " (Intel Pentium) ";
+    default:
+      return " ";
   }
 }
 
@@ -195,10 +211,19 @@ std::string FamilyText(const TJLCpuInfo& cpu) {
          " Stepping " + Str(cpu.Revision & 0xFF) + ")";
 }
 
+// What `build` gives, or `fallback` when it fails: each report answers for its own failures.
+template <class TResult, class TBuild>
+TResult Guarded(TResult fallback, TBuild&& build) {
+  try {
+    return build();
+  } catch (...) {
+    return fallback;
+  }
+}
+
 }  // namespace
 
-TQTimer::TQTimer(int64_t clockHz, int64_t frequency, int64_t cycleOverhead,
-                 int64_t counterOverhead)
+TQTimer::TQTimer(int64_t clockHz, int64_t frequency, int64_t cycleOverhead, int64_t counterOverhead)
     : clockHz_(clockHz),
       frequency_(frequency),
       cycleOverhead_(cycleOverhead),
@@ -316,27 +341,26 @@ TJLLines OsVersionBlock(const TJLOsVersion& version) {
 TJLLines CpuInfoBlock(const TJLCpuInfo& cpu) {
   const std::string vendor = cpu.Vendor.empty() ? std::string() : " (" + cpu.Vendor + ")";
   const std::string speed = cpu.Speed.empty() ? std::string("n/a") : cpu.Speed + " MHz";
-  return {"",
-          "==================================  CPU info  =====================================",
-          "  Architecture                : " + Str(cpu.Architecture) + " (" +
-              ArchitectureName(cpu.Architecture) + ")",
-          "  OEM ID (vendor)             : " + Str(cpu.OemId) + vendor,
-          "  Active processor mask       : " + std::to_string(cpu.ActiveMask),
-          "  Number of processors        : " + Str(cpu.Processors),
-          "  Processor type              : " + Str(cpu.Type) + " (" +
-              ProcessorTypeName(cpu.Type) + ")",
-          "  Processor level             : " + Str(cpu.Level) + LevelName(cpu.Level) +
-              FamilyText(cpu),
-          "  Speed (registry)            : " + speed,
-          "  VMem allocation granularity : " + ShortestDecimal(cpu.Granularity / 1024.0) +
-              " KB (" + Str(cpu.Granularity) + " B)",
-          "  ProcessorRevision           : " + Str(cpu.Revision),
-          "  Page size                   : " + Str((cpu.PageSize + 512) / 1024) + " KB (" +
-              Str(cpu.PageSize) + " B)",
-          "  Minimum application address : " + Hex8(cpu.MinAddress),
-          "  Maximum application address : " + Hex8(cpu.MaxAddress),
-          kWideRule,
-          ""};
+  return {
+      "",
+      "==================================  CPU info  =====================================",
+      "  Architecture                : " + Str(cpu.Architecture) + " (" +
+          ArchitectureName(cpu.Architecture) + ")",
+      "  OEM ID (vendor)             : " + Str(cpu.OemId) + vendor,
+      "  Active processor mask       : " + std::to_string(cpu.ActiveMask),
+      "  Number of processors        : " + Str(cpu.Processors),
+      "  Processor type              : " + Str(cpu.Type) + " (" + ProcessorTypeName(cpu.Type) + ")",
+      "  Processor level             : " + Str(cpu.Level) + LevelName(cpu.Level) + FamilyText(cpu),
+      "  Speed (registry)            : " + speed,
+      "  VMem allocation granularity : " + ShortestDecimal(cpu.Granularity / 1024.0) + " KB (" +
+          Str(cpu.Granularity) + " B)",
+      "  ProcessorRevision           : " + Str(cpu.Revision),
+      "  Page size                   : " + Str((cpu.PageSize + 512) / 1024) + " KB (" +
+          Str(cpu.PageSize) + " B)",
+      "  Minimum application address : " + Hex8(cpu.MinAddress),
+      "  Maximum application address : " + Hex8(cpu.MaxAddress),
+      kWideRule,
+      ""};
 }
 
 TJLLines TimersBlock(const TQTimer& timer, int64_t tickResolution) {
@@ -397,8 +421,10 @@ TJLSnapshot THeapMonitor::Read() {
   }
   const std::optional<TJLMemoryStatus> memory = ReadMemoryStatus();
   if (!memory) throw Exception("The memory status cannot be read");
-  return {static_cast<int64_t>(memory->TotalPhys), static_cast<int64_t>(memory->AvailPhys),
-          memory->Load, {}};
+  return {static_cast<int64_t>(memory->TotalPhys),
+          static_cast<int64_t>(memory->AvailPhys),
+          memory->Load,
+          {}};
 }
 
 void TJournalReports::SetRulerWidth(int64_t width) {
@@ -415,13 +441,8 @@ TJLLines TJournalReports::Ruler(bool withScale) {
 }
 
 TJLLines TJournalReports::Block(int32_t id) {
-  // Each report answers for its own failures with its fallback line.
-  const auto guarded = [](const char* fallback, auto&& build) -> TJLLines {
-    try {
-      return build();
-    } catch (...) {
-      return {fallback};
-    }
+  const auto guarded = [](const char* fallback, auto&& build) {
+    return Guarded(TJLLines{fallback}, build);
   };
   switch (static_cast<TJLTag>(id)) {
     case TJLTag::RamBlock:
@@ -473,29 +494,21 @@ std::optional<std::string> TJournalReports::Reading(int32_t id) {
       {TJLTag::DiskReading2, TSource::Disk, TJLReadingStyle::Parenthesised},
       {TJLTag::DiskReading3, TSource::Disk, TJLReadingStyle::ValuesOnly},
   };
-  const auto found = std::find_if(std::begin(kReadings), std::end(kReadings),
-                                  [id](const TReadingTag& r) { return static_cast<int32_t>(r.Tag) == id; });
+  const auto found =
+      std::find_if(std::begin(kReadings), std::end(kReadings),
+                   [id](const TReadingTag& r) { return static_cast<int32_t>(r.Tag) == id; });
   if (found == std::end(kReadings)) return std::nullopt;
-  try {
-    switch (found->Source) {
-      case TSource::Heap:
-        return HeapReading(heap_.Read(), found->Style);
-      case TSource::Ram:
-        return RamReading(ram_.Read(), found->Style);
-      case TSource::Disk:
-        return DiskReading(ReadDiskSpace(), found->Style);
-    }
-  } catch (...) {
-  }
   switch (found->Source) {
     case TSource::Heap:
-      return "#JLHeap";
+      return Guarded(std::string("#JLHeap"),
+                     [&] { return HeapReading(heap_.Read(), found->Style); });
     case TSource::Ram:
-      return "#JLRam";
+      return Guarded(std::string("#JLRam"), [&] { return RamReading(ram_.Read(), found->Style); });
     case TSource::Disk:
       break;
   }
-  return "#JLDisk";
+  return Guarded(std::string("#JLDisk"),
+                 [&] { return DiskReading(ReadDiskSpace(), found->Style); });
 }
 
 }  // namespace movra

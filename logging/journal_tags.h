@@ -47,41 +47,41 @@ constexpr int32_t JournalTagId(std::string_view name) {
 // The tags, by id. Any name with the same hash selects the same tag; the names given are the
 // ones this system uses or documents.
 enum class TJLTag : int32_t {
-  Group = 38,         // "&": the pieces up to the next "{&}" are laid out as one
-  Fill = 42,          // "*" N c: pads the piece before it with c to N characters
-  LineBreak = 47,     // "/"
-  Position = 64,      // "@" N, N "@", "@" N "@": start column, end column, centred in N
-  DateTimeTicks = 18571,  // "DHG": "yyyy-mm-dd hh:mm:ss " and the tick count
-  Time = 19867,           // "hms": "hh:mm:ss"
-  DateTime = 20389,       // "Now": "yyyy-mm-dd hh:mm:ss "
-  Date = 21641,           // "dte": "yyyy-mm-dd"
-  Ticks = 21642,          // "dtf": milliseconds since the system started
-  NextLineNumber = 39841, // "LNum": the number the next finished line gets
-  NumberingOff = 57910,   // "LNumOff": the text's lines are not numbered
-  ProgramVersion = 62777, // "App_ver"
-  ProgramFile = 63019,    // "App_LFN": the program file's full path
-  ParameterLines = 66094, // "App_prm": one parameter a line
-  Parameters = 77614,     // "App_prm-": the parameters joined by ", "
-  ProgramName = 79404,    // "App_name": the program file's name
-  ProgramFolder = 80181,  // "App_path": its folder, ending in a backslash
-  RamReading1 = 28319,    // "Ram-", "Ram--", "Ram---": physical memory on one line
+  Group = 38,              // "&": the pieces up to the next "{&}" are laid out as one
+  Fill = 42,               // "*" N c: pads the piece before it with c to N characters
+  LineBreak = 47,          // "/"
+  Position = 64,           // "@" N, N "@", "@" N "@": start column, end column, centred in N
+  DateTimeTicks = 18571,   // "DHG": "yyyy-mm-dd hh:mm:ss " and the tick count
+  Time = 19867,            // "hms": "hh:mm:ss"
+  DateTime = 20389,        // "Now": "yyyy-mm-dd hh:mm:ss "
+  Date = 21641,            // "dte": "yyyy-mm-dd"
+  Ticks = 21642,           // "dtf": milliseconds since the system started
+  NextLineNumber = 39841,  // "LNum": the number the next finished line gets
+  NumberingOff = 57910,    // "LNumOff": the text's lines are not numbered
+  ProgramVersion = 62777,  // "App_ver"
+  ProgramFile = 63019,     // "App_LFN": the program file's full path
+  ParameterLines = 66094,  // "App_prm": one parameter a line
+  Parameters = 77614,      // "App_prm-": the parameters joined by ", "
+  ProgramName = 79404,     // "App_name": the program file's name
+  ProgramFolder = 80181,   // "App_path": its folder, ending in a backslash
+  RamReading1 = 28319,     // "Ram-", "Ram--", "Ram---": physical memory on one line
   RamReading2 = 28364,
   RamReading3 = 39884,
-  DiskReading1 = 38084,   // "Disk-", "Disk--", "Disk---": disk space on one line
+  DiskReading1 = 38084,  // "Disk-", "Disk--", "Disk---": disk space on one line
   DiskReading2 = 49604,
   DiskReading3 = 49649,
-  HeapReading1 = 38326,   // "Heap-", "Heap--", "Heap---": the program's heap on one line
+  HeapReading1 = 38326,  // "Heap-", "Heap--", "Heap---": the program's heap on one line
   HeapReading2 = 49846,
   HeapReading3 = 49891,
   // Whole-line tags: the report replaces the text when the tag comes first.
-  RamBlock = 16799,       // "Ram"
-  MemoryStatus = 17818,   // "mem"
-  DiskBlock = 38039,      // "Disk"
-  HeapBlock = 38281,      // "Heap"
-  CpuInfo = 39320,        // "CPUI"
-  Ruler = 39664,          // "Ruler"
-  OsVersion = 40101,      // "OSVI"
-  RulerWithScale = 50672, // "Ruler+"
+  RamBlock = 16799,          // "Ram"
+  MemoryStatus = 17818,      // "mem"
+  DiskBlock = 38039,         // "Disk"
+  HeapBlock = 38281,         // "Heap"
+  CpuInfo = 39320,           // "CPUI"
+  Ruler = 39664,             // "Ruler"
+  OsVersion = 40101,         // "OSVI"
+  RulerWithScale = 50672,    // "Ruler+"
   TimersResolution = 57843,  // "Timers"
 };
 

@@ -54,7 +54,8 @@ TEST_F(IdleParser, ValueTags) {
 TEST_F(IdleParser, NextLineNumberCountsEveryLineBefore) {
   EXPECT_EQ(Line("{LNum}"), "1");
   EXPECT_EQ(Expand("a{/}{LNum}"), (Lines{"a", "2"}));  // the number of the text's first line
-  EXPECT_EQ(parser_.ExpandList({"x{/}y", "{LNum}", "{LNumOff}"}).Lines(), (Lines{"x", "y", "6", ""}));
+  EXPECT_EQ(parser_.ExpandList({"x{/}y", "{LNum}", "{LNumOff}"}).Lines(),
+            (Lines{"x", "y", "6", ""}));
   EXPECT_EQ(Line("{LNum}"), "8");
 }
 
@@ -132,9 +133,10 @@ TEST_F(IdleParser, ManyHugeRequestsStayBounded) {
 TEST_F(IdleParser, WholeLineTagsOnlyWhenFirst) {
   EXPECT_EQ(Line("before {Ruler}"), "before ");
   EXPECT_EQ(Line("{Ruler} after {dte}"), Times("....|....|", 8));
-  EXPECT_EQ(Expand("{Ruler+}"), (Lines{"    5    10   15   20   25   30   35   40   45   50   55   60   65"
-                                      "   70   75   80   ",
-                                      Times("....|....|", 8)}));
+  EXPECT_EQ(Expand("{Ruler+}"),
+            (Lines{"    5    10   15   20   25   30   35   40   45   50   55   60   65"
+                   "   70   75   80   ",
+                   Times("....|....|", 8)}));
 }
 
 TEST_F(IdleParser, HeaderListAsTheEngineWritesIt) {
@@ -155,8 +157,8 @@ TEST_F(IdleParser, HeaderListAsTheEngineWritesIt) {
   EXPECT_EQ(longer[2], ">>>> Start " + std::string(70, 'n') + ".exe  v 1.4.0.512 " + stamp);
 
   EXPECT_EQ(parser_.ExpandList(journal.Footer()).Lines(),
-            (Lines{"", "<<<< Stop  " + std::string(70, 'n') + ".exe " + stamp,
-                   std::string(80, '*'), ""}));
+            (Lines{"", "<<<< Stop  " + std::string(70, 'n') + ".exe " + stamp, std::string(80, '*'),
+                   ""}));
 }
 
 TEST_F(IdleParser, NumberingWidthAndAlignment) {
@@ -191,7 +193,8 @@ TEST_F(IdleParser, ErrorBlockForAWindowsError) {
   EXPECT_EQ(parser_.BuildErrorBlock(error).Lines(),
             (Lines{"", rule, title + " (5) \"" + error.Message + "\" ", rule, ""}));
 
-  EXPECT_EQ(parser_.BuildErrorBlock(TJLErrMsg("Disk full", 0)).Lines()[2], title + " \"Disk full\" ");
+  EXPECT_EQ(parser_.BuildErrorBlock(TJLErrMsg("Disk full", 0)).Lines()[2],
+            title + " \"Disk full\" ");
   EXPECT_EQ(parser_.BuildErrorBlock(TJLErrMsg("", 0)).Lines()[2], title + " ");
   TJLErrMsg located("m", 1);
   located.Location = "Move";

@@ -59,52 +59,52 @@ TEST(JournalReportTexts, HeapAndRamReadings) {
 
 TEST(JournalReportTexts, DiskSpace) {
   const TJLDiskSpace disk{5368709120, 10737418240, 6442450944};
-  EXPECT_EQ(DiskBlock(disk), (Lines{"", "============  Disk Monitor  ===========",
-                                    "  Free avail (user) : 5120 MB (5368709120 B)",
-                                    "  Disk total (user) : 10240 MB (10737418240 B)",
-                                    "  Free total (disk) : 6144 MB (6442450944 B)", kBlockRule, ""}));
+  EXPECT_EQ(DiskBlock(disk),
+            (Lines{"", "============  Disk Monitor  ===========",
+                   "  Free avail (user) : 5120 MB (5368709120 B)",
+                   "  Disk total (user) : 10240 MB (10737418240 B)",
+                   "  Free total (disk) : 6144 MB (6442450944 B)", kBlockRule, ""}));
   EXPECT_EQ(DiskReading(disk, TJLReadingStyle::Labelled),
             "[Disk monitor] : Available to user=5368709120, Total on disk=10737418240, "
             "Free total on disk=6442450944 ;");
   EXPECT_EQ(DiskReading(disk, TJLReadingStyle::Parenthesised),
             "[Disk monitor] : (5368709120, 10737418240, 6442450944)");
-  EXPECT_EQ(DiskReading(disk, TJLReadingStyle::ValuesOnly), "(5368709120, 10737418240, 6442450944)");
+  EXPECT_EQ(DiskReading(disk, TJLReadingStyle::ValuesOnly),
+            "(5368709120, 10737418240, 6442450944)");
   EXPECT_EQ(DiskBlock(std::nullopt), Lines{"JL:Unable to retrieve disk space values"});
   EXPECT_EQ(DiskReading(std::nullopt, TJLReadingStyle::ValuesOnly),
             "JL:Unable to retrieve disk space values");
 }
 
 TEST(JournalReportTexts, MemoryStatus) {
-  const TJLMemoryStatus memory{17179869184, 8589934592, 50,       25769803776,
-                               12884901888, 140737488224256, 140737462169600};
+  const TJLMemoryStatus memory{17179869184,     8589934592,     50, 25769803776, 12884901888,
+                               140737488224256, 140737462169600};
   const TJLDiskSpace disk{1073741824, 4294967296, 2147483648};
-  EXPECT_EQ(MemoryStatusBlock(memory, disk),
-            (Lines{"",
-                   "=================================  Memory status  =================================",
-                   "  Memory (Total)              : 16384 MB (17179869184 B)",
-                   "  Memory (Available)          : 8192 MB (8589934592 B)  => Memory load : 50 %",
-                   "",
-                   "  Page(Swap)File (Total)      : 24576 MB (25769803776 B)",
-                   "  Page(Swap)File (Available)  : 12288 MB (12884901888 B)",
-                   "  Virtual Memory (Total)      : 134217728 MB (140737488224256 B)",
-                   "  Virtual Memory (Available)  : 134217703 MB (140737462169600 B)",
-                   "",
-                   "  Current Disk (Total)        : 4096 MB (4294967296 B)",
-                   "  Current disk (Available)    : 1024 MB (1073741824 B)  => Free space : 25.00 % ",
-                   kWideRule,
-                   ""}));
+  EXPECT_EQ(
+      MemoryStatusBlock(memory, disk),
+      (Lines{"",
+             "=================================  Memory status  =================================",
+             "  Memory (Total)              : 16384 MB (17179869184 B)",
+             "  Memory (Available)          : 8192 MB (8589934592 B)  => Memory load : 50 %", "",
+             "  Page(Swap)File (Total)      : 24576 MB (25769803776 B)",
+             "  Page(Swap)File (Available)  : 12288 MB (12884901888 B)",
+             "  Virtual Memory (Total)      : 134217728 MB (140737488224256 B)",
+             "  Virtual Memory (Available)  : 134217703 MB (140737462169600 B)", "",
+             "  Current Disk (Total)        : 4096 MB (4294967296 B)",
+             "  Current disk (Available)    : 1024 MB (1073741824 B)  => Free space : 25.00 % ",
+             kWideRule, ""}));
 }
 
 TEST(JournalReportTexts, OperatingSystemVersion) {
   const TJLOsVersion xp{5, 1, 0x0A280A28, 2, "Service Pack 2", " (Terminal Server)"};
-  EXPECT_EQ(OsVersionBlock(xp),
-            (Lines{"",
-                   "===============================  OS version info  =================================",
-                   "  Platform  : Windows NT, Windows 2000, Windows XP, or Windows Server 2003 family.",
-                   "  OS Name   : Windows XP (Service Pack 2)( (Terminal Server))",
-                   "  (Major Version[ 5 ]  Minor Version[ 1 ] Build Number[ 2600 ]  Platform ID[ 2 ])",
-                   kWideRule,
-                   ""}));
+  EXPECT_EQ(
+      OsVersionBlock(xp),
+      (Lines{"",
+             "===============================  OS version info  =================================",
+             "  Platform  : Windows NT, Windows 2000, Windows XP, or Windows Server 2003 family.",
+             "  OS Name   : Windows XP (Service Pack 2)( (Terminal Server))",
+             "  (Major Version[ 5 ]  Minor Version[ 1 ] Build Number[ 2600 ]  Platform ID[ 2 ])",
+             kWideRule, ""}));
 
   const auto name = [](uint32_t major, uint32_t minor, uint32_t platform) {
     return OsVersionBlock({major, minor, 0, platform, "", ""})[3];
@@ -139,23 +139,20 @@ TEST(JournalReportTexts, Processor) {
   cpu.MaxAddress = 0x7FFEFFFF;
   cpu.Speed = "3600";
   cpu.Vendor = "GenuineIntel";
-  EXPECT_EQ(CpuInfoBlock(cpu),
-            (Lines{"",
-                   "==================================  CPU info  =====================================",
-                   "  Architecture                : 0 (PROCESSOR_ARCHITECTURE_INTEL)",
-                   "  OEM ID (vendor)             : 0 (GenuineIntel)",
-                   "  Active processor mask       : 15",
-                   "  Number of processors        : 4",
-                   "  Processor type              : 586 (Intel Pentium)",
-                   "  Processor level             : 6 (x86 Family 6 Model 158 Stepping 10)",
-                   "  Speed (registry)            : 3600 MHz",
-                   "  VMem allocation granularity : 64 KB (65536 B)",
-                   "  ProcessorRevision           : 40458",
-                   "  Page size                   : 4 KB (4096 B)",
-                   "  Minimum application address : 00010000",
-                   "  Maximum application address : 7FFEFFFF",
-                   kWideRule,
-                   ""}));
+  EXPECT_EQ(
+      CpuInfoBlock(cpu),
+      (Lines{
+          "", "==================================  CPU info  =====================================",
+          "  Architecture                : 0 (PROCESSOR_ARCHITECTURE_INTEL)",
+          "  OEM ID (vendor)             : 0 (GenuineIntel)", "  Active processor mask       : 15",
+          "  Number of processors        : 4",
+          "  Processor type              : 586 (Intel Pentium)",
+          "  Processor level             : 6 (x86 Family 6 Model 158 Stepping 10)",
+          "  Speed (registry)            : 3600 MHz",
+          "  VMem allocation granularity : 64 KB (65536 B)",
+          "  ProcessorRevision           : 40458", "  Page size                   : 4 KB (4096 B)",
+          "  Minimum application address : 00010000", "  Maximum application address : 7FFEFFFF",
+          kWideRule, ""}));
 
   cpu.Type = 386;
   cpu.Level = 3;
@@ -165,7 +162,8 @@ TEST(JournalReportTexts, Processor) {
   Lines lines = CpuInfoBlock(cpu);
   EXPECT_EQ(lines[3], "  OEM ID (vendor)             : 0");
   EXPECT_EQ(lines[6], "  Processor type              : 386 (Intel 386)");
-  EXPECT_EQ(lines[7], "  Processor level             : 3 (Intel 80386) (x86 Family 3 Model 158 Stepping 10)");
+  EXPECT_EQ(lines[7],
+            "  Processor level             : 3 (Intel 80386) (x86 Family 3 Model 158 Stepping 10)");
   EXPECT_EQ(lines[8], "  Speed (registry)            : n/a");
   EXPECT_EQ(lines[9], "  VMem allocation granularity : 1.5 KB (1536 B)");
 
@@ -177,7 +175,8 @@ TEST(JournalReportTexts, Processor) {
   EXPECT_EQ(lines[6], "  Processor type              : 8664 ()");
   EXPECT_EQ(lines[7], "  Processor level             : 7 ");
   cpu.Architecture = 77;
-  EXPECT_EQ(CpuInfoBlock(cpu)[2], "  Architecture                : 77 (PROCESSOR_ARCHITECTURE_UNKNOWN)");
+  EXPECT_EQ(CpuInfoBlock(cpu)[2],
+            "  Architecture                : 77 (PROCESSOR_ARCHITECTURE_UNKNOWN)");
 }
 
 TEST(JournalReportTexts, TimerNumbers) {
@@ -190,26 +189,32 @@ TEST(JournalReportTexts, TimerNumbers) {
 
 Lines TimersHead() {
   return {"",
-          "===========================================  Timers resolution  ===========================================",
-          "                          |                Min resolution                 |       Api \\ call overhead",
-          "          Timers          |-----------------------------------------------|--------------------------------",
+          "===========================================  Timers resolution  "
+          "===========================================",
+          "                          |                Min resolution                 |       Api "
+          "\\ call overhead",
+          "          Timers          "
+          "|-----------------------------------------------|--------------------------------",
           "                          |       ms      :       " + kMicro +
               "s      :      ns       |     native    :    optimal    :",
-          "--------------------------|-----------------------------------------------|--------------------------------",
-          "  GetTickCount            |  16,---       :" + kNS + ":" + kNS + "|      0 ticks  : ms or s."};
+          "--------------------------|-----------------------------------------------|-------------"
+          "-------------------",
+          "  GetTickCount            |  16,---       :" + kNS + ":" + kNS +
+              "|      0 ticks  : ms or s."};
 }
 
 TEST(JournalReportTexts, TimersWithoutProcessorClock) {
   Lines expected = TimersHead();
   expected.insert(
       expected.end(),
-      {"  QueryPerformanceCounter |   0.000100000 :   0.100000000 : 100.000000000 |       2 units : " +
+      {"  QueryPerformanceCounter |   0.000100000 :   0.100000000 : 100.000000000 |       2 units "
+       ": " +
            kMicro + "s (0.200000000)",
-       "  ReaDTimeStampCounter    |" + kNA + ":" + kNA + ":" + kNA + "|" + kNA + ": " + kNA, kTimersRule,
-       std::string(65, ' ') + "(n/a: not available, n/s : not significant)",
+       "  ReaDTimeStampCounter    |" + kNA + ":" + kNA + ":" + kNA + "|" + kNA + ": " + kNA,
+       kTimersRule, std::string(65, ' ') + "(n/a: not available, n/s : not significant)",
        std::string(48, ' ') + "QueryPerformanceFrequency returned : 10000000 (native units)",
-       std::string(47, ' ') + "(RDTSC min resolution from registry ; Overhead from asm call)", kTimersRule,
-       ""});
+       std::string(47, ' ') + "(RDTSC min resolution from registry ; Overhead from asm call)",
+       kTimersRule, ""});
   EXPECT_EQ(TimersBlock(TQTimer(-1, 10000000, 30, 2), 16), expected);
 }
 
@@ -217,12 +222,17 @@ TEST(JournalReportTexts, TimersWithBothCounters) {
   const Lines lines = TimersBlock(TQTimer(3600000000, 3579545, 30, 1), 16);
   ASSERT_EQ(lines.size(), 15u);
   // One count at 3.579545 MHz is 0.279 µs; 30 cycles at 3.6 GHz read best in nanoseconds.
-  EXPECT_EQ(lines[7], "  QueryPerformanceCounter |   0.000279365 :   0.279365115 : 279.365114840 |       1 units : " +
-                          kMicro + "s (0.279365115)");
-  EXPECT_EQ(lines[8], "  ReaDTimeStampCounter    |   0.000000278 :   0.000277778 :   0.277777778 |     30 cycles : ns (8.333333333)");
+  EXPECT_EQ(lines[7],
+            "  QueryPerformanceCounter |   0.000279365 :   0.279365115 : 279.365114840 |       1 "
+            "units : " +
+                kMicro + "s (0.279365115)");
+  EXPECT_EQ(lines[8],
+            "  ReaDTimeStampCounter    |   0.000000278 :   0.000277778 :   0.277777778 |     30 "
+            "cycles : ns (8.333333333)");
   // Without a time-stamp overhead the clock still gives the resolution.
   EXPECT_EQ(TimersBlock(TQTimer(3600000000, 3579545, 0, 1), 16)[8],
-            "  ReaDTimeStampCounter    |   0.000000278 :   0.000277778 :   0.277777778 |" + kNA + ": " + kNA);
+            "  ReaDTimeStampCounter    |   0.000000278 :   0.000277778 :   0.277777778 |" + kNA +
+                ": " + kNA);
   // Without a performance counter its row is not significant.
   EXPECT_EQ(TimersBlock(TQTimer(3600000000, -1, 30, -1), 16)[7],
             "  QueryPerformanceCounter |" + kNS + ":" + kNS + ":" + kNS + "|" + kNA + ": " + kNA);
@@ -295,24 +305,35 @@ TEST_F(RegistryTextTest, EachKindOfValue) {
 TEST_F(IdleParser, ReportsOfThisMachine) {
   Lines lines = Expand("{OSVI}");
   ASSERT_EQ(lines.size(), 7u);
-  EXPECT_EQ(lines[1], "===============================  OS version info  =================================");
+  EXPECT_EQ(lines[1],
+            "===============================  OS version info  =================================");
   EXPECT_EQ(lines[2].rfind("  Platform  : ", 0), 0u);
   EXPECT_EQ(lines[3].rfind("  OS Name   : ", 0), 0u);
-  EXPECT_TRUE(std::regex_match(lines[4], std::regex(R"(  \(Major Version\[ \d+ \]  Minor Version\[ \d+ \] Build Number\[ \d+ \]  Platform ID\[ 2 \]\))")))
+  EXPECT_TRUE(std::regex_match(
+      lines[4],
+      std::regex(
+          R"(  \(Major Version\[ \d+ \]  Minor Version\[ \d+ \] Build Number\[ \d+ \]  Platform ID\[ 2 \]\))")))
       << lines[4];
   EXPECT_EQ(lines[5], kWideRule);
 
   lines = Expand("{Disk}");
   ASSERT_EQ(lines.size(), 7u);
   EXPECT_EQ(lines[1], "============  Disk Monitor  ===========");
-  EXPECT_TRUE(std::regex_match(lines[2], std::regex(R"(  Free avail \(user\) : \d+ MB \(\d+ B\))"))) << lines[2];
+  EXPECT_TRUE(std::regex_match(lines[2], std::regex(R"(  Free avail \(user\) : \d+ MB \(\d+ B\))")))
+      << lines[2];
 
   lines = Expand("{mem}");
   ASSERT_EQ(lines.size(), 14u);
-  EXPECT_EQ(lines[1], "=================================  Memory status  =================================");
-  EXPECT_TRUE(std::regex_match(lines[3], std::regex(R"(  Memory \(Available\)          : \d+ MB \(\d+ B\)  => Memory load : \d+ %)")))
+  EXPECT_EQ(lines[1],
+            "=================================  Memory status  =================================");
+  EXPECT_TRUE(std::regex_match(
+      lines[3],
+      std::regex(R"(  Memory \(Available\)          : \d+ MB \(\d+ B\)  => Memory load : \d+ %)")))
       << lines[3];
-  EXPECT_TRUE(std::regex_match(lines[11], std::regex(R"(  Current disk \(Available\)    : \d+ MB \(\d+ B\)  => Free space : \d+\.\d\d % )")))
+  EXPECT_TRUE(std::regex_match(
+      lines[11],
+      std::regex(
+          R"(  Current disk \(Available\)    : \d+ MB \(\d+ B\)  => Free space : \d+\.\d\d % )")))
       << lines[11];
   // The 64-bit status: the virtual address space of this 64-bit program is far above 4 GiB.
   const std::smatch virtualTotal = [&] {
@@ -325,14 +346,19 @@ TEST_F(IdleParser, ReportsOfThisMachine) {
 
   lines = Expand("{CPUI}");
   ASSERT_EQ(lines.size(), 16u);
-  EXPECT_EQ(lines[1], "==================================  CPU info  =====================================");
-  EXPECT_TRUE(std::regex_match(lines[12], std::regex("  Minimum application address : [0-9A-F]{8,}"))) << lines[12];
+  EXPECT_EQ(lines[1],
+            "==================================  CPU info  =====================================");
+  EXPECT_TRUE(
+      std::regex_match(lines[12], std::regex("  Minimum application address : [0-9A-F]{8,}")))
+      << lines[12];
 
   lines = Expand("{Timers}");
   ASSERT_EQ(lines.size(), 15u);
   const Lines head = TimersHead();
   EXPECT_EQ(Lines(lines.begin(), lines.begin() + 6), Lines(head.begin(), head.begin() + 6));
-  EXPECT_TRUE(std::regex_match(lines[6], std::regex(R"(  GetTickCount            \|  \d+,---       :.*)"))) << lines[6];
+  EXPECT_TRUE(
+      std::regex_match(lines[6], std::regex(R"(  GetTickCount            \|  \d+,---       :.*)")))
+      << lines[6];
   EXPECT_EQ(lines[7].rfind("  QueryPerformanceCounter |", 0), 0u);
   EXPECT_EQ(lines[8].rfind("  ReaDTimeStampCounter    |", 0), 0u);
   EXPECT_EQ(lines[9], kTimersRule);
@@ -344,7 +370,9 @@ TEST_F(IdleParser, ReportsOfThisMachine) {
   lines = Expand("{Ram}");
   ASSERT_EQ(lines.size(), 6u);
   EXPECT_EQ(lines[1], "============  RAM Monitor  ============");
-  EXPECT_TRUE(std::regex_match(lines[4], std::regex(R"(================\(\d+%\)==================)"))) << lines[4];
+  EXPECT_TRUE(
+      std::regex_match(lines[4], std::regex(R"(================\(\d+%\)==================)")))
+      << lines[4];
 }
 
 TEST_F(IdleParser, ReportTagsAfterOtherTextAreDropped) {
@@ -356,8 +384,8 @@ TEST_F(IdleParser, ReportTagsAfterOtherTextAreDropped) {
 TEST_F(IdleParser, OneLineReadingsStandAnywhere) {
   EXPECT_TRUE(std::regex_match(Line("a {Heap-} b"),
                                std::regex(R"(a \[Heap monitor\] : Blocks=\d+, Bytes=\d+ ; b)")));
-  EXPECT_TRUE(std::regex_match(Line("{Ram--}"),
-                               std::regex(R"(\[RAM  monitor\] : \(\d+, \d+, \d+%\))")));
+  EXPECT_TRUE(
+      std::regex_match(Line("{Ram--}"), std::regex(R"(\[RAM  monitor\] : \(\d+, \d+, \d+%\))")));
   const std::string disk = Line("{Disk---}");
   EXPECT_TRUE(std::regex_match(disk, std::regex(R"(\(\d+, \d+, \d+\))"))) << disk;
 }
@@ -381,30 +409,38 @@ TEST_F(IdleParser, LiveHeapReadingCountsTheProgramsAllocations) {
 }
 
 TEST_F(IdleParser, MonitorsGiveStoredReadingsFirstInFirstOut) {
-  Control(TJLControlKind::PushHeapSnapshot, std::make_unique<TJLSnapshotMsg>(TJLSnapshot{1, 2, 0, " a"}));
-  Control(TJLControlKind::PushHeapSnapshot, std::make_unique<TJLSnapshotMsg>(TJLSnapshot{3, 4, 0, " b"}));
+  Control(TJLControlKind::PushHeapSnapshot,
+          std::make_unique<TJLSnapshotMsg>(TJLSnapshot{1, 2, 0, " a"}));
+  Control(TJLControlKind::PushHeapSnapshot,
+          std::make_unique<TJLSnapshotMsg>(TJLSnapshot{3, 4, 0, " b"}));
   Control(TJLControlKind::PushHeapSnapshot);  // without a reading: nothing stored, nothing fails
   const std::string line = Line("{Heap---}{Heap---}{Heap---}");
   EXPECT_EQ(line.rfind("(1, 2 a)(3, 4 b)(", 0), 0u) << line;
   EXPECT_NE(HeapFigures(line.substr(16)).first, -1) << "the third reading is a live one";
 
-  Control(TJLControlKind::PushRamSnapshot, std::make_unique<TJLSnapshotMsg>(TJLSnapshot{10, 5, 50, " x"}));
-  Control(TJLControlKind::PushRamSnapshot, std::make_unique<TJLSnapshotMsg>(TJLSnapshot{20, 6, 70, ""}));
-  EXPECT_EQ(Expand("{Ram}"), (Lines{"", "============  RAM Monitor  ============ x",
-                                   "  Memory (Total) : 0 MB (10 B)", "  Memory (Avail) : 0 MB (5 B)",
-                                   "================(50%)==================", ""}));
+  Control(TJLControlKind::PushRamSnapshot,
+          std::make_unique<TJLSnapshotMsg>(TJLSnapshot{10, 5, 50, " x"}));
+  Control(TJLControlKind::PushRamSnapshot,
+          std::make_unique<TJLSnapshotMsg>(TJLSnapshot{20, 6, 70, ""}));
+  EXPECT_EQ(
+      Expand("{Ram}"),
+      (Lines{"", "============  RAM Monitor  ============ x", "  Memory (Total) : 0 MB (10 B)",
+             "  Memory (Avail) : 0 MB (5 B)", "================(50%)==================", ""}));
   Control(TJLControlKind::ClearRamMonitor);
   EXPECT_NE(Line("{Ram---}"), "(20, 6, 70%)");
 
-  Control(TJLControlKind::PushHeapSnapshot, std::make_unique<TJLSnapshotMsg>(TJLSnapshot{7, 8, 0, ""}));
+  Control(TJLControlKind::PushHeapSnapshot,
+          std::make_unique<TJLSnapshotMsg>(TJLSnapshot{7, 8, 0, ""}));
   Control(TJLControlKind::ClearHeapMonitor);
   EXPECT_NE(Line("{Heap---}"), "(7, 8)");
 }
 
 TEST_F(IdleParser, HeapAndRamReportMessages) {
   writer_.Start();
-  Control(TJLControlKind::PushHeapSnapshot, std::make_unique<TJLSnapshotMsg>(TJLSnapshot{1, 2, 0, ""}));
-  Control(TJLControlKind::PushRamSnapshot, std::make_unique<TJLSnapshotMsg>(TJLSnapshot{3, 4, 5, ""}));
+  Control(TJLControlKind::PushHeapSnapshot,
+          std::make_unique<TJLSnapshotMsg>(TJLSnapshot{1, 2, 0, ""}));
+  Control(TJLControlKind::PushRamSnapshot,
+          std::make_unique<TJLSnapshotMsg>(TJLSnapshot{3, 4, 5, ""}));
   Parse(TJLParseKind::HeapReport);
   Parse(TJLParseKind::RamReport);
   Parse(TJLParseKind::Values);  // typed values have no text here

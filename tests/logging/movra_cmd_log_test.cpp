@@ -53,7 +53,8 @@ class MovraCmdLog : public ::testing::Test {
     EXPECT_EQ(log[0], "");
     EXPECT_EQ(log[1], std::string(80, '*'));
     EXPECT_TRUE(std::regex_match(
-        log[2], std::regex(R"(>>>> Start movra_cmd\.exe  v 0\.9\.0\.0 +\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)")))
+        log[2],
+        std::regex(R"(>>>> Start movra_cmd\.exe  v 0\.9\.0\.0 +\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)")))
         << log[2];
     EXPECT_EQ(TextWidth(log[2]), 80u);
     EXPECT_TRUE(SameTextAscii(log[3], "           From : " + programDir_.Path())) << log[3];
@@ -62,13 +63,17 @@ class MovraCmdLog : public ::testing::Test {
     // The operating-system version, the disk and the memory status follow, each framed by
     // empty lines.
     EXPECT_EQ(log[6], "");
-    EXPECT_EQ(log[7], "===============================  OS version info  =================================");
+    EXPECT_EQ(
+        log[7],
+        "===============================  OS version info  =================================");
     EXPECT_EQ(log[11], std::string(83, '='));
     EXPECT_EQ(log[13], "");
     EXPECT_EQ(log[14], "============  Disk Monitor  ===========");
     EXPECT_EQ(log[18], std::string(39, '='));
     EXPECT_EQ(log[20], "");
-    EXPECT_EQ(log[21], "=================================  Memory status  =================================");
+    EXPECT_EQ(
+        log[21],
+        "=================================  Memory status  =================================");
     EXPECT_EQ(log[32], std::string(83, '='));
     EXPECT_EQ(log[33], "");
     return 34;

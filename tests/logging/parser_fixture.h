@@ -40,7 +40,9 @@ class IdleParser : public ::testing::Test {
     parser_.SetErrorStyle({"\xE2\x80\xA2", true});
   }
 
-  std::vector<std::string> Expand(const std::string& text) { return parser_.ExpandText(text).Lines(); }
+  std::vector<std::string> Expand(const std::string& text) {
+    return parser_.ExpandText(text).Lines();
+  }
   // The one line `text` expands to.
   std::string Line(const std::string& text) {
     const std::vector<std::string> lines = Expand(text);
