@@ -106,8 +106,8 @@ void PrintExtents(const char* heading, int64_t count, const TExtentList& extents
 int ReportFile(const std::string& name) {
   HANDLE file = INVALID_HANDLE_VALUE, volume = INVALID_HANDLE_VALUE;
   if (OpenFileAndVolume(name, file, volume) != 0) {
-    platform::CloseHandle(file);
-    platform::CloseHandle(volume);
+    CloseEngineHandle(file);
+    CloseEngineHandle(volume);
     return FatalError("Cannot open file or volume.");
   }
   WriteLine("Information for file : \"" + name + "\"");
@@ -115,8 +115,8 @@ int ReportFile(const std::string& name) {
   int64_t count = 0, total = 0;
   const int32_t status = GetFileMap(file, count, total, extents);
   if (status != 0 && status != platform::kStatusEndOfFile) {
-    platform::CloseHandle(volume);
-    platform::CloseHandle(file);
+    CloseEngineHandle(volume);
+    CloseEngineHandle(file);
     return FatalError("Cannot read the file's cluster map.");
   }
   WriteLine("File size (clusters): " + std::to_string(total));
@@ -130,8 +130,8 @@ int ReportFile(const std::string& name) {
     WriteLine("");
     PrintExtents("------------------------ Reduced map for file --------", count, extents);
   }
-  platform::CloseHandle(volume);
-  platform::CloseHandle(file);
+  CloseEngineHandle(volume);
+  CloseEngineHandle(file);
   WriteLine("-----");
   return kExitSuccess;
 }
@@ -221,12 +221,18 @@ int RunConsoleTool(const std::vector<std::string>& args) {
   SetLogLevel(1);
   const std::string name = args.size() >= 2 ? args[1] : std::string();
   int code = kExitSuccess;
-  if (HasSwitch(args, 'i')) {
-    code = ReportFile(name);
-  } else if (HasSwitch(args, 'd')) {
-    code = DefragmentOne(name);
-  } else if (HasSwitch(args, 'l')) {
-    code = DefragmentListFile(name);
+  try {
+    if (HasSwitch(args, 'i')) {
+      code = ReportFile(name);
+    } else if (HasSwitch(args, 'd')) {
+      code = DefragmentOne(name);
+    } else if (HasSwitch(args, 'l')) {
+      code = DefragmentListFile(name);
+    }
+  } catch (const std::exception& error) {
+    // Logged while the log still runs; the lock is released on the way out.
+    GlobalJournal().AddException(error, 0);
+    return FatalError(error.what());
   }
   if (!lock.Release()) return FatalError("Cannot release mutex.");
   return code;

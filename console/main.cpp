@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,8 @@ int main() {
   try {
     code = movra::RunConsoleTool(args);
   } catch (const std::exception& error) {
-    movra::GlobalJournal().AddException(error, 0);
+    // Only arguments can fail before the lock; the log has not started then.
+    std::fputs(("Fatal error! " + std::string(error.what()) + "\n").c_str(), stdout);
   }
   // Every queued line reaches the file before the process ends.
   movra::GlobalJournal().Stop();

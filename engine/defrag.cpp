@@ -4,6 +4,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "engine/bitmap_scan.h"
 #include "engine/volume_path.h"
@@ -29,6 +30,8 @@ static_assert(kBitmapOutputBytes == 131088);
 // An answer that does not advance (or claims more than its buffer holds) would make the map
 // reader loop for ever; it is reported as a damaged answer instead.
 constexpr int32_t kStatusFileCorruptError = static_cast<int32_t>(0xC0000102);
+
+constexpr int32_t kStatusUnsuccessful = static_cast<int32_t>(0xC0000001);
 
 // A move request carries a 32-bit cluster count; longer extents go in pieces of this size.
 constexpr int64_t kMaxClustersPerMove = 0xFFFFFFFF;
@@ -57,14 +60,16 @@ bool IsMoreOrDone(int32_t status) {
   return status == platform::kStatusSuccess || status == platform::kStatusBufferOverflow;
 }
 
-// Issues one control; a pending request is waited for on the handle that carried it.
+// Issues one control; a pending request is waited for on the handle that carried it. A wait
+// that fails, or a request still pending after it, is a failure, never a success.
 int32_t Control(HANDLE handle, platform::IoStatus& io, uint32_t code, const void* input,
                 uint32_t inputLength, void* output, uint32_t outputLength, bool& wasPending) {
+  io.Status = platform::kStatusPending;
   int32_t status = platform::FsControl(handle, io, code, input, inputLength, output, outputLength);
   wasPending = status == platform::kStatusPending;
   if (wasPending) {
-    platform::WaitHandle(handle, INFINITE);
-    status = io.Status;
+    if (platform::WaitHandle(handle, INFINITE) != WAIT_OBJECT_0) return kStatusUnsuccessful;
+    status = io.Status == platform::kStatusPending ? kStatusUnsuccessful : io.Status;
   }
   return status;
 }
@@ -84,7 +89,15 @@ int64_t ReadVolumeBitmap(
     const int32_t status = Control(volume, io, platform::kFsctlGetVolumeBitmap, &request,
                                    sizeof request, header, kBitmapOutputBytes, wasPending);
     if (!IsMoreOrDone(status)) return wasPending ? -1 : ZeroExtended(status);
-    const int64_t n = std::clamp<int64_t>(header->BitmapSize, 0, kBitmapClustersPerCall);
+    // Only what the answer holds counts: the clusters it reports, no more than the bytes it
+    // wrote, starting where it was asked to.
+    if (io.Information < sizeof(platform::VolumeBitmapHeader) || header->StartingLcn != request) {
+      return -1;
+    }
+    const int64_t written =
+        static_cast<int64_t>(std::min<uint64_t>(io.Information, kBitmapOutputBytes) -
+                             sizeof(platform::VolumeBitmapHeader)) * 8;
+    const int64_t n = std::clamp<int64_t>(header->BitmapSize, 0, std::min(written, kBitmapClustersPerCall));
     if (onChunk(bits, n, header->StartingLcn)) return 0;
     if (status == platform::kStatusSuccess) return 0;
     const int64_t next = header->StartingLcn + n;
@@ -208,6 +221,9 @@ std::string EngineErrorText(int32_t code) {
       return "The volume of the list's first file cannot be opened.";
     case DEFRAG_E_EMPTY_LIST:
       return "The list names no file.";
+    case kStatusFileCorruptError:
+      return "The file system answered the request for the file's map with extents that do "
+             "not follow each other; the file is left as it is.";
     case platform::kStatusDiskCorruptError: {
       // A simulated volume says exactly which line of its layout is wrong.
       const std::string problem = platform::LastSimulationProblem();
@@ -272,6 +288,8 @@ int32_t OpenVolumeHandle(const std::string& path, HANDLE& volume) {
   return volume == INVALID_HANDLE_VALUE ? static_cast<int32_t>(error) : 0;
 }
 
+void CloseEngineHandle(HANDLE handle) { platform::CloseHandle(handle); }
+
 int32_t OpenFileAndVolume(const std::string& path, HANDLE& file, HANDLE& volume) {
   file = INVALID_HANDLE_VALUE;
   volume = INVALID_HANDLE_VALUE;
@@ -302,7 +320,10 @@ int32_t GetFileMap(HANDLE file, int64_t& extentCount, int64_t& totalClusters,
                                    sizeof request, header, kMapOutputBytes, wasPending);
     if (!IsMoreOrDone(status)) return status;
     const uint32_t n = header->ExtentCount;
-    if (n > kMapExtentsPerCall || (n == 0 && status == platform::kStatusBufferOverflow)) {
+    const uint64_t needed = sizeof(platform::RetrievalPointersHeader) +
+                            uint64_t{n} * sizeof(platform::RetrievalPointersExtent);
+    if (n > kMapExtentsPerCall || (n == 0 && status == platform::kStatusBufferOverflow) ||
+        (n > 0 && io.Information < needed) || header->StartingVcn > request) {
       return kStatusFileCorruptError;
     }
     int64_t previous = header->StartingVcn;
@@ -459,8 +480,11 @@ int32_t DefragmentList(const TStringList& paths, bool toEnd) {
     std::string key;
     std::vector<int> members;
     int64_t total = 0;
+    std::optional<int64_t> target;  // where the next file goes; none: no room
+    bool skipped = false;           // the volume could not be opened
   };
   std::vector<VolumeGroup> groups;
+  std::vector<size_t> groupOf;
   for (int i = 0; i < paths.Count(); ++i) {
     TVolumePath where;
     std::string key =
@@ -470,10 +494,11 @@ int32_t DefragmentList(const TStringList& paths, bool toEnd) {
     // A path that names no volume stays with the first one; opening it will fail and say so.
     if (key.empty() && !groups.empty()) group = groups.begin();
     if (group == groups.end()) {
-      groups.push_back({key, {}, 0});
+      groups.emplace_back().key = key;
       group = groups.end() - 1;
     }
     group->members.push_back(i);
+    groupOf.push_back(static_cast<size_t>(group - groups.begin()));
 
     ScopedHandle file;
     const int32_t status = OpenFileHandle(paths[i], file.Ref());
@@ -487,30 +512,47 @@ int32_t DefragmentList(const TStringList& paths, bool toEnd) {
     }
   }
 
+  // Each volume's block is found first; the files then go in list order, each after the
+  // clusters actually moved for the one before it on its volume.
   int32_t result = 0;
   for (size_t g = 0; g < groups.size(); ++g) {
-    const std::string& first = paths[groups[g].members.front()];
+    VolumeGroup& group = groups[g];
+    const std::string& first = paths[group.members.front()];
     ScopedHandle volume;
     const int32_t status = OpenVolumeHandle(first, volume.Ref());
     if (status != 0) {
       LogMessage(1, "    Cannot open volume for " + Quote(first) + "! Exit with:");
       LogError(1, status);
-      LogMessage(1, kListOp.Escape());
-      if (g == 0) return DEFRAG_E_LIST_VOLUME;
+      if (g == 0) {
+        LogMessage(1, kListOp.Escape());
+        return DEFRAG_E_LIST_VOLUME;
+      }
+      group.skipped = true;
       result = DEFRAG_E_LIST_VOLUME;
       continue;
     }
-    TFreeRunList runs;
-    CollectFreeRuns(volume.Get(), runs, groups[g].total);
-    if (runs.empty()) {
-      LogNoRegion(first, groups[g].total);
+    // Nothing of this volume's files takes clusters: they are passed on as they are.
+    if (group.total == 0) {
+      group.target = 0;
       continue;
     }
-    int64_t target = toEnd ? runs.back().Start + runs.back().Length - groups[g].total
-                           : runs.front().Start;
-    for (int member : groups[g].members) DefragmentFileToOffset(paths[member], target);
+    TFreeRunList runs;
+    CollectFreeRuns(volume.Get(), runs, group.total);
+    if (runs.empty()) {
+      LogNoRegion(first, group.total);
+      continue;
+    }
+    group.target = toEnd ? runs.back().Start + runs.back().Length - group.total : runs.front().Start;
   }
-  LogMessage(1, kListOp.Finish());
+  for (int i = 0; i < paths.Count(); ++i) {
+    VolumeGroup& group = groups[groupOf[static_cast<size_t>(i)]];
+    if (group.skipped) {
+      LogMessage(1, "    File " + Quote(paths[i]) + " is skipped: its volume cannot be opened.");
+    } else if (group.target) {
+      DefragmentFileToOffset(paths[i], *group.target);
+    }
+  }
+  LogMessage(1, result == 0 ? kListOp.Finish() : kListOp.Escape());
   return result;
 }
 

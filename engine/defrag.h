@@ -46,10 +46,13 @@ void LogMessage(int level, const std::string& text);
 void LogError(int level, int32_t code);
 void LogLastError(int level);
 
-// Opening. Handles are INVALID_HANDLE_VALUE until opened; the caller closes what was opened.
+// Opening. Handles are INVALID_HANDLE_VALUE until opened; the caller closes what was opened
+// with CloseEngineHandle, never with the system's CloseHandle (a simulated volume keeps a
+// record of its handles until then).
 int32_t OpenFileAndVolume(const std::string& path, HANDLE& file, HANDLE& volume);
 int32_t OpenFileHandle(const std::string& path, HANDLE& file);
 int32_t OpenVolumeHandle(const std::string& path, HANDLE& volume);
+void CloseEngineHandle(HANDLE handle);
 
 // Maps and the bitmap.
 int32_t GetFileMap(HANDLE file, int64_t& extentCount, int64_t& totalClusters,

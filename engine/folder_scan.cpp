@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "engine/defrag.h"
-#include "platform/volume_access.h"
 #include "runtime/text.h"
 
 namespace movra {
@@ -52,7 +51,7 @@ void ScanFolder(const std::string& folder, int32_t minimum, TFileRegionList& lis
     HANDLE file = INVALID_HANDLE_VALUE;
     if (OpenFileHandle(path, file) != 0) continue;
     const int64_t count = GetFragmentCount(file);
-    platform::CloseHandle(file);
+    CloseEngineHandle(file);
     if (count >= static_cast<int64_t>(minimum)) {
       list.push_back({0, path, static_cast<int32_t>(count),
                       FileTimeToLocalDateTime(entry.ftLastWriteTime)});

@@ -148,7 +148,9 @@ int32_t detail::RealFsControl(HANDLE handle, IoStatus& io, uint32_t code, const 
                               uint32_t inputLength, void* output, uint32_t outputLength) {
   static const auto ntFsControlFile = reinterpret_cast<NtFsControlFileFunction>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtFsControlFile")));
-  io = IoStatus{};
+  // A request that stays pending leaves this status until the system completes it, so a
+  // caller that reads it too early never mistakes it for success.
+  io = IoStatus{kStatusPending, 0};
   const NTSTATUS status =
       ntFsControlFile(handle, nullptr, nullptr, nullptr, reinterpret_cast<PIO_STATUS_BLOCK>(&io),
                       code, const_cast<void*>(input), inputLength, output, outputLength);
@@ -198,6 +200,8 @@ HANDLE OpenVolume(const std::string& volumePath, uint32_t& error) {
 
 int32_t FsControl(HANDLE handle, IoStatus& io, uint32_t code, const void* input,
                   uint32_t inputLength, void* output, uint32_t outputLength) {
+  // A refusal reported by an earlier control is not this one's reason.
+  detail::ReportProblem({});
   const auto simulated = Handles().Find(handle);
   // Other controls on a memory volume's handle would reach an event object, whose answer
   // means nothing.

@@ -245,8 +245,11 @@ TEST_F(MovraCmdTest, TwoCopiesAtOnceBothFinishWhole) {
   }
   EXPECT_EQ(starts, 1);
   EXPECT_EQ(finishes, 1);
-  std::string layout = ReadTextFile(volume_.Path() + "volume.layout");
-  EXPECT_NE(layout.find("frag.bin\t0:"), std::string::npos);
+  for (const char* name : {"frag.bin", "Größe {dte}.bin"}) {
+    std::vector<std::string> map = LinesOf(Run({"-i", OnDrive(name)}).output);
+    ASSERT_GE(map.size(), 6u) << name;
+    EXPECT_EQ(map[5], "Number of fragments: 1") << name;
+  }
 }
 
 TEST_F(MovraCmdTest, AbandonedLockIsReportedAndHandedOn) {

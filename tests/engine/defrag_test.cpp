@@ -137,6 +137,11 @@ TEST_F(PlacementTest, FailedMoveIsReportedAndLogged) {
   EXPECT_TRUE(log.Has("    Cannot move FILE region to the new location \"M:\\f\"! Exit with:"));
   EXPECT_TRUE(log.Has(">>>> Escaped from \"Defragment file\"."));
   EXPECT_FALSE(log.Has(">>>> \"Defragment file\" finished normally."));
+
+  hooks::FailMove(1, platform::kStatusAlreadyCommitted);
+  EXPECT_EQ(DefragmentFileToTail("M:\\f"), platform::kStatusAlreadyCommitted);
+  EXPECT_TRUE(log.Has("    Possibly disk state has changed."));
+  EXPECT_TRUE(log.Has(">>>> Escaped from \"Defragment file to tail\"."));
 }
 
 TEST_F(PlacementTest, TargetTakenBetweenScanAndMoveChangesNothing) {
@@ -260,6 +265,37 @@ TEST_F(ListTest, EachVolumeGetsItsOwnBlock) {
   TExtentList b = MapOf("N:\\b");
   ASSERT_EQ(b.size(), 1u);
   EXPECT_EQ(b[0].Lcn, 3000);
+}
+
+TEST_F(ListTest, AVolumeThatCannotBeOpenedLeavesTheOthersInListOrder) {
+  Mount('M', std::string(kSmallVolume) + FileRecord("a", "0:5000:10") + FileRecord("c", "0:6000:10"));
+  Mount('N', std::string(kSmallVolume) + FileRecord("b", "0:5000:10"));
+  hooks::SetDriveType('N', DRIVE_REMOTE);
+  EngineLog log;
+  EXPECT_EQ(DefragmentList({"M:\\a", "N:\\b", "M:\\c"}, false), DEFRAG_E_LIST_VOLUME);
+  EXPECT_EQ(LcnOf("M:\\a"), 100);
+  EXPECT_EQ(LcnOf("M:\\c"), 110);
+  EXPECT_EQ(LcnOf("N:\\b"), 5000);
+  std::vector<std::string> lines = log.Lines();
+  auto at = [&](const std::string& text) {
+    return std::find(lines.begin(), lines.end(), text) - lines.begin();
+  };
+  const auto a = at("<<<< \"Defragment file to offset\" started. File: \"M:\\a\"");
+  const auto b = at("    File \"N:\\b\" is skipped: its volume cannot be opened.");
+  const auto c = at("<<<< \"Defragment file to offset\" started. File: \"M:\\c\"");
+  ASSERT_LT(c, static_cast<long>(lines.size()));
+  EXPECT_LT(a, b);
+  EXPECT_LT(b, c);
+  EXPECT_EQ(lines.back(), ">>>> Escaped from \"Defragment list\".");
+  EXPECT_FALSE(log.Has(">>>> \"Defragment list\" finished normally."));
+}
+
+TEST_F(ListTest, ListWithoutClustersNeedsNoRegion) {
+  Mount('M', "volume\t1000\t4096\nused\t0:1000\nresident\tr1\nresident\tr2\n");
+  EngineLog log;
+  EXPECT_EQ(DefragmentList({"M:\\r1", "M:\\r2"}, false), 0);
+  EXPECT_FALSE(log.HasPrefix("    No region"));
+  EXPECT_TRUE(log.Has("    File \"M:\\r2\" alredy MFT placed. Just exitting."));
 }
 
 TEST_F(ListTest, EmptyListAndUnopenableVolume) {
