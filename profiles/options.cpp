@@ -1,0 +1,67 @@
+#include "profiles/options.h"
+
+#include <exception>
+#include <optional>
+
+#include "i18n/localizer.h"
+#include "profiles/xml_document.h"
+
+namespace movra {
+namespace {
+
+// The attribute's text converted by `convert`, or `fallback` when it is missing or the
+// conversion fails.
+template <class T, class Convert>
+T ReadAttribute(const TXmlElement* element, const std::string& name, const T& fallback,
+                Convert convert) {
+  if (element == nullptr) return fallback;
+  try {
+    const std::optional<std::string> text = element->Attribute(name);
+    return text ? static_cast<T>(convert(*text)) : fallback;
+  } catch (const std::exception&) {
+    return fallback;
+  }
+}
+
+}  // namespace
+
+void TOptions::CreateFromNode(const TXmlElement* element) {
+  MinimizeOnStartup = ReadBool(element, "MinimizeOnStartup", false);
+  MinimizeOnClose = ReadBool(element, "MinimizeOnClose", false);
+  AnimateTray = ReadBool(element, "AnimateTray", true);
+  ConfirmExit = ReadBool(element, "ConfirmExit", true);
+  LogLevel = ReadInt(element, "LogLevel", 1);
+  LogMaxLines = ReadInt(element, "LogMaxLines", 100);
+  Language = ReadString(element, "Language", CurrentLanguage());
+  ShowLogWindow = ReadBool(element, "ShowLogWindow", true);
+  ShowSchedule = ReadBool(element, "ShowSchedule", true);
+}
+
+void TOptions::WriteToNode(TXmlElement& element) const {
+  element.SetAttribute("AnimateTray", BoolText(AnimateTray));
+  element.SetAttribute("MinimizeOnStartup", BoolText(MinimizeOnStartup));
+  element.SetAttribute("MinimizeOnClose", BoolText(MinimizeOnClose));
+  element.SetAttribute("ConfirmExit", BoolText(ConfirmExit));
+  element.SetAttribute("LogLevel", std::to_string(LogLevel));
+  element.SetAttribute("LogMaxLines", std::to_string(LogMaxLines));
+  element.SetAttribute("Language", Language);
+  element.SetAttribute("ShowLogWindow", BoolText(ShowLogWindow));
+  element.SetAttribute("ShowSchedule", BoolText(ShowSchedule));
+}
+
+int32_t TOptions::ReadInt(const TXmlElement* element, const std::string& name, int32_t fallback) {
+  return ReadAttribute(element, name, fallback,
+                       [](const std::string& text) { return ParseInt(text); });
+}
+
+bool TOptions::ReadBool(const TXmlElement* element, const std::string& name, bool fallback) {
+  return ReadAttribute(element, name, fallback,
+                       [](const std::string& text) { return ParseBool(text); });
+}
+
+std::string TOptions::ReadString(const TXmlElement* element, const std::string& name,
+                                 const std::string& fallback) {
+  return ReadAttribute(element, name, fallback, [](const std::string& text) { return text; });
+}
+
+}  // namespace movra

@@ -1,0 +1,37 @@
+#pragma once
+// The program's settings. All but two live as attributes of the `Options` element of
+// config.cfg; Startup and ContextMenu live in the registry (registry_settings.h).
+#include <cstdint>
+#include <string>
+
+namespace movra {
+
+class TXmlElement;
+
+struct TOptions {
+  bool Startup = false;
+  bool MinimizeOnStartup = false;
+  bool MinimizeOnClose = false;
+  bool AnimateTray = true;
+  bool ContextMenu = false;
+  bool ConfirmExit = true;
+  std::string Language;       // filled with the current interface language when read
+  int32_t LogLevel = 1;       // 0 none, 1 short, 2 verbose
+  int32_t LogMaxLines = 100;  // line limit of the log window; 0 for none
+  bool ShowLogWindow = true;
+  bool ShowSchedule = true;
+
+  // Fills every field kept in config.cfg from the element, in place; a field whose attribute
+  // is missing or unreadable, or every field when there is no element, gets its default.
+  void CreateFromNode(const TXmlElement* element);
+  // Writes the nine attributes of config.cfg.
+  void WriteToNode(TXmlElement& element) const;
+
+  // The attribute converted, or `fallback` on any failure.
+  static int32_t ReadInt(const TXmlElement* element, const std::string& name, int32_t fallback);
+  static bool ReadBool(const TXmlElement* element, const std::string& name, bool fallback);
+  static std::string ReadString(const TXmlElement* element, const std::string& name,
+                                const std::string& fallback);
+};
+
+}  // namespace movra

@@ -1,0 +1,155 @@
+#include "profiles/settings.h"
+
+#include <windows.h>
+
+#include <exception>
+#include <optional>
+
+#include "profiles/xml_document.h"
+#include "runtime/exception.h"
+#include "runtime/system_error.h"
+#include "runtime/text.h"
+
+namespace movra {
+namespace {
+
+std::string FolderOf(const std::string& path) {
+  const size_t delimiter = path.find_last_of("\\/");
+  return delimiter == std::string::npos ? std::string() : path.substr(0, delimiter + 1);
+}
+
+bool Missing(const std::string& path) {
+  if (GetFileAttributesW(Utf8ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+Exception SystemFailure(const std::string& what) {
+  return Exception(what + ": " + SystemErrorText(static_cast<int32_t>(GetLastError())));
+}
+
+// Each profile is read on its own: a damaged one loses only itself. False when one was lost.
+bool ReadProfiles(const TXmlElement& root, const TProfileSink& addProfile) {
+  bool complete = true;
+  try {
+    const std::optional<TXmlElement> profiles = root.Child("Profiles");
+    if (!profiles) return true;
+    for (const TXmlElement& element : profiles->Children()) {
+      try {
+        addProfile(TProfile::CreateFromNode(element));
+      } catch (const std::exception&) {
+        complete = false;
+      }
+    }
+  } catch (const std::exception&) {
+    complete = false;
+  }
+  return complete;
+}
+
+void ReadOptions(const TXmlElement* root, TOptions& options) {
+  try {
+    std::optional<TXmlElement> element;
+    if (root != nullptr) element = root->Child("Options");
+    options.CreateFromNode(element ? &*element : nullptr);
+  } catch (const std::exception&) {
+    options.CreateFromNode(nullptr);
+  }
+}
+
+// A new empty file in the folder of `path`, where it can replace `path` in one step.
+std::string TemporaryFileBeside(const std::string& path) {
+  const std::string folder = FolderOf(path);
+  wchar_t name[MAX_PATH];
+  if (GetTempFileNameW(Utf8ToWide(folder.empty() ? "." : folder).c_str(), L"cfg", 0, name) == 0) {
+    throw SystemFailure("Cannot create a temporary file beside " + path);
+  }
+  return WideToUtf8(name);
+}
+
+void FlushToDisk(const std::string& path) {
+  HANDLE file = CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) throw SystemFailure("Cannot open " + path);
+  const bool flushed = FlushFileBuffers(file);
+  const DWORD error = GetLastError();
+  CloseHandle(file);
+  SetLastError(error);
+  if (!flushed) throw SystemFailure("Cannot write " + path);
+}
+
+}  // namespace
+
+std::string ConfigPath() { return FolderOf(ProgramFileName()) + "config.cfg"; }
+
+TConfigState LoadConfig(const std::string& path, const TProfileSink& addProfile,
+                        TOptions& options) {
+  if (Missing(path)) {
+    ReadOptions(nullptr, options);
+    return TConfigState::Missing;
+  }
+  bool complete = true;
+  try {
+    TXmlDocument document;
+    std::optional<TXmlElement> root;
+    try {
+      document.Load(path);
+      root = document.Root();
+      if (root && root->Name() != "Config") root.reset();
+    } catch (const std::exception&) {
+      root.reset();
+    }
+    complete = root && ReadProfiles(*root, addProfile);
+    ReadOptions(root ? &*root : nullptr, options);
+  } catch (const std::exception&) {
+    // Without a document component nothing can be read.
+    complete = false;
+    ReadOptions(nullptr, options);
+  }
+  if (complete) return TConfigState::Read;
+  CopyFileW(Utf8ToWide(path).c_str(), Utf8ToWide(path + ".bak").c_str(), FALSE);
+  return TConfigState::Damaged;
+}
+
+void SaveConfig(const std::string& path, const std::vector<const TProfile*>& profiles,
+                const TOptions& options) {
+  TXmlDocument document;
+  TXmlElement config = document.CreateRoot("Config");
+  TXmlElement profileList = config.AddChild("Profiles");
+  TXmlElement optionsElement = config.AddChild("Options");
+  for (const TProfile* profile : profiles) {
+    TXmlElement element = profileList.AddChild("Profile");
+    profile->WriteToNode(element);
+  }
+  options.WriteToNode(optionsElement);
+
+  const std::string temporary = TemporaryFileBeside(path);
+  try {
+    document.Save(temporary);
+    FlushToDisk(temporary);
+    if (!MoveFileExW(Utf8ToWide(temporary).c_str(), Utf8ToWide(path).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      throw SystemFailure("Cannot replace " + path);
+    }
+  } catch (...) {
+    DeleteFileW(Utf8ToWide(temporary).c_str());
+    throw;
+  }
+}
+
+TConfigState LoadSettings(const std::string& path, const TProfileSink& addProfile,
+                          TOptions& options) {
+  const TConfigState state = LoadConfig(path, addProfile, options);
+  ReadRegistrySettings(options);
+  return state;
+}
+
+TRegistryWriteResult SaveSettings(const std::string& path,
+                                  const std::vector<const TProfile*>& profiles,
+                                  const TOptions& options) {
+  const TRegistryWriteResult result = WriteRegistrySettings(options);
+  SaveConfig(path, profiles, options);
+  return result;
+}
+
+}  // namespace movra

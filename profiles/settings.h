@@ -1,0 +1,47 @@
+#pragma once
+// config.cfg: the profiles and the options in one XML document next to the program, and the
+// sequences that load and save it together with the registry switches.
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "profiles/options.h"
+#include "profiles/profile.h"
+#include "profiles/registry_settings.h"
+
+namespace movra {
+
+// The program's folder + "config.cfg".
+std::string ConfigPath();
+
+// Takes over each profile read, in file order.
+using TProfileSink = std::function<void(std::unique_ptr<TProfile>)>;
+
+enum class TConfigState {
+  Read,     // every profile and the options were read
+  Missing,  // there is no file: no profiles, every option its default
+  Damaged,  // the file, or a profile in it, could not be read; a copy is kept as path + ".bak"
+};
+
+// Reads the file: every profile that can be read goes to `addProfile` (one that cannot is
+// skipped), and the options always get either their stored values or their defaults. Nothing
+// is raised. A file that cannot be read in full is copied to path + ".bak" first, so that a
+// later save does not lose what could not be read.
+TConfigState LoadConfig(const std::string& path, const TProfileSink& addProfile, TOptions& options);
+
+// Writes the profiles in the given order and the options. The file is replaced in one step
+// from a temporary file in the same folder; on failure the old file stays as it was and
+// movra::Exception is raised.
+void SaveConfig(const std::string& path, const std::vector<const TProfile*>& profiles,
+                const TOptions& options);
+
+// LoadConfig, then the registry switches.
+TConfigState LoadSettings(const std::string& path, const TProfileSink& addProfile,
+                          TOptions& options);
+// The registry switches, then SaveConfig (which raises on failure).
+TRegistryWriteResult SaveSettings(const std::string& path,
+                                  const std::vector<const TProfile*>& profiles,
+                                  const TOptions& options);
+
+}  // namespace movra

@@ -1,0 +1,338 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "i18n/localizer.h"
+#include "profiles/settings.h"
+#include "profiles/xml_document.h"
+#include "runtime/exception.h"
+#include "runtime/text.h"
+#include "tests/support/support.h"
+
+namespace movra::testing {
+namespace {
+
+class ConfigTest : public ::testing::Test {
+ protected:
+  std::string Path() const { return dir_.Path() + "config.cfg"; }
+
+  TConfigState Load(TOptions& options) {
+    loaded_.clear();
+    return LoadConfig(
+        Path(),
+        [this](std::unique_ptr<TProfile> profile) { loaded_.push_back(std::move(profile)); },
+        options);
+  }
+
+  bool Exists(const std::string& path) const {
+    return GetFileAttributesW(Utf8ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+
+  // Names of the files in the folder.
+  std::vector<std::string> FolderContent() const {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW(Utf8ToWide(dir_.Path() + "*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+      const std::string name = WideToUtf8(entry.cFileName);
+      if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileW(find, &entry));
+    FindClose(find);
+    return names;
+  }
+
+  static void ExpectDefaults(const TOptions& options) {
+    EXPECT_FALSE(options.MinimizeOnStartup);
+    EXPECT_FALSE(options.MinimizeOnClose);
+    EXPECT_TRUE(options.AnimateTray);
+    EXPECT_TRUE(options.ConfirmExit);
+    EXPECT_EQ(options.LogLevel, 1);
+    EXPECT_EQ(options.LogMaxLines, 100);
+    EXPECT_EQ(options.Language, CurrentLanguage());
+    EXPECT_TRUE(options.ShowLogWindow);
+    EXPECT_TRUE(options.ShowSchedule);
+  }
+
+  // Options unlike the defaults in every field.
+  static TOptions Changed() {
+    TOptions options;
+    options.MinimizeOnStartup = true;
+    options.MinimizeOnClose = true;
+    options.AnimateTray = false;
+    options.ConfirmExit = false;
+    options.Language = "de_DE";
+    options.LogLevel = 2;
+    options.LogMaxLines = 0;
+    options.ShowLogWindow = false;
+    options.ShowSchedule = false;
+    return options;
+  }
+
+  static std::string ProfileXml(const std::string& name, const std::string& start) {
+    return "<Profile Name=\"" + name + "\" RunMethod=\"0\"><Files><File>C:\\" + name +
+           "</File></Files><Scheduler><Active>True</Active><Start>" + start +
+           "</Start><Days Day0=\"True\" Day1=\"False\" Day2=\"False\" Day3=\"False\" "
+           "Day4=\"False\" Day5=\"False\" Day6=\"True\"/></Scheduler></Profile>";
+  }
+
+  static constexpr char kOptionsXml[] =
+      "<Options AnimateTray=\"False\" MinimizeOnStartup=\"True\" MinimizeOnClose=\"False\" "
+      "ConfirmExit=\"False\" LogLevel=\"2\" LogMaxLines=\"500\" Language=\"ru_RU\" "
+      "ShowLogWindow=\"False\" ShowSchedule=\"True\"/>";
+
+  TempDir dir_;
+  TComScope com_;
+  std::vector<std::unique_ptr<TProfile>> loaded_;
+};
+
+TEST_F(ConfigTest, SavedAndLoadedAgainKeepsEveryField) {
+  TProfile first;
+  first.SetName("Mail <&> \"Bat\" \xD0\x9F\xD0\xBE\xD1\x87\xD1\x82\xD0\xB0");
+  first.Files().Add("C:\\Mail\\inbox.mbx");
+  first.Files().Add("D:\\\xC3\xA4rger\\");
+  first.SetRunMethod(TRunMethod::EndOfDisk);
+  first.SetSchedulerActive(true);
+  first.SetStart(TimeOfDay(9, 5));
+  first.SetDay(0, true);
+  first.SetDay(4, true);
+  TProfile second;
+  second.SetName("second");
+  second.SetStart(TimeOfDay(17, 30));
+  second.SetDay(6, true);
+  TProfile empty;
+  empty.SetName("no files");
+
+  SaveConfig(Path(), {&first, &second, &empty}, Changed());
+  TOptions options;
+  ASSERT_EQ(Load(options), TConfigState::Read);
+
+  ASSERT_EQ(loaded_.size(), 3u);
+  const TProfile* sources[] = {&first, &second, &empty};
+  for (size_t i = 0; i < 3; ++i) {
+    const TProfile& source = *sources[i];
+    const TProfile& profile = *loaded_[i];
+    EXPECT_EQ(profile.Name(), source.Name());
+    EXPECT_EQ(profile.Files().Lines(), source.Files().Lines());
+    EXPECT_EQ(profile.RunMethod(), source.RunMethod());
+    EXPECT_EQ(profile.SchedulerActive(), source.SchedulerActive());
+    EXPECT_EQ(FormatStartTime(profile.Start()), FormatStartTime(source.Start()));
+    for (int day = 0; day < TProfile::kDays; ++day) EXPECT_EQ(profile.Day(day), source.Day(day));
+    EXPECT_NEAR(profile.NextRun(), source.NextRun(), 1e-6);
+    // Identifiers are not stored: a loaded profile has a new one.
+    EXPECT_NE(profile.Id(), source.Id());
+    EXPECT_EQ(profile.RunState(), TProfileRunState::Idle);
+  }
+  const TOptions expected = Changed();
+  EXPECT_EQ(options.MinimizeOnStartup, expected.MinimizeOnStartup);
+  EXPECT_EQ(options.MinimizeOnClose, expected.MinimizeOnClose);
+  EXPECT_EQ(options.AnimateTray, expected.AnimateTray);
+  EXPECT_EQ(options.ConfirmExit, expected.ConfirmExit);
+  EXPECT_EQ(options.Language, expected.Language);
+  EXPECT_EQ(options.LogLevel, expected.LogLevel);
+  EXPECT_EQ(options.LogMaxLines, expected.LogMaxLines);
+  EXPECT_EQ(options.ShowLogWindow, expected.ShowLogWindow);
+  EXPECT_EQ(options.ShowSchedule, expected.ShowSchedule);
+  // The save replaced the file in one step and left nothing behind.
+  EXPECT_EQ(FolderContent(), std::vector<std::string>{"config.cfg"});
+}
+
+TEST_F(ConfigTest, WrittenFormOfTimesBooleansAndAttributeOrder) {
+  TProfile profile;
+  profile.SetName("p");
+  profile.SetSchedulerActive(true);
+  profile.SetStart(TimeOfDay(9, 5));
+  profile.SetDay(1, true);
+  TProfile other;
+  other.SetName("q");
+  other.SetStart(TimeOfDay(17, 30));
+  SaveConfig(Path(), {&profile, &other}, TOptions());
+  const std::string text = ReadTextFile(Path());
+
+  for (const char* expected :
+       {"<Start>9:05</Start>", "<Start>17:30</Start>", "<Active>True</Active>",
+        "<Active>False</Active>", "Day0=\"False\" Day1=\"True\" Day2=\"False\"",
+        "Name=\"p\" RunMethod=\"0\""}) {
+    EXPECT_NE(text.find(expected), std::string::npos) << expected << " in " << text;
+  }
+  // Options attributes in their fixed order.
+  size_t at = text.find("<Options");
+  ASSERT_NE(at, std::string::npos);
+  for (const char* attribute :
+       {"AnimateTray=\"True\"", "MinimizeOnStartup=\"False\"", "MinimizeOnClose=\"False\"",
+        "ConfirmExit=\"True\"", "LogLevel=\"1\"", "LogMaxLines=\"100\"",
+        "Language=", "ShowLogWindow=\"True\"", "ShowSchedule=\"True\""}) {
+    const size_t next = text.find(attribute, at);
+    ASSERT_NE(next, std::string::npos) << attribute << " after position " << at << " in " << text;
+    at = next;
+  }
+  // Profiles come before the options; the scheduler's children in their order.
+  EXPECT_LT(text.find("<Profiles>"), text.find("<Options"));
+  EXPECT_LT(text.find("<Active>"), text.find("<Start>"));
+  EXPECT_LT(text.find("<Start>"), text.find("<Days"));
+}
+
+TEST_F(ConfigTest, DamagedProfileInTheMiddleLosesOnlyItself) {
+  const std::string damaged =
+      "<Profile Name=\"broken\" RunMethod=\"0\"><Files/><Scheduler><Active>True</Active>"
+      "<Start>25:99</Start><Days/></Scheduler></Profile>";
+  const std::string text = "<?xml version=\"1.0\"?><Config><Profiles>" + ProfileXml("one", "9:05") +
+                           damaged + ProfileXml("three", "17:30") + "</Profiles>" + kOptionsXml +
+                           "</Config>";
+  WriteTextFile(Path(), text);
+  TOptions options;
+  EXPECT_EQ(Load(options), TConfigState::Damaged);
+  ASSERT_EQ(loaded_.size(), 2u);
+  EXPECT_EQ(loaded_[0]->Name(), "one");
+  EXPECT_EQ(loaded_[1]->Name(), "three");
+  EXPECT_EQ(FormatStartTime(loaded_[1]->Start()), "17:30");
+  EXPECT_TRUE(loaded_[1]->Day(6));
+  EXPECT_FALSE(loaded_[1]->Day(1));
+  EXPECT_EQ(options.LogMaxLines, 500);
+  EXPECT_EQ(options.Language, "ru_RU");
+  EXPECT_FALSE(options.AnimateTray);
+  // What could not be read is kept before anything is saved over it.
+  EXPECT_EQ(ReadTextFile(Path() + ".bak"), text);
+}
+
+TEST_F(ConfigTest, ProfileItemsThatAreMissingOrUnreadable) {
+  const std::string bad[] = {
+      "<Profile RunMethod=\"0\"><Files/><Scheduler><Active>True</Active><Start>1:00</Start>"
+      "<Days Day0=\"True\" Day1=\"True\" Day2=\"True\" Day3=\"True\" Day4=\"True\" Day5=\"True\" "
+      "Day6=\"True\"/></Scheduler></Profile>",
+      "<Profile Name=\"x\" RunMethod=\"0\"><Files/><Scheduler><Active>maybe</Active>"
+      "<Start>1:00</Start><Days Day0=\"True\" Day1=\"True\" Day2=\"True\" Day3=\"True\" "
+      "Day4=\"True\" Day5=\"True\" Day6=\"True\"/></Scheduler></Profile>",
+      "<Profile Name=\"x\" RunMethod=\"0\"><Files/><Scheduler><Active>True</Active>"
+      "<Start>1:00</Start><Days Day0=\"True\" Day1=\"True\" Day2=\"True\" Day3=\"True\" "
+      "Day4=\"True\" Day5=\"True\"/></Scheduler></Profile>",
+      "<Profile Name=\"x\" RunMethod=\"0\"><Scheduler><Active>True</Active><Start>1:00</Start>"
+      "<Days Day0=\"True\" Day1=\"True\" Day2=\"True\" Day3=\"True\" Day4=\"True\" "
+      "Day5=\"True\" Day6=\"True\"/></Scheduler></Profile>",
+  };
+  for (const std::string& profile : bad) {
+    WriteTextFile(Path(), "<Config><Profiles>" + profile + ProfileXml("good", "2:00") +
+                              "</Profiles></Config>");
+    TOptions options;
+    EXPECT_EQ(Load(options), TConfigState::Damaged) << profile;
+    ASSERT_EQ(loaded_.size(), 1u) << profile;
+    EXPECT_EQ(loaded_[0]->Name(), "good");
+  }
+}
+
+TEST_F(ConfigTest, OnlyElementChildrenAreRead) {
+  WriteTextFile(Path(),
+                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                "<!-- settings -->\n"
+                "<Config>\n"
+                "  <Profiles>\n"
+                "    <!-- the mail profile -->\n"
+                "    <Profile Name=\"mail\" RunMethod=\"1\">\n"
+                "      <Files>\n"
+                "        <File>C:\\one</File>\n"
+                "        <!-- C:\\commented -->\n"
+                "        <Entry>C:\\two</Entry>\n"
+                "      </Files>\n"
+                "      <Scheduler>\n"
+                "        <Active>False</Active>\n"
+                "        <Start>9:05</Start>\n"
+                "        <Days Day0=\"False\" Day1=\"False\" Day2=\"False\" Day3=\"False\" "
+                "Day4=\"False\" Day5=\"False\" Day6=\"False\"/>\n"
+                "      </Scheduler>\n"
+                "    </Profile>\n"
+                "  </Profiles>\n"
+                "</Config>\n");
+  TOptions options;
+  EXPECT_EQ(Load(options), TConfigState::Read);
+  ASSERT_EQ(loaded_.size(), 1u);
+  EXPECT_EQ(loaded_[0]->Files().Lines(), (std::vector<std::string>{"C:\\one", "C:\\two"}));
+  EXPECT_EQ(loaded_[0]->RunMethod(), TRunMethod::EndOfDisk);
+  EXPECT_EQ(loaded_[0]->NextRun(), 0);
+  ExpectDefaults(options);
+  EXPECT_FALSE(Exists(Path() + ".bak"));
+}
+
+TEST_F(ConfigTest, MissingFileGivesDefaults) {
+  TOptions options = Changed();
+  EXPECT_EQ(Load(options), TConfigState::Missing);
+  EXPECT_TRUE(loaded_.empty());
+  ExpectDefaults(options);
+  EXPECT_FALSE(Exists(Path() + ".bak"));
+}
+
+TEST_F(ConfigTest, UnreadableFileIsKeptAsBackupAndGivesDefaults) {
+  const std::string text = "<Config><Profiles>" + ProfileXml("lost", "1:00") + "<Profile";
+  WriteTextFile(Path(), text);
+  TOptions options = Changed();
+  EXPECT_EQ(Load(options), TConfigState::Damaged);
+  EXPECT_TRUE(loaded_.empty());
+  ExpectDefaults(options);
+  EXPECT_EQ(ReadTextFile(Path() + ".bak"), text);
+
+  // Saving over it leaves the copy as it was.
+  SaveConfig(Path(), {}, options);
+  EXPECT_EQ(ReadTextFile(Path() + ".bak"), text);
+  EXPECT_EQ(Load(options), TConfigState::Read);
+}
+
+TEST_F(ConfigTest, OptionsTakeTheDefaultOfEachAttributeTheyCannotRead) {
+  WriteTextFile(Path(),
+                "<Config><Profiles/><Options AnimateTray=\"False\" MinimizeOnStartup=\"yes\" "
+                "LogMaxLines=\"12x\" Language=\"de_DE\" ShowSchedule=\"0\"/></Config>");
+  TOptions options;
+  EXPECT_EQ(Load(options), TConfigState::Read);
+  EXPECT_FALSE(options.AnimateTray);
+  EXPECT_FALSE(options.MinimizeOnStartup);  // "yes" is not a Boolean: the default
+  EXPECT_EQ(options.LogLevel, 1);           // missing: the default
+  EXPECT_EQ(options.LogMaxLines, 100);      // not a number: the default
+  EXPECT_EQ(options.Language, "de_DE");
+  EXPECT_FALSE(options.ShowSchedule);
+  EXPECT_TRUE(options.ShowLogWindow);
+}
+
+TEST_F(ConfigTest, FailedSaveLeavesTheOldFile) {
+  TProfile profile;
+  profile.SetName("old");
+  SaveConfig(Path(), {&profile}, TOptions());
+  const std::string before = ReadTextFile(Path());
+
+  // Held open without sharing, the file cannot be replaced.
+  HANDLE held = CreateFileW(Utf8ToWide(Path()).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  profile.SetName("new");
+  EXPECT_THROW(SaveConfig(Path(), {&profile}, TOptions()), Exception);
+  CloseHandle(held);
+  EXPECT_EQ(ReadTextFile(Path()), before);
+  EXPECT_EQ(FolderContent(), std::vector<std::string>{"config.cfg"});
+
+  EXPECT_THROW(SaveConfig(dir_.Path() + "missing\\config.cfg", {&profile}, TOptions()), Exception);
+}
+
+TEST(XmlDocument, NewestComponentIsUsed) {
+  TComScope com;
+  TXmlDocument document;
+  EXPECT_EQ(document.Version(), 6);
+}
+
+TEST(XmlValues, BooleansAndNumbers) {
+  EXPECT_EQ(BoolText(true), "True");
+  EXPECT_EQ(BoolText(false), "False");
+  EXPECT_TRUE(ParseBool("True"));
+  EXPECT_TRUE(ParseBool("true"));
+  EXPECT_TRUE(ParseBool("-1"));
+  EXPECT_FALSE(ParseBool("FALSE"));
+  EXPECT_FALSE(ParseBool("0"));
+  EXPECT_THROW(ParseBool("yes"), Exception);
+  EXPECT_THROW(ParseBool(""), Exception);
+  EXPECT_EQ(ParseInt("-12"), -12);
+  EXPECT_EQ(ParseInt("+7"), 7);
+  EXPECT_THROW(ParseInt("+-7"), Exception);
+  EXPECT_THROW(ParseInt("7 "), Exception);
+  EXPECT_THROW(ParseInt("99999999999"), Exception);
+}
+
+}  // namespace
+}  // namespace movra::testing
