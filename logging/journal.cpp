@@ -6,6 +6,7 @@
 
 #include "logging/journal_messages.h"
 #include "logging/journal_parser.h"
+#include "logging/journal_visual.h"
 #include "logging/journal_writer.h"
 #include "runtime/system_error.h"
 
@@ -122,14 +123,78 @@ void TJournal::Stop() noexcept {
     if (stopped_) return;
     stopped_ = true;
     started_ = true;
+    {
+      std::lock_guard visual(visualLock_);
+      if (visual_ && !StopFeedingLocked()) StopFeedingLocked();
+    }
     // The parser hands everything it was given to the writer before it ends, and the writer
     // writes all of it before it ends in turn.
     parser_->Thread().Quit();
     parser_->Thread().Join();
     writer_->Thread().Quit();
     writer_->Thread().Join();
+    std::lock_guard visual(visualLock_);
+    EndVisualLocked();
   } catch (...) {
   }
+}
+
+void TJournal::StartVisualFeedback(TJournalMemoSink& sink) noexcept {
+  try {
+    std::lock_guard lock(visualLock_);
+    if (!writer_->Thread().Running()) return;
+    if (!visual_) {
+      auto visual = std::make_unique<TJournalVisual>(sink);
+      visual->Thread().Start();
+      visual_ = std::move(visual);
+    }
+    visual_->SetFeeding(true, [this] { writer_->SetForward(&visual_->Thread()); });
+  } catch (...) {
+    // No thread could be made: the memo stays empty.
+  }
+}
+
+bool TJournal::StopFeedingLocked() {
+  return visual_->SetFeeding(false, [this] { writer_->SetForward(nullptr); });
+}
+
+bool TJournal::StopVisualFeedback() noexcept {
+  try {
+    std::lock_guard lock(visualLock_);
+    return !visual_ || StopFeedingLocked();
+  } catch (...) {
+    return false;
+  }
+}
+
+void TJournal::SetScrollToLastLine(bool on) noexcept {
+  std::lock_guard lock(visualLock_);
+  if (visual_) visual_->SetScrollToLastLine(on);
+}
+
+void TJournal::SetMemoLineLimit(int limit) noexcept {
+  std::lock_guard lock(visualLock_);
+  if (visual_) visual_->SetLineLimit(limit);
+}
+
+void TJournal::EndVisualFeedback(const TJournalMemoSink& sink) noexcept {
+  try {
+    std::lock_guard lock(visualLock_);
+    if (visual_ && &visual_->Sink() == &sink) EndVisualLocked();
+  } catch (...) {
+  }
+}
+
+void TJournal::EndVisualLocked() {
+  if (!visual_) return;
+  // Whether or not feeding could be switched off in time, the writer hands on nothing more and
+  // the visual thread stops waiting for the memo's thread, so it ends however busy that is.
+  StopFeedingLocked();
+  writer_->SetForward(nullptr);
+  visual_->Close();
+  visual_->Thread().Quit();
+  visual_->Thread().Join();
+  visual_.reset();
 }
 
 bool TJournal::WaitWritten(uint32_t milliseconds) noexcept {

@@ -16,6 +16,8 @@ struct TJLFileDef;
 class TMessagePayload;
 class TJournalParser;
 class TJournalWriter;
+class TJournalVisual;
+class TJournalMemoSink;
 
 class TJournal {
  public:
@@ -46,6 +48,26 @@ class TJournal {
   // Later posts are dropped and logging cannot be started again. Safe to call repeatedly.
   void Stop() noexcept;
 
+  // Memo feedback (desktop application): once written, each message's lines also go to a
+  // memo, through a visual thread that has the sink append them on the memo's thread and waits
+  // until they are in. Setters may be called from any thread; none of these throws.
+  //
+  // Attaches `sink` and switches feeding on. The first sink given stays attached until
+  // EndVisualFeedback lets go of it; later calls only switch feeding on again. Does nothing
+  // once the writer has ended; before logging starts it attaches, and lines follow later.
+  void StartVisualFeedback(TJournalMemoSink& sink) noexcept;
+  // Switches feeding off: no line reaches the sink after it returns true. False when the
+  // feeding lock was not obtained within 50 ms; feeding then stays as it was. True when no
+  // sink is attached.
+  bool StopVisualFeedback() noexcept;
+  // Whether a list of lines scrolls the memo to its last line (a single line never does).
+  void SetScrollToLastLine(bool on) noexcept;
+  // The most lines the memo keeps (0: all); applied when the next message arrives.
+  void SetMemoLineLimit(int limit) noexcept;
+  // Lets go of `sink` before it goes: switches feeding off, ends the visual thread and waits
+  // for it. Nothing reaches `sink` once it returns. Does nothing for another sink.
+  void EndVisualFeedback(const TJournalMemoSink& sink) noexcept;
+
   // Waits at most `milliseconds` until everything posted before the call is in the file.
   // False on timeout, or when logging is not running (never started, failed, or stopped).
   bool WaitWritten(uint32_t milliseconds) noexcept;
@@ -62,7 +84,12 @@ class TJournal {
   explicit TJournal(const TJLFileDef& file);
   void PostError(const std::string& message, int32_t code) noexcept;
   bool PostParse(uintptr_t kind, std::unique_ptr<TMessagePayload> payload);
+  bool StopFeedingLocked();
+  void EndVisualLocked();
 
+  // The visual thread outlives the writer, which hands lines on to it.
+  std::mutex visualLock_;  // start, stop and end of the memo feedback
+  std::unique_ptr<TJournalVisual> visual_;
   // The writer outlives the parser, which posts to it.
   std::unique_ptr<TJournalWriter> writer_;
   std::unique_ptr<TJournalParser> parser_;

@@ -56,16 +56,50 @@ bool TJournalWriter::BeginThread() {
   return true;
 }
 
+void TJournalWriter::SetForward(TMessageThread* visual) {
+  std::lock_guard lock(forwardMutex_);
+  visual_ = visual;
+}
+
+bool TJournalWriter::Forwarding() {
+  std::lock_guard lock(forwardMutex_);
+  return visual_ != nullptr;
+}
+
+void TJournalWriter::ForwardWritten() noexcept {
+  std::vector<TThreadMessage> written = std::move(written_);
+  written_.clear();
+  std::lock_guard lock(forwardMutex_);
+  try {
+    for (TThreadMessage& message : written) {
+      if (visual_) visual_->Post(std::move(message));  // a refused message is freed
+    }
+  } catch (...) {
+    // Out of memory: the rest is in the file, but not shown.
+  }
+}
+
+void TJournalWriter::KeepForVisual(TThreadMessage& message) noexcept {
+  if (!Forwarding()) return;
+  try {
+    written_.push_back(std::move(message));
+  } catch (...) {
+    // Out of memory: written, but not shown.
+  }
+}
+
 void TJournalWriter::HandleMessage(TThreadMessage& message) {
   switch (message.Msg) {
     case WM_JL_LINE:
       pending_ += PayloadOf<TJLStringMsg>(message).Text;
+      KeepForVisual(message);
       break;
     case WM_JL_LINES:
       for (const std::string& line : PayloadOf<TJLLinesMsg>(message).Lines) {
         pending_ += line;
         pending_ += "\r\n";
       }
+      KeepForVisual(message);
       break;
     case WM_JL_SYNC:
       Flush();
@@ -94,6 +128,7 @@ void TJournalWriter::Flush() {
     done += written;
   }
   pending_.clear();
+  ForwardWritten();
   // One huge message must not pin its buffer for the rest of the run.
   if (pending_.capacity() > 4 * kFlushSize) std::string().swap(pending_);
 }

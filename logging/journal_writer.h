@@ -2,8 +2,10 @@
 // The writer thread: appends finished lines to the log file.
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "runtime/message_thread.h"
 
@@ -34,6 +36,9 @@ class TJournalWriter final : public TMessageHandler {
   bool Ready() const { return ready_; }
   // Set once the file is open.
   bool Opened() const { return opened_; }
+  // Once written, lines go on to `visual` (the memo feedback); nullptr: they are freed. When
+  // this returns, nothing more is handed to the thread that was set before.
+  void SetForward(TMessageThread* visual);
 
   bool BeginThread() override;
   void HandleMessage(TThreadMessage& message) override;
@@ -46,6 +51,9 @@ class TJournalWriter final : public TMessageHandler {
   };
 
   void Flush();
+  bool Forwarding();
+  void KeepForVisual(TThreadMessage& message) noexcept;
+  void ForwardWritten() noexcept;
 
   TJLFileDef file_;
   std::atomic<bool> ready_{true};
@@ -53,6 +61,10 @@ class TJournalWriter final : public TMessageHandler {
   std::unique_ptr<void, THandleCloser> handle_;
   // Lines are gathered over a turn and written with one call.
   std::string pending_;
+  // Messages whose lines are in `pending_`, to be handed on once those are in the file.
+  std::vector<TThreadMessage> written_;
+  std::mutex forwardMutex_;  // guards visual_
+  TMessageThread* visual_ = nullptr;
   TMessageThread thread_{*this};  // last: ends before the state it uses goes
 };
 

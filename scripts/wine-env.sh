@@ -32,9 +32,10 @@ movra_start_xvfb() {
     return 0
   fi
   local n
-  for n in $(seq 91 120); do
+  for n in $(seq 91 250); do
     if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
       Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+      MOVRA_XVFB_PID=$!
       export DISPLAY=":$n"
       local i
       for i in $(seq 1 50); do
@@ -47,4 +48,12 @@ movra_start_xvfb() {
   done
   echo "No free X display for Xvfb" >&2
   return 1
+}
+
+# Stops the Xvfb that movra_start_xvfb started, if it started one.
+movra_stop_xvfb() {
+  if [ -n "${MOVRA_XVFB_PID:-}" ]; then
+    kill "$MOVRA_XVFB_PID" 2>/dev/null || true
+    MOVRA_XVFB_PID=""
+  fi
 }
