@@ -491,7 +491,7 @@ TCustomForm* TControl::ParentForm() const {
 
 void TControl::GetProperties(TPropertyList& properties) {
   TComponent::GetProperties(properties);
-  if (HasCaption() || (controlStyle_ & csSetCaption))
+  if (HasCaption())
     properties.AddText(
         "Caption", [this] { return GetText(); }, [this](const std::string& s) { SetText(s); });
   properties.AddText(
@@ -502,6 +502,14 @@ void TControl::GetProperties(TPropertyList& properties) {
 // --- TWinControl -----------------------------------------------------------------------------
 
 TWinControl::TWinControl(TComponent* owner) : TControl(owner), controlId_(NextControlId()) {}
+
+void TWinControl::SetInputDefaults(int width, int height) {
+  tabStop_ = true;
+  parentColor_ = false;
+  color_ = clWindow;
+  width_ = width;
+  height_ = height;
+}
 
 TWinControl::~TWinControl() {
   TWinControl::BeforeDestruction();
@@ -712,7 +720,9 @@ void TWinControl::SetBoundsCore(int left, int top, int width, int height) {
   width_ = std::max(width, 0);
   height_ = std::max(height, 0);
   if (handle_) {
+    // The window's size message finds the fields already set, so the resize is told here.
     SetWindowPos(handle_, nullptr, left_, top_, width_, height_, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (resized) Resize();
   } else if (resized) {
     Realign();
     Resize();
@@ -734,6 +744,11 @@ void TWinControl::UpdateBounds() {
     Realign();
     Resize();
   }
+}
+
+void TWinControl::Loaded() {
+  TControl::Loaded();
+  if (alignPending_) Realign();
 }
 
 void TWinControl::EnableAlign() {

@@ -327,6 +327,8 @@ class TWinControl : public TControl {
   // The part of the client area children are aligned in.
   virtual void AdjustClientRect(RECT&) const {}
   virtual void AlignControls(RECT rect);
+  // Runs the alignment that loading held back.
+  void Loaded() override;
   void SetBoundsCore(int left, int top, int width, int height) override;
   void FontChanged() override;
   void ColorChanged() override;
@@ -336,6 +338,9 @@ class TWinControl : public TControl {
   virtual bool DoKeyPress(wchar_t& key);
   virtual void DoEnter() { if (OnEnter) OnEnter(this); }
   virtual void DoExit() { if (OnExit) OnExit(this); }
+  // Defaults of a control the user types or picks in: a tab stop, the window colour and
+  // the given size.
+  void SetInputDefaults(int width, int height);
   // Reads the window's placement back after the system moved it.
   void UpdateBounds();
   void UpdateHintTool();

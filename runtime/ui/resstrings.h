@@ -71,6 +71,10 @@ inline constexpr TResStringRec MsgOk{nullptr, IDS_UI_MSG_OK, "OK"};
 inline constexpr TResStringRec MsgCancel{nullptr, IDS_UI_MSG_CANCEL, "Cancel"};
 inline constexpr TResStringRec ErrModal{nullptr, IDS_UI_ERR_MODAL, "Cannot make a visible window modal"};
 inline constexpr TResStringRec ErrFocus{nullptr, IDS_UI_ERR_FOCUS, "Cannot focus a disabled or invisible window"};
+inline constexpr TResStringRec DlgWarning{nullptr, IDS_UI_DLG_WARNING, "Warning"};
+inline constexpr TResStringRec DlgError{nullptr, IDS_UI_DLG_ERROR, "Error"};
+inline constexpr TResStringRec DlgInformation{nullptr, IDS_UI_DLG_INFORMATION, "Information"};
+inline constexpr TResStringRec DlgConfirm{nullptr, IDS_UI_DLG_CONFIRM, "Confirm"};
 }  // namespace res
 
 }  // namespace movra::ui

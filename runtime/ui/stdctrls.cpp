@@ -178,11 +178,7 @@ void TGroupBox::WndProc(TMessage& m) {
 // --- Edits -----------------------------------------------------------------------------------
 
 TCustomEdit::TCustomEdit(TComponent* owner) : TWinControl(owner) {
-  tabStop_ = true;
-  parentColor_ = false;
-  color_ = clWindow;
-  width_ = 121;
-  height_ = 21;
+  SetInputDefaults(121, 21);
 }
 
 void TCustomEdit::CreateParams(TCreateParams& params) {
@@ -410,9 +406,7 @@ void TMemoStrings::SetUpdateState(bool updating) {
 // --- Item lists ------------------------------------------------------------------------------
 
 TItemsControl::TItemsControl(TComponent* owner) : TWinControl(owner) {
-  tabStop_ = true;
-  parentColor_ = false;
-  color_ = clWindow;
+  SetInputDefaults(width_, height_);
   items_.OnChange = TNotifyEvent(this, &TItemsControl::ItemsChanged);
 }
 

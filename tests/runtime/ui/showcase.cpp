@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "runtime/ui/comctrls.h"
 #include "runtime/ui/extctrls.h"
 #include "runtime/ui/forms.h"
 #include "runtime/ui/menus.h"
@@ -18,7 +19,7 @@ class TShowcaseForm : public TForm {
   explicit TShowcaseForm(TComponent* owner) : TForm(owner) {
     BeginLoading();
     SetCaption("Controls");
-    SetBounds(20, 20, 560, 420);
+    SetBounds(20, 20, 900, 440);
     auto* menu = new TMainMenu(this);
     for (const char* caption : {"&File", "View", "&Help"}) {
       auto* item = new TMenuItem(this);
@@ -31,6 +32,12 @@ class TShowcaseForm : public TForm {
     top->SetAlign(TAlign::alTop);
     top->SetHeight(36);
     top->SetCaption("Panel (top)");
+    auto* bar = new TStatusBar(this);
+    bar->SetParent(this);
+    bar->Panels().Add()->SetWidth(350);
+    bar->Panels().Add()->SetWidth(200);
+    bar->Panels()[0]->SetText("Status bar panel 0");
+    bar->Panels()[1]->SetText("In queue: 0 profile(s)");
     auto* status = new TPanel(this);
     status->SetParent(this);
     status->SetAlign(TAlign::alBottom);
@@ -101,6 +108,52 @@ class TShowcaseForm : public TForm {
     cancel->SetParent(this);
     cancel->SetBounds(410, 296, 75, 25);
     cancel->SetCaption("Cancel");
+    auto* pages = new TPageControl(this);
+    pages->SetParent(this);
+    pages->SetBounds(540, 44, 340, 290);
+    auto* files = new TTabSheet(this);
+    files->SetPageControl(pages);
+    files->SetCaption("Included file(s)");
+    auto* scheduler = new TTabSheet(this);
+    scheduler->SetPageControl(pages);
+    scheduler->SetCaption("Scheduler");
+    auto* list = new TListView(this);
+    list->SetParent(files);
+    list->SetAlign(TAlign::alClient);
+    list->SetRowSelect(true);
+    list->SetGridLines(true);
+    list->SetHideSelection(false);
+    list->Columns().Add()->SetCaption("Name");
+    list->Column(0)->SetAutoSize(true);
+    for (const char* caption : {"Size", "Fragments"}) {
+      TListColumn* column = list->Columns().Add();
+      column->SetCaption(caption);
+      column->SetWidth(70);
+      column->SetAlignment(TAlignment::taRightJustify);
+    }
+    for (const char* row : {"C:\\boot.ini", "C:\\pagefile.sys"}) {
+      TListItem* item = list->Items().Add();
+      item->SetCaption(row);
+      item->SubItems().Add("2.00 KB");
+      item->SubItems().Add("3");
+    }
+    list->Items()[0]->SetSelected(true);
+    auto* picker = new TDateTimePicker(this);
+    picker->SetParent(scheduler);
+    picker->SetBounds(12, 12, 100, 21);
+    picker->SetKind(TDateTimeKind::dtkTime);
+    picker->SetFormat("H:mm");
+    auto* spin = new TSpinEdit(this);
+    spin->SetParent(scheduler);
+    spin->SetBounds(12, 44, 100, 21);
+    spin->SetMinValue(2);
+    spin->SetMaxValue(99999);
+    spin->SetValue(30);
+    auto* animation = new TAnimate(this);
+    animation->SetParent(scheduler);
+    animation->SetBounds(12, 76, 272, 60);
+    animation->SetCommonAVI(TCommonAVI::aviFindFolder);
+    animation->Play(1, 0, -1);
     EndLoading();
   }
 };

@@ -1,0 +1,1146 @@
+#include "runtime/ui/comctrls.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+
+#include "runtime/text.h"
+
+namespace movra::ui {
+
+namespace {
+
+int AlignmentFormat(TAlignment alignment) {
+  switch (alignment) {
+    case TAlignment::taRightJustify:
+      return LVCFMT_RIGHT;
+    case TAlignment::taCenter:
+      return LVCFMT_CENTER;
+    default:
+      return LVCFMT_LEFT;
+  }
+}
+
+void CopyText(const std::wstring& text, wchar_t* buffer, int size) {
+  if (!buffer || size <= 0) return;
+  size_t n = std::min(text.size(), static_cast<size_t>(size - 1));
+  std::copy_n(text.data(), n, buffer);
+  buffer[n] = L'\0';
+}
+
+}  // namespace
+
+// --- TListColumn -----------------------------------------------------------------------------
+
+int TListColumn::Clamp(int width) const {
+  if (maxWidth_ > 0) width = std::min(width, maxWidth_);
+  return std::max(width, minWidth_);
+}
+
+void TListColumn::SetCaption(const std::string& caption) {
+  if (caption == caption_) return;
+  caption_ = caption;
+  Changed(false);
+}
+
+int TListColumn::Width() const {
+  auto* columns = static_cast<TListColumns*>(Collection());
+  if (columns && columns->Owner()->HandleAllocated()) return columns->Owner()->ColumnWidth(Index());
+  return width_;
+}
+
+void TListColumn::SetWidth(int width) {
+  width_ = Clamp(width);
+  Changed(false);
+}
+
+void TListColumn::SetAutoSize(bool on) {
+  autoSize_ = on;
+  Changed(true);
+}
+
+void TListColumn::SetMinWidth(int width) {
+  minWidth_ = std::max(width, 0);
+  width_ = Clamp(width_);
+  Changed(false);
+}
+
+void TListColumn::SetMaxWidth(int width) {
+  maxWidth_ = std::max(width, 0);
+  width_ = Clamp(width_);
+  Changed(false);
+}
+
+void TListColumn::SetAlignment(TAlignment alignment) {
+  alignment_ = alignment;
+  Changed(false);
+}
+
+void TListColumn::GetProperties(TPropertyList& properties) {
+  properties.AddText("Caption", [this] { return caption_; }, [this](const std::string& s) { SetCaption(s); });
+}
+
+TListColumns::TListColumns(TListView* owner) : TTypedCollection<TListColumn>(owner), view_(owner) {}
+
+void TListColumns::Update(TCollectionItem*) { view_->ColumnsChanged(); }
+
+// --- TListItem -------------------------------------------------------------------------------
+
+TListView* TListItem::ListView() const { return owner_->Owner(); }
+
+int TListItem::Index() const {
+  if (this == owner_->scratch_.get()) return owner_->scratchIndex_;
+  return owner_->IndexOf(this);
+}
+
+void TListItem::SetCaption(const std::string& caption) {
+  if (caption == caption_) return;
+  caption_ = caption;
+  Update();
+}
+
+void TListItem::SetStateIndex(int index) {
+  if (index == stateIndex_) return;
+  stateIndex_ = index;
+  Update();
+}
+
+void TListItem::SetImageIndex(int index) {
+  if (index == imageIndex_) return;
+  imageIndex_ = index;
+  Update();
+}
+
+bool TListItem::Selected() const {
+  TListView* view = ListView();
+  if (view->HandleAllocated()) return view->IsSelected(Index());
+  return selected_;
+}
+
+void TListItem::SetSelected(bool on) {
+  selected_ = on;
+  TListView* view = ListView();
+  if (view->HandleAllocated()) view->SetIndexSelected(Index(), on);
+}
+
+bool TListItem::Focused() const { return ListView()->FocusedIndex() == Index(); }
+
+void TListItem::SetFocused(bool on) {
+  TListView* view = ListView();
+  if (!view->HandleAllocated()) return;
+  LVITEMW state{};
+  state.stateMask = LVIS_FOCUSED;
+  state.state = on ? LVIS_FOCUSED : 0;
+  SendMessageW(view->Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(Index()), reinterpret_cast<LPARAM>(&state));
+}
+
+void TListItem::Delete() { owner_->Delete(Index()); }
+
+void TListItem::Update() {
+  if (owner_->filling_) return;
+  TListView* view = ListView();
+  int index = Index();
+  if (!view->HandleAllocated() || index < 0) return;
+  if (view->OwnerData()) {
+    view->UpdateItems(index, index);
+    return;
+  }
+  HWND h = view->Handle();
+  std::wstring text = Utf8ToWide(caption_);
+  LVITEMW row{};
+  row.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_STATE;
+  row.iItem = index;
+  row.pszText = text.data();
+  row.iImage = imageIndex_;
+  row.stateMask = LVIS_STATEIMAGEMASK;
+  row.state = INDEXTOSTATEIMAGEMASK(static_cast<UINT>(stateIndex_ + 1));
+  SendMessageW(h, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&row));
+  int columns = std::max(view->Columns().Count(), subItems_.Count() + 1);
+  for (int c = 1; c < columns; ++c) {
+    std::wstring sub = c <= subItems_.Count() ? Utf8ToWide(subItems_[c - 1]) : std::wstring();
+    LVITEMW cell{};
+    cell.iSubItem = c;
+    cell.pszText = sub.data();
+    SendMessageW(h, LVM_SETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&cell));
+  }
+}
+
+// --- TListItems ------------------------------------------------------------------------------
+
+TListItems::TListItems(TListView* owner) : view_(owner) {}
+
+TListItems::~TListItems() = default;
+
+int TListItems::Count() const {
+  if (view_->OwnerData()) return virtualCount_;
+  return static_cast<int>(items_.size());
+}
+
+void TListItems::SetCount(int count) {
+  virtualCount_ = std::max(count, 0);
+  if (view_->OwnerData() && view_->HandleAllocated())
+    SendMessageW(view_->Handle(), LVM_SETITEMCOUNT, static_cast<WPARAM>(virtualCount_), 0);
+}
+
+TListItem* TListItems::Item(int index) {
+  if (index < 0 || index >= Count()) throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+  if (!view_->OwnerData()) return items_[static_cast<size_t>(index)].get();
+  if (!scratch_) scratch_ = std::make_unique<TListItem>(this);
+  TListItem& row = *scratch_;
+  scratchIndex_ = index;
+  filling_ = true;
+  row.caption_.clear();
+  row.subItems_.Clear();
+  row.Data = nullptr;
+  row.stateIndex_ = -1;
+  row.imageIndex_ = -1;
+  try {
+    if (view_->OnData) view_->OnData(view_, &row);
+  } catch (...) {
+    filling_ = false;
+    throw;
+  }
+  filling_ = false;
+  return &row;
+}
+
+TListItem* TListItems::Insert(int index) {
+  if (view_->OwnerData()) throw EListError("Operation not allowed on an owner-data list");
+  index = std::clamp(index, 0, Count());
+  auto item = std::make_unique<TListItem>(this);
+  TListItem* raw = item.get();
+  raw->subItems_.OnChange = TNotifyEvent(raw, &TListItem::SubItemsChanged);
+  items_.insert(items_.begin() + index, std::move(item));
+  if (view_->HandleAllocated()) view_->InsertRow(index, raw);
+  return raw;
+}
+
+void TListItems::Delete(int index) {
+  if (view_->OwnerData()) throw EListError("Operation not allowed on an owner-data list");
+  if (index < 0 || index >= Count()) throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+  if (view_->HandleAllocated()) SendMessageW(view_->Handle(), LVM_DELETEITEM, static_cast<WPARAM>(index), 0);
+  items_.erase(items_.begin() + index);
+}
+
+void TListItems::Clear() {
+  if (view_->OwnerData()) {
+    SetCount(0);
+    return;
+  }
+  if (view_->HandleAllocated()) SendMessageW(view_->Handle(), LVM_DELETEALLITEMS, 0, 0);
+  items_.clear();
+}
+
+int TListItems::IndexOf(const TListItem* item) const {
+  for (size_t i = 0; i < items_.size(); ++i)
+    if (items_[i].get() == item) return static_cast<int>(i);
+  return -1;
+}
+
+void TListItems::BeginUpdate() {
+  if (updateCount_++ == 0 && view_->HandleAllocated()) SendMessageW(view_->Handle(), WM_SETREDRAW, FALSE, 0);
+}
+
+void TListItems::EndUpdate() {
+  if (updateCount_ == 0 || --updateCount_ > 0 || !view_->HandleAllocated()) return;
+  SendMessageW(view_->Handle(), WM_SETREDRAW, TRUE, 0);
+  view_->Invalidate();
+}
+
+// --- TListView -------------------------------------------------------------------------------
+
+TListView::TListView(TComponent* owner) : TWinControl(owner) {
+  SetInputDefaults(250, 150);
+}
+
+TListView::~TListView() { TListView::BeforeDestruction(); }
+
+void TListView::BeforeDestruction() {
+  if (handle_) DestroyHandle();
+  TWinControl::BeforeDestruction();
+}
+
+void TListView::CreateParams(TCreateParams& params) {
+  TWinControl::CreateParams(params);
+  params.SysClassName = WC_LISTVIEWW;
+  static constexpr DWORD styles[] = {LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT};
+  params.Style |= styles[static_cast<int>(viewStyle_)] | LVS_SHAREIMAGELISTS;
+  if (!multiSelect_) params.Style |= LVS_SINGLESEL;
+  if (!readOnly_) params.Style |= LVS_EDITLABELS;
+  if (!hideSelection_) params.Style |= LVS_SHOWSELALWAYS;
+  if (ownerData_) params.Style |= LVS_OWNERDATA;
+  params.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TListView::CreateWnd() {
+  TWinControl::CreateWnd();
+  UpdateStyles();
+  // State images of owner-data rows are asked for like their texts.
+  SendMessageW(handle_, LVM_SETCALLBACKMASK, ownerData_ ? LVIS_STATEIMAGEMASK : 0, 0);
+  ApplyImages();
+  ApplyColumns();
+  if (ownerData_) {
+    SendMessageW(handle_, LVM_SETITEMCOUNT, static_cast<WPARAM>(items_.virtualCount_), 0);
+    return;
+  }
+  for (size_t i = 0; i < items_.items_.size(); ++i) InsertRow(static_cast<int>(i), items_.items_[i].get());
+}
+
+void TListView::DestroyWnd() {
+  for (int i = 0; i < columns_.Count(); ++i)
+    if (!columns_[i]->autoSize_) columns_[i]->width_ = ColumnWidth(i);
+  if (!ownerData_)
+    for (size_t i = 0; i < items_.items_.size(); ++i) items_.items_[i]->selected_ = IsSelected(static_cast<int>(i));
+  TWinControl::DestroyWnd();
+}
+
+void TListView::InsertRow(int index, TListItem* item) {
+  LVITEMW row{};
+  row.mask = LVIF_TEXT | LVIF_PARAM | LVIF_STATE;
+  row.iItem = index;
+  std::wstring text = Utf8ToWide(item->caption_);
+  row.pszText = text.data();
+  row.lParam = reinterpret_cast<LPARAM>(item);
+  row.stateMask = LVIS_SELECTED;
+  row.state = item->selected_ ? LVIS_SELECTED : 0;
+  SendMessageW(handle_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&row));
+  item->Update();
+}
+
+void TListView::UpdateStyles() {
+  if (!handle_) return;
+  DWORD ex = (rowSelect_ ? LVS_EX_FULLROWSELECT : 0) | (gridLines_ ? LVS_EX_GRIDLINES : 0);
+  SendMessageW(handle_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES, ex);
+}
+
+void TListView::SetViewStyle(TViewStyle style) {
+  if (style == viewStyle_) return;
+  viewStyle_ = style;
+  RecreateWnd();
+}
+
+void TListView::SetMultiSelect(bool on) {
+  if (on == multiSelect_) return;
+  multiSelect_ = on;
+  RecreateWnd();
+}
+
+void TListView::SetRowSelect(bool on) {
+  rowSelect_ = on;
+  UpdateStyles();
+}
+
+void TListView::SetReadOnly(bool on) {
+  if (on == readOnly_) return;
+  readOnly_ = on;
+  RecreateWnd();
+}
+
+void TListView::SetGridLines(bool on) {
+  gridLines_ = on;
+  UpdateStyles();
+}
+
+void TListView::SetHideSelection(bool on) {
+  if (on == hideSelection_) return;
+  hideSelection_ = on;
+  RecreateWnd();
+}
+
+void TListView::SetOwnerData(bool on) {
+  if (on == ownerData_) return;
+  if (on) items_.Clear();
+  ownerData_ = on;
+  items_.virtualCount_ = 0;
+  RecreateWnd();
+}
+
+void TListView::SetStateImages(TCustomImageList* images) {
+  if (stateImages_) stateImages_->RemoveFreeNotification(this);
+  stateImages_ = images;
+  if (images) images->FreeNotification(this);
+  ApplyImages();
+}
+
+void TListView::SetSmallImages(TCustomImageList* images) {
+  if (smallImages_) smallImages_->RemoveFreeNotification(this);
+  smallImages_ = images;
+  if (images) images->FreeNotification(this);
+  ApplyImages();
+}
+
+void TListView::ApplyImages() {
+  if (!handle_) return;
+  SendMessageW(handle_, LVM_SETIMAGELIST, LVSIL_STATE,
+               reinterpret_cast<LPARAM>(stateImages_ ? stateImages_->Handle() : nullptr));
+  SendMessageW(handle_, LVM_SETIMAGELIST, LVSIL_SMALL,
+               reinterpret_cast<LPARAM>(smallImages_ ? smallImages_->Handle() : nullptr));
+}
+
+void TListView::Notification(TComponent* component, TOperation operation) {
+  TWinControl::Notification(component, operation);
+  if (operation != TOperation::opRemove) return;
+  if (component == stateImages_) {
+    stateImages_ = nullptr;
+    ApplyImages();
+  }
+  if (component == smallImages_) {
+    smallImages_ = nullptr;
+    ApplyImages();
+  }
+}
+
+HWND TListView::HeaderHandle() const {
+  return handle_ ? reinterpret_cast<HWND>(SendMessageW(handle_, LVM_GETHEADER, 0, 0)) : nullptr;
+}
+
+int TListView::ColumnWidth(int index) const {
+  return static_cast<int>(SendMessageW(handle_, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(index), 0));
+}
+
+void TListView::SetColumnWidth(int index, int width) {
+  if (ColumnWidth(index) != width) SendMessageW(handle_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(index), width);
+}
+
+void TListView::ColumnsChanged() {
+  if (handle_ && !applyingColumns_) ApplyColumns();
+}
+
+void TListView::ApplyColumns() {
+  applyingColumns_ = true;
+  int existing = 0;
+  if (HWND header = HeaderHandle()) existing = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+  // Columns are changed in place and only the surplus is inserted or deleted, so that the
+  // rows keep the texts of the columns that stay.
+  for (int i = 0; i < columns_.Count(); ++i) {
+    TListColumn* c = columns_[i];
+    std::wstring caption = Utf8ToWide(c->caption_);
+    LVCOLUMNW col{};
+    col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
+    col.fmt = i == 0 ? LVCFMT_LEFT : AlignmentFormat(c->alignment_);
+    col.cx = c->width_;
+    col.pszText = caption.data();
+    col.iSubItem = i;
+    UINT msg = i < existing ? LVM_SETCOLUMNW : LVM_INSERTCOLUMNW;
+    SendMessageW(handle_, msg, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&col));
+  }
+  for (int i = existing - 1; i >= columns_.Count(); --i) SendMessageW(handle_, LVM_DELETECOLUMN, static_cast<WPARAM>(i), 0);
+  if (!ownerData_ && columns_.Count() > existing)
+    for (auto& item : items_.items_) item->Update();
+  LayoutAutoSizeColumns();
+  applyingColumns_ = false;
+}
+
+void TListView::LayoutAutoSizeColumns() {
+  if (!handle_ || viewStyle_ != TViewStyle::vsReport) return;
+  int fixed = 0, autos = 0;
+  for (int i = 0; i < columns_.Count(); ++i) {
+    if (columns_[i]->autoSize_)
+      ++autos;
+    else
+      fixed += columns_[i]->width_;
+  }
+  if (autos == 0) return;
+  RECT client;
+  GetClientRect(handle_, &client);
+  int share = std::max(0, static_cast<int>(client.right) - fixed) / autos;
+  bool was = applyingColumns_;
+  applyingColumns_ = true;
+  for (int i = 0; i < columns_.Count(); ++i)
+    if (columns_[i]->autoSize_) SetColumnWidth(i, columns_[i]->Clamp(share));
+  applyingColumns_ = was;
+}
+
+void TListView::ColumnResized(int index) {
+  if (applyingColumns_ || index < 0 || index >= columns_.Count()) return;
+  TListColumn* c = columns_[index];
+  int width = ColumnWidth(index);
+  int limited = c->Clamp(width);
+  if (!c->autoSize_) c->width_ = limited;
+  if (limited != width) {
+    applyingColumns_ = true;
+    SetColumnWidth(index, limited);
+    applyingColumns_ = false;
+  }
+}
+
+void TListView::Resize() {
+  LayoutAutoSizeColumns();
+  TWinControl::Resize();
+}
+
+bool TListView::IsSelected(int index) const {
+  if (!handle_) {
+    if (ownerData_ || index < 0 || index >= items_.Count()) return false;
+    return items_.items_[static_cast<size_t>(index)]->selected_;
+  }
+  return SendMessageW(handle_, LVM_GETITEMSTATE, static_cast<WPARAM>(index), LVIS_SELECTED) & LVIS_SELECTED;
+}
+
+void TListView::SetIndexSelected(int index, bool on) {
+  if (!handle_) {
+    if (!ownerData_ && index >= 0 && index < items_.Count()) items_.items_[static_cast<size_t>(index)]->selected_ = on;
+    return;
+  }
+  LVITEMW state{};
+  state.stateMask = LVIS_SELECTED;
+  state.state = on ? LVIS_SELECTED : 0;
+  SendMessageW(handle_, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&state));
+}
+
+std::vector<int> TListView::SelectedIndexes() const {
+  std::vector<int> out;
+  if (!handle_) {
+    for (int i = 0; i < items_.Count(); ++i)
+      if (IsSelected(i)) out.push_back(i);
+    return out;
+  }
+  int i = -1;
+  while ((i = static_cast<int>(SendMessageW(handle_, LVM_GETNEXTITEM, static_cast<WPARAM>(i), LVNI_SELECTED))) >= 0)
+    out.push_back(i);
+  return out;
+}
+
+int TListView::SelCount() const {
+  if (handle_) return static_cast<int>(SendMessageW(handle_, LVM_GETSELECTEDCOUNT, 0, 0));
+  return static_cast<int>(SelectedIndexes().size());
+}
+
+TListItem* TListView::Selected() {
+  auto selected = SelectedIndexes();
+  return selected.empty() ? nullptr : items_.Item(selected.front());
+}
+
+void TListView::SetSelected(TListItem* item) {
+  ClearSelection();
+  if (item) item->SetSelected(true);
+}
+
+void TListView::SelectAll() {
+  if (!multiSelect_) return;
+  if (handle_) {
+    SetIndexSelected(-1, true);
+    return;
+  }
+  for (int i = 0; i < items_.Count(); ++i) SetIndexSelected(i, true);
+}
+
+void TListView::ClearSelection() {
+  if (handle_) {
+    SetIndexSelected(-1, false);
+    return;
+  }
+  for (int i = 0; i < items_.Count(); ++i) SetIndexSelected(i, false);
+}
+
+int TListView::FocusedIndex() const {
+  if (!handle_) return -1;
+  return static_cast<int>(SendMessageW(handle_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+}
+
+TListItem* TListView::ItemFocused() {
+  int index = FocusedIndex();
+  return index >= 0 && index < items_.Count() ? items_.Item(index) : nullptr;
+}
+
+int TListView::IndexAt(int x, int y) const {
+  if (!handle_) return -1;
+  LVHITTESTINFO hit{};
+  hit.pt = {x, y};
+  SendMessageW(handle_, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+  return (hit.flags & LVHT_ONITEM) ? hit.iItem : -1;
+}
+
+TListItem* TListView::GetItemAt(int x, int y) {
+  int index = IndexAt(x, y);
+  return index >= 0 && index < items_.Count() ? items_.Item(index) : nullptr;
+}
+
+namespace {
+
+int CALLBACK CompareRows(LPARAM a, LPARAM b, LPARAM compare) {
+  auto& call = *reinterpret_cast<const std::function<int(TListItem*, TListItem*)>*>(compare);
+  // No exception may cross the list view's sort loop.
+  try {
+    return call(reinterpret_cast<TListItem*>(a), reinterpret_cast<TListItem*>(b));
+  } catch (...) {
+    return 0;
+  }
+}
+
+}  // namespace
+
+void TListView::CustomSort(const std::function<int(TListItem*, TListItem*)>& compare) {
+  if (ownerData_) return;
+  std::function<int(TListItem*, TListItem*)> call = compare;
+  if (!call) {
+    call = [this](TListItem* a, TListItem* b) {
+      int result = 0;
+      if (OnCompare)
+        OnCompare(this, a, b, 0, result);
+      else
+        {
+        std::string x = AsciiUpper(a->Caption()), y = AsciiUpper(b->Caption());
+        result = x < y ? -1 : (y < x ? 1 : 0);
+      }
+      return result;
+    };
+  }
+  auto& rows = items_.items_;
+  if (!handle_) {
+    std::stable_sort(rows.begin(), rows.end(), [&](const auto& a, const auto& b) { return call(a.get(), b.get()) < 0; });
+    return;
+  }
+  SendMessageW(handle_, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&call), reinterpret_cast<LPARAM>(&CompareRows));
+  // The window has the new order: the list follows it.
+  std::vector<std::unique_ptr<TListItem>> sorted;
+  for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
+    LVITEMW row{};
+    row.mask = LVIF_PARAM;
+    row.iItem = i;
+    SendMessageW(handle_, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&row));
+    auto it = std::find_if(rows.begin(), rows.end(),
+                           [&](const auto& p) { return p && p.get() == reinterpret_cast<TListItem*>(row.lParam); });
+    if (it != rows.end()) sorted.push_back(std::move(*it));
+  }
+  for (auto& p : rows)
+    if (p) sorted.push_back(std::move(p));
+  rows = std::move(sorted);
+}
+
+void TListView::AlphaSort() { CustomSort({}); }
+
+void TListView::UpdateItems(int first, int last) {
+  if (handle_) SendMessageW(handle_, LVM_REDRAWITEMS, static_cast<WPARAM>(first), last);
+}
+
+void TListView::FillDisplayInfo(NMLVDISPINFOW& info) {
+  LVITEMW& asked = info.item;
+  if (asked.iItem < 0 || asked.iItem >= items_.Count()) return;
+  TListItem* row = items_.Item(asked.iItem);
+  if (asked.mask & LVIF_TEXT) {
+    std::string text;
+    if (asked.iSubItem == 0)
+      text = row->Caption();
+    else if (asked.iSubItem <= row->SubItems().Count())
+      text = row->SubItems()[asked.iSubItem - 1];
+    displayText_ = Utf8ToWide(text);
+    CopyText(displayText_, asked.pszText, asked.cchTextMax);
+  }
+  if (asked.mask & LVIF_IMAGE) asked.iImage = row->ImageIndex();
+  if (asked.mask & LVIF_STATE) {
+    asked.state = (asked.state & ~LVIS_STATEIMAGEMASK) | INDEXTOSTATEIMAGEMASK(static_cast<UINT>(row->StateIndex() + 1));
+    asked.stateMask |= LVIS_STATEIMAGEMASK;
+  }
+}
+
+void TListView::WndProc(TMessage& m) {
+  if (m.Msg == WM_NOTIFY && m.LParam) {
+    // The header tells its list of width changes: the limits hold for the user too.
+    auto* hdr = reinterpret_cast<NMHDR*>(m.LParam);
+    if (hdr->hwndFrom == HeaderHandle() &&
+        (hdr->code == HDN_ITEMCHANGEDW || hdr->code == HDN_ITEMCHANGEDA || hdr->code == HDN_ENDTRACKW ||
+         hdr->code == HDN_ENDTRACKA)) {
+      DefaultHandler(m);
+      ColumnResized(reinterpret_cast<NMHEADERW*>(m.LParam)->iItem);
+      return;
+    }
+  }
+  if (m.Msg == CN_NOTIFY) {
+    auto* hdr = reinterpret_cast<NMHDR*>(m.LParam);
+    switch (hdr->code) {
+      case LVN_GETDISPINFOW:
+        if (ownerData_) FillDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(m.LParam));
+        return;
+      case LVN_COLUMNCLICK: {
+        int column = reinterpret_cast<NMLISTVIEW*>(m.LParam)->iSubItem;
+        if (OnColumnClick && column >= 0 && column < columns_.Count()) OnColumnClick(this, columns_[column]);
+        return;
+      }
+      case LVN_ITEMCHANGED: {
+        auto* change = reinterpret_cast<NMLISTVIEW*>(m.LParam);
+        if (!(change->uChanged & LVIF_STATE)) return;
+        bool was = change->uOldState & LVIS_SELECTED, now = change->uNewState & LVIS_SELECTED;
+        if (was != now && OnSelectItem && change->iItem >= 0 && change->iItem < items_.Count())
+          OnSelectItem(this, items_.Item(change->iItem), now);
+        if (OnChange) OnChange(this);
+        return;
+      }
+      default:
+        return;
+    }
+  }
+  TWinControl::WndProc(m);
+}
+
+void TListView::GetProperties(TPropertyList& properties) {
+  TWinControl::GetProperties(properties);
+  properties.AddObject("Columns", &columns_);
+}
+
+// --- Status bar ------------------------------------------------------------------------------
+
+void TStatusPanel::SetText(const std::string& text) {
+  if (text == text_) return;
+  text_ = text;
+  Changed(false);
+}
+
+void TStatusPanel::SetWidth(int width) {
+  if (width == width_) return;
+  width_ = std::max(width, 0);
+  Changed(true);
+}
+
+void TStatusPanel::GetProperties(TPropertyList& properties) {
+  properties.AddText("Text", [this] { return text_; }, [this](const std::string& s) { SetText(s); });
+}
+
+TStatusPanels::TStatusPanels(TStatusBar* owner) : TTypedCollection<TStatusPanel>(owner), bar_(owner) {}
+
+void TStatusPanels::Update(TCollectionItem* item) {
+  if (item)
+    bar_->ApplyPanel(item->Index());
+  else
+    bar_->ApplyPanels();
+}
+
+TStatusBar::TStatusBar(TComponent* owner) : TWinControl(owner) {
+  align_ = TAlign::alBottom;
+  height_ = 19;
+  width_ = 200;
+}
+
+void TStatusBar::CreateParams(TCreateParams& params) {
+  TWinControl::CreateParams(params);
+  params.SysClassName = STATUSCLASSNAMEW;
+  // We place the bar ourselves.
+  params.Style |= CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NOMOVEY | (sizeGrip_ ? SBARS_SIZEGRIP : 0);
+}
+
+void TStatusBar::CreateWnd() {
+  TWinControl::CreateWnd();
+  ApplyPanels();
+}
+
+void TStatusBar::SetSizeGrip(bool on) {
+  if (on == sizeGrip_) return;
+  sizeGrip_ = on;
+  RecreateWnd();
+}
+
+void TStatusBar::ApplyPanels() {
+  if (!handle_) return;
+  std::vector<int> rights;
+  int right = 0;
+  for (int i = 0; i < panels_.Count(); ++i) {
+    right += panels_[i]->Width();
+    rights.push_back(right);
+  }
+  // The last panel reaches the right edge.
+  if (!rights.empty()) rights.back() = -1;
+  SendMessageW(handle_, SB_SETPARTS, rights.size(), reinterpret_cast<LPARAM>(rights.empty() ? nullptr : rights.data()));
+  for (int i = 0; i < panels_.Count(); ++i) ApplyPanel(i);
+}
+
+void TStatusBar::ApplyPanel(int index) {
+  if (!handle_ || index < 0 || index >= panels_.Count()) return;
+  std::wstring text = Utf8ToWide(panels_[index]->Text());
+  SendMessageW(handle_, SB_SETTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::string TStatusBar::PanelWindowText(int index) const {
+  if (!handle_) return {};
+  auto length = LOWORD(SendMessageW(handle_, SB_GETTEXTLENGTHW, static_cast<WPARAM>(index), 0));
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  SendMessageW(handle_, SB_GETTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(length);
+  return WideToUtf8(text);
+}
+
+void TStatusBar::GetProperties(TPropertyList& properties) {
+  TWinControl::GetProperties(properties);
+  properties.AddObject("Panels", &panels_);
+}
+
+// --- Page control ----------------------------------------------------------------------------
+
+TTabSheet::TTabSheet(TComponent* owner) : TWinControl(owner) {
+  controlStyle_ |= csAcceptsControls;
+  visible_ = false;
+}
+
+TTabSheet::~TTabSheet() {
+  if (pageControl_) pageControl_->RemovePage(this);
+}
+
+void TTabSheet::SetPageControl(TPageControl* control) {
+  if (control == pageControl_) return;
+  if (pageControl_) pageControl_->RemovePage(this);
+  SetParent(control);
+  if (control) control->InsertPage(this);
+}
+
+int TTabSheet::PageIndex() const {
+  if (!pageControl_) return -1;
+  auto& pages = pageControl_->pages_;
+  return static_cast<int>(std::find(pages.begin(), pages.end(), this) - pages.begin());
+}
+
+int TTabSheet::TabIndex() const {
+  if (!pageControl_ || !tabVisible_) return -1;
+  int index = 0;
+  for (TTabSheet* page : pageControl_->pages_) {
+    if (page == this) return index;
+    if (page->tabVisible_) ++index;
+  }
+  return -1;
+}
+
+void TTabSheet::SetTabVisible(bool on) {
+  if (on == tabVisible_) return;
+  tabVisible_ = on;
+  if (!pageControl_) return;
+  if (!on && pageControl_->activePage_ == this) {
+    pageControl_->activePage_ = nullptr;
+    for (TTabSheet* page : pageControl_->pages_)
+      if (page->tabVisible_) {
+        pageControl_->activePage_ = page;
+        break;
+      }
+  }
+  pageControl_->UpdateTabs();
+}
+
+void TTabSheet::TextChanged() {
+  if (pageControl_) pageControl_->UpdateTabs();
+}
+
+TPageControl::TPageControl(TComponent* owner) : TWinControl(owner) {
+  tabStop_ = true;
+  width_ = 289;
+  height_ = 193;
+  controlStyle_ |= csAcceptsControls;
+}
+
+TPageControl::~TPageControl() { TPageControl::BeforeDestruction(); }
+
+void TPageControl::BeforeDestruction() {
+  for (TTabSheet* page : pages_) page->pageControl_ = nullptr;
+  pages_.clear();
+  activePage_ = nullptr;
+  TWinControl::BeforeDestruction();
+}
+
+void TPageControl::CreateParams(TCreateParams& params) {
+  TWinControl::CreateParams(params);
+  params.SysClassName = WC_TABCONTROLW;
+  params.Style |= WS_CLIPCHILDREN | TCS_TABS;
+  params.ExStyle |= WS_EX_CONTROLPARENT;
+}
+
+void TPageControl::CreateWnd() {
+  TWinControl::CreateWnd();
+  UpdateTabs();
+}
+
+void TPageControl::InsertPage(TTabSheet* page) {
+  pages_.push_back(page);
+  page->pageControl_ = this;
+  if (!activePage_ && page->tabVisible_) activePage_ = page;
+  UpdateTabs();
+}
+
+void TPageControl::RemovePage(TTabSheet* page) {
+  std::erase(pages_, page);
+  page->pageControl_ = nullptr;
+  if (activePage_ == page) {
+    activePage_ = nullptr;
+    for (TTabSheet* p : pages_)
+      if (p->tabVisible_) {
+        activePage_ = p;
+        break;
+      }
+  }
+  if (!IsDestroying()) UpdateTabs();
+}
+
+void TPageControl::UpdateTabs() {
+  if (handle_) {
+    SendMessageW(handle_, TCM_DELETEALLITEMS, 0, 0);
+    int index = 0;
+    for (TTabSheet* page : pages_) {
+      if (!page->tabVisible_) continue;
+      std::wstring text = Utf8ToWide(page->text_);
+      TCITEMW tab{};
+      tab.mask = TCIF_TEXT;
+      tab.pszText = text.data();
+      SendMessageW(handle_, TCM_INSERTITEMW, static_cast<WPARAM>(index++), reinterpret_cast<LPARAM>(&tab));
+    }
+    SendMessageW(handle_, TCM_SETCURSEL, static_cast<WPARAM>(activePage_ ? activePage_->TabIndex() : -1), 0);
+  }
+  ShowActive();
+  Realign();
+}
+
+void TPageControl::ShowActive() {
+  for (TTabSheet* page : pages_) page->SetVisible(page == activePage_);
+}
+
+void TPageControl::SetActivePage(TTabSheet* page) {
+  if (page && (page->pageControl_ != this || !page->tabVisible_)) return;
+  if (page == activePage_) return;
+  activePage_ = page;
+  if (handle_) SendMessageW(handle_, TCM_SETCURSEL, static_cast<WPARAM>(page ? page->TabIndex() : -1), 0);
+  ShowActive();
+  Realign();
+}
+
+int TPageControl::ActivePageIndex() const { return activePage_ ? activePage_->PageIndex() : -1; }
+
+void TPageControl::SetActivePageIndex(int index) {
+  SetActivePage(index >= 0 && index < PageCount() ? pages_[static_cast<size_t>(index)] : nullptr);
+}
+
+void TPageControl::AdjustClientRect(RECT& rect) const {
+  if (handle_) {
+    SendMessageW(handle_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&rect));
+    return;
+  }
+  rect.left += 4;
+  rect.top += 24;
+  rect.right -= 4;
+  rect.bottom -= 4;
+}
+
+void TPageControl::AlignControls(RECT rect) {
+  for (TTabSheet* page : pages_)
+    page->SetBoundsCore(rect.left, rect.top, std::max<LONG>(0, rect.right - rect.left),
+                        std::max<LONG>(0, rect.bottom - rect.top));
+  TWinControl::AlignControls(rect);
+}
+
+void TPageControl::WndProc(TMessage& m) {
+  if (m.Msg == CN_NOTIFY) {
+    if (reinterpret_cast<NMHDR*>(m.LParam)->code == static_cast<UINT>(TCN_SELCHANGE)) {
+      int tab = static_cast<int>(SendMessageW(handle_, TCM_GETCURSEL, 0, 0));
+      for (TTabSheet* page : pages_)
+        if (page->TabIndex() == tab) activePage_ = page;
+      ShowActive();
+      Realign();
+      if (OnChange) OnChange(this);
+    }
+    return;
+  }
+  TWinControl::WndProc(m);
+}
+
+// --- Date-time picker ------------------------------------------------------------------------
+
+TDateTimePicker::TDateTimePicker(TComponent* owner) : TWinControl(owner) {
+  SetInputDefaults(186, 21);
+  value_ = movra::Now();
+}
+
+void TDateTimePicker::CreateParams(TCreateParams& params) {
+  TWinControl::CreateParams(params);
+  params.SysClassName = DATETIMEPICK_CLASSW;
+  params.Style |= kind_ == TDateTimeKind::dtkTime ? (DTS_TIMEFORMAT | DTS_UPDOWN) : DTS_SHORTDATEFORMAT;
+}
+
+void TDateTimePicker::CreateWnd() {
+  TWinControl::CreateWnd();
+  if (!format_.empty()) SendMessageW(handle_, DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(Utf8ToWide(format_).c_str()));
+  SYSTEMTIME time = DateTimeToSystemTime(value_);
+  SendMessageW(handle_, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&time));
+}
+
+void TDateTimePicker::DestroyWnd() {
+  value_ = DateTime();
+  TWinControl::DestroyWnd();
+}
+
+void TDateTimePicker::SetKind(TDateTimeKind kind) {
+  if (kind == kind_) return;
+  kind_ = kind;
+  RecreateWnd();
+}
+
+void TDateTimePicker::SetFormat(const std::string& format) {
+  format_ = format;
+  if (handle_)
+    SendMessageW(handle_, DTM_SETFORMATW, 0,
+                 format.empty() ? 0 : reinterpret_cast<LPARAM>(Utf8ToWide(format).c_str()));
+}
+
+TDateTime TDateTimePicker::DateTime() const {
+  if (!handle_) return value_;
+  SYSTEMTIME time{};
+  if (SendMessageW(handle_, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time)) != GDT_VALID) return value_;
+  return SystemTimeToDateTime(time);
+}
+
+void TDateTimePicker::SetDateTime(TDateTime value) {
+  value_ = value;
+  if (!handle_) return;
+  SYSTEMTIME time = DateTimeToSystemTime(value);
+  SendMessageW(handle_, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&time));
+}
+
+void TDateTimePicker::WndProc(TMessage& m) {
+  if (m.Msg == CN_NOTIFY) {
+    if (reinterpret_cast<NMHDR*>(m.LParam)->code == static_cast<UINT>(DTN_DATETIMECHANGE)) {
+      value_ = DateTime();
+      if (OnChange) OnChange(this);
+    }
+    return;
+  }
+  TWinControl::WndProc(m);
+}
+
+// --- Spin edit -------------------------------------------------------------------------------
+
+TSpinEdit::TSpinEdit(TComponent* owner) : TCustomEdit(owner) { text_ = "0"; }
+
+int TSpinEdit::Limit(int value) const {
+  if (minValue_ == 0 && maxValue_ == 0) return value;
+  return std::clamp(value, minValue_, std::max(minValue_, maxValue_));
+}
+
+void TSpinEdit::SetMinValue(int value) { minValue_ = value; }
+
+void TSpinEdit::SetMaxValue(int value) { maxValue_ = value; }
+
+int TSpinEdit::Value() const {
+  std::string text = GetText();
+  char* end = nullptr;
+  long value = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || end == text.c_str()) return minValue_;
+  return Limit(static_cast<int>(std::clamp<long>(value, INT_MIN, INT_MAX)));
+}
+
+void TSpinEdit::SetValue(int value) { SetText(std::to_string(Limit(value))); }
+
+void TSpinEdit::Step(int steps) {
+  if (ReadOnly()) return;
+  long long next = static_cast<long long>(Value()) + static_cast<long long>(steps) * Increment;
+  SetValue(static_cast<int>(std::clamp<long long>(next, INT_MIN, INT_MAX)));
+  SelectAll();
+}
+
+void TSpinEdit::CreateWnd() {
+  TCustomEdit::CreateWnd();
+  arrows_ = CreateWindowExW(0, UPDOWN_CLASSW, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, handle_, nullptr,
+                            GetModuleHandleW(nullptr), nullptr);
+  // The arrows stay in the middle of a small range and report only the direction.
+  SendMessageW(arrows_, UDM_SETRANGE32, 0, 2);
+  SendMessageW(arrows_, UDM_SETPOS32, 0, 1);
+  PlaceArrows();
+}
+
+void TSpinEdit::DestroyWnd() {
+  arrows_ = nullptr;  // destroyed with the edit
+  TCustomEdit::DestroyWnd();
+}
+
+void TSpinEdit::PlaceArrows() {
+  if (!arrows_) return;
+  RECT client;
+  GetClientRect(handle_, &client);
+  int width = GetSystemMetrics(SM_CXVSCROLL);
+  SetWindowPos(arrows_, nullptr, client.right - width, 0, width, client.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+  SendMessageW(handle_, EM_SETMARGINS, EC_RIGHTMARGIN, MAKELONG(0, width + 1));
+}
+
+bool TSpinEdit::DoKeyDown(WORD& key, TShiftState shift) {
+  if (key == VK_UP || key == VK_DOWN) {
+    Step(key == VK_UP ? 1 : -1);
+    key = 0;
+    return true;
+  }
+  return TCustomEdit::DoKeyDown(key, shift);
+}
+
+void TSpinEdit::DoExit() {
+  std::string shown = std::to_string(Value());
+  if (GetText() != shown) SetText(shown);
+  TCustomEdit::DoExit();
+}
+
+void TSpinEdit::WndProc(TMessage& m) {
+  if (arrows_ && m.Msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(m.LParam)->hwndFrom == arrows_) {
+    auto* change = reinterpret_cast<NMUPDOWN*>(m.LParam);
+    if (change->hdr.code == static_cast<UINT>(UDN_DELTAPOS)) {
+      if (change->iDelta != 0) Step(change->iDelta > 0 ? 1 : -1);
+      m.Result = 1;  // the arrows keep their position
+    }
+    return;
+  }
+  if (arrows_ && m.Msg == WM_VSCROLL && reinterpret_cast<HWND>(m.LParam) == arrows_) return;
+  TCustomEdit::WndProc(m);
+  if (m.Msg == WM_SIZE) PlaceArrows();
+}
+
+void TSpinEdit::GetProperties(TPropertyList& properties) {
+  TWinControl::GetProperties(properties);
+}
+
+// --- Animation -------------------------------------------------------------------------------
+
+TAnimate::TAnimate(TComponent* owner) : TWinControl(owner) {
+  width_ = 100;
+  height_ = 80;
+}
+
+TAnimate::~TAnimate() {
+  if (shell_) FreeLibrary(shell_);
+}
+
+void TAnimate::CreateParams(TCreateParams& params) {
+  TWinControl::CreateParams(params);
+  params.SysClassName = ANIMATE_CLASSW;
+  params.Style |= ACS_TRANSPARENT | ACS_CENTER;
+}
+
+void TAnimate::CreateWnd() {
+  TWinControl::CreateWnd();
+  opened_ = false;
+  active_ = false;
+  Open();
+}
+
+void TAnimate::SetCommonAVI(TCommonAVI clip) {
+  if (clip == commonAvi_) return;
+  commonAvi_ = clip;
+  opened_ = false;
+  if (handle_) Open();
+}
+
+bool TAnimate::Open() {
+  if (opened_) return true;
+  if (!handle_ || commonAvi_ == TCommonAVI::aviNone) return false;
+  // The shell's clip resources, in the order of TCommonAVI after aviNone.
+  static constexpr WORD ids[] = {150, 151, 152, 160, 161, 162, 163, 164};
+  if (!shell_) shell_ = LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (!shell_) return false;
+  WORD id = ids[static_cast<int>(commonAvi_) - 1];
+  opened_ = SendMessageW(handle_, ACM_OPENW, reinterpret_cast<WPARAM>(shell_), reinterpret_cast<LPARAM>(MAKEINTRESOURCEW(id))) != 0;
+  return opened_;
+}
+
+void TAnimate::Play(int fromFrame, int toFrame, int repeat) {
+  HandleNeeded();
+  if (!Open()) return;
+  WORD from = static_cast<WORD>(std::max(fromFrame, 1) - 1);
+  WORD to = toFrame <= 0 ? 0xFFFF : static_cast<WORD>(toFrame - 1);
+  active_ = SendMessageW(handle_, ACM_PLAY, static_cast<WPARAM>(repeat), MAKELONG(from, to)) != 0;
+}
+
+void TAnimate::Stop() {
+  if (handle_) SendMessageW(handle_, ACM_STOP, 0, 0);
+  active_ = false;
+}
+
+}  // namespace movra::ui
