@@ -24,6 +24,12 @@ movra_wine_env() {
 movra_wine_start() {
   movra_wine_env
   wineserver -p </dev/null >/dev/null 2>&1 || true
+  # Every window opens inside one Wine virtual desktop: captions, activation and the tray
+  # behave there as on Windows, with no X window manager needed.
+  if ! grep -q '"Desktop"="Default"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1 || true
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f </dev/null >/dev/null 2>&1 || true
+  fi
   wineboot </dev/null >/dev/null 2>&1 || true
 }
 
