@@ -1,5 +1,6 @@
 #include "profiles/executor.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <exception>
@@ -29,9 +30,8 @@ class TRunLock::TShared {
       return true;
     }
     if (changed_.wait_for(guard, std::chrono::milliseconds(milliseconds), unused)) return true;
-    guard.unlock();
-    // A callback under way is let finish; none starts after this.
-    std::lock_guard callbacks(callbackMutex_);
+    // No callback starts after this. One already under way may still finish: waiting for it
+    // here would break the time limit, or deadlock when it waits for the caller's thread.
     callbacksOff_ = true;
     return false;
   }
@@ -97,8 +97,7 @@ class TRunLock::TShared {
   }
 
   void Call(const TExecutor::TCallback& callback, TExecutor& executor) {
-    std::lock_guard guard(callbackMutex_);
-    if (callback && !callbacksOff_) callback(executor);
+    if (callback && !callbacksOff_.load()) callback(executor);
   }
 
  private:
@@ -108,8 +107,7 @@ class TRunLock::TShared {
   bool closed_ = false;
   int waiting_ = 0;
   int users_ = 0;             // started executors whose threads have not let go of the lock yet
-  std::mutex callbackMutex_;  // held while a callback runs
-  bool callbacksOff_ = false;
+  std::atomic<bool> callbacksOff_{false};
 };
 
 TRunLock::TRunLock() : shared_(std::make_shared<TShared>()) {}

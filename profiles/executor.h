@@ -38,8 +38,10 @@ class TRunLock {
 
   // Cancels every run that has not taken the lock yet and refuses new ones, then waits up to
   // `milliseconds` for the run that holds the lock. True when it has ended (OnFinish
-  // included). False on time-out: the run goes on, but no callback of it comes any more.
-  // Either way the lock may be destroyed afterwards.
+  // included). False on time-out: the run goes on and no callback of it starts any more (one
+  // already under way may finish); the process must not end before the run has, so call
+  // Shutdown again (a window that stays responsive meanwhile calls it with short limits
+  // between its messages). Either way the lock may be destroyed afterwards.
   bool Shutdown(DWORD milliseconds = INFINITE) noexcept;
 
   // The state the executors share with the lock; it lives as long as any of them.

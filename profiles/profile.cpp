@@ -106,7 +106,14 @@ std::unique_ptr<TProfile> TProfile::CreateCopy(const TProfile& source) {
   return copy;
 }
 
-void TProfile::SetName(const std::string& name) { name_ = IsBlank(name) ? _("untitled") : name; }
+void TProfile::SetName(const std::string& name) {
+  // Control characters cannot be stored in the settings document.
+  std::string clean;
+  for (char c : name) {
+    if (static_cast<unsigned char>(c) >= 0x20) clean += c;
+  }
+  name_ = IsBlank(clean) ? _("untitled") : clean;
+}
 
 void TProfile::SetStart(TDateTime time) {
   start_ = time;

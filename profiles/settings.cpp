@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include <exception>
+#include <mutex>
 #include <optional>
+#include <set>
 
 #include "profiles/xml_document.h"
 #include "runtime/exception.h"
@@ -82,6 +84,40 @@ void FlushToDisk(const std::string& path) {
 
 std::string ConfigPath() { return FolderOf(ProgramFileName()) + "config.cfg"; }
 
+namespace {
+
+// The files read only in part whose copy could not be kept yet.
+class TUnsavedFiles {
+ public:
+  void Add(const std::string& path) {
+    std::lock_guard guard(mutex_);
+    paths_.insert(AsciiLower(path));
+  }
+  void Remove(const std::string& path) {
+    std::lock_guard guard(mutex_);
+    paths_.erase(AsciiLower(path));
+  }
+  bool Contains(const std::string& path) const {
+    std::lock_guard guard(mutex_);
+    return paths_.count(AsciiLower(path)) != 0;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::set<std::string> paths_;
+};
+
+TUnsavedFiles& UnsavedFiles() {
+  static TUnsavedFiles files;
+  return files;
+}
+
+bool KeepBackup(const std::string& path) {
+  return CopyFileW(Utf8ToWide(path).c_str(), Utf8ToWide(path + ".bak").c_str(), FALSE) != 0;
+}
+
+}  // namespace
+
 TConfigState LoadConfig(const std::string& path, const TProfileSink& addProfile,
                         TOptions& options) {
   if (Missing(path)) {
@@ -107,8 +143,9 @@ TConfigState LoadConfig(const std::string& path, const TProfileSink& addProfile,
     ReadOptions(nullptr, options);
   }
   if (complete) return TConfigState::Read;
-  CopyFileW(Utf8ToWide(path).c_str(), Utf8ToWide(path + ".bak").c_str(), FALSE);
-  return TConfigState::Damaged;
+  if (KeepBackup(path)) return TConfigState::Damaged;
+  UnsavedFiles().Add(path);
+  return TConfigState::Unreadable;
 }
 
 void SaveConfig(const std::string& path, const std::vector<const TProfile*>& profiles,
@@ -123,10 +160,22 @@ void SaveConfig(const std::string& path, const std::vector<const TProfile*>& pro
   }
   options.WriteToNode(optionsElement);
 
+  // A file that was read only in part is replaced only once a copy of it is kept.
+  if (UnsavedFiles().Contains(path)) {
+    if (!KeepBackup(path) && GetFileAttributesW(Utf8ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES) {
+      throw Exception(path + " could not be read in full nor kept as " + path +
+                      ".bak; it is left as it is.");
+    }
+    UnsavedFiles().Remove(path);
+  }
+
   const std::string temporary = TemporaryFileBeside(path);
   try {
     document.Save(temporary);
     FlushToDisk(temporary);
+    // What cannot be read back must not replace a file that can.
+    TXmlDocument written;
+    written.Load(temporary);
     if (!MoveFileExW(Utf8ToWide(temporary).c_str(), Utf8ToWide(path).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       throw SystemFailure("Cannot replace " + path);

@@ -22,17 +22,20 @@ enum class TConfigState {
   Read,     // every profile and the options were read
   Missing,  // there is no file: no profiles, every option its default
   Damaged,  // the file, or a profile in it, could not be read; a copy is kept as path + ".bak"
+  // The file could not be read in full, and no copy of it could be made (it may be locked):
+  // SaveConfig refuses to replace it until a copy can be kept.
+  Unreadable,
 };
 
 // Reads the file: every profile that can be read goes to `addProfile` (one that cannot is
 // skipped), and the options always get either their stored values or their defaults. Nothing
-// is raised. A file that cannot be read in full is copied to path + ".bak" first, so that a
-// later save does not lose what could not be read.
+// is raised. A file that cannot be read in full is copied to path + ".bak" after reading, so
+// that a later save does not lose what could not be read.
 TConfigState LoadConfig(const std::string& path, const TProfileSink& addProfile, TOptions& options);
 
 // Writes the profiles in the given order and the options. The file is replaced in one step
-// from a temporary file in the same folder; on failure the old file stays as it was and
-// movra::Exception is raised.
+// from a temporary file in the same folder, once that file reads back; on failure the old
+// file stays as it was and movra::Exception is raised.
 void SaveConfig(const std::string& path, const std::vector<const TProfile*>& profiles,
                 const TOptions& options);
 

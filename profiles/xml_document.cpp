@@ -211,6 +211,8 @@ TXmlDocument::~TXmlDocument() = default;
 
 void TXmlDocument::Load(const std::string& path) {
   TVariant source(path);
+  // Element texts are file paths: blanks at their ends belong to them.
+  document_->put_preserveWhiteSpace(VARIANT_TRUE);
   VARIANT_BOOL loaded = VARIANT_FALSE;
   const HRESULT result = document_->load(source.Get(), &loaded);
   if (SUCCEEDED(result) && loaded == VARIANT_TRUE) return;

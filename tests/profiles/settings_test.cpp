@@ -311,6 +311,52 @@ TEST_F(ConfigTest, FailedSaveLeavesTheOldFile) {
   EXPECT_THROW(SaveConfig(dir_.Path() + "missing\\config.cfg", {&profile}, TOptions()), Exception);
 }
 
+TEST_F(ConfigTest, LockedFileIsNeitherLostNorReplaced) {
+  TProfile profile;
+  profile.SetName("precious");
+  SaveConfig(Path(), {&profile}, TOptions());
+  const std::string before = ReadTextFile(Path());
+
+  // Held without sharing, the file can be neither read nor copied.
+  HANDLE held = CreateFileW(Utf8ToWide(Path()).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  TOptions options;
+  EXPECT_EQ(Load(options), TConfigState::Unreadable);
+  EXPECT_TRUE(loaded_.empty());
+  CloseHandle(held);
+
+  // The empty list must not replace the file until a copy of it is kept.
+  TProfile other;
+  other.SetName("other");
+  held = CreateFileW(Utf8ToWide(Path()).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+  EXPECT_THROW(SaveConfig(Path(), {&other}, options), Exception);
+  CloseHandle(held);
+  EXPECT_EQ(ReadTextFile(Path()), before);
+  // Once the copy can be made, the save goes ahead and the old content survives in it.
+  SaveConfig(Path(), {&other}, options);
+  EXPECT_EQ(ReadTextFile(Path() + ".bak"), before);
+  ASSERT_EQ(Load(options), TConfigState::Read);
+  ASSERT_EQ(loaded_.size(), 1u);
+  EXPECT_EQ(loaded_[0]->Name(), "other");
+}
+
+TEST_F(ConfigTest, NamesWithControlCharactersAndPathsWithBlanksSurvive) {
+  TProfile profile;
+  profile.SetName("x\x01y\x1F");
+  profile.Files().Add("  C:\\lead and trail  ");
+  TProfile second;
+  second.SetName("second");
+  SaveConfig(Path(), {&profile, &second}, TOptions());
+  TOptions options;
+  ASSERT_EQ(Load(options), TConfigState::Read);
+  ASSERT_EQ(loaded_.size(), 2u);
+  EXPECT_EQ(loaded_[0]->Name(), "xy");
+  ASSERT_EQ(loaded_[0]->Files().Count(), 1);
+  EXPECT_EQ(loaded_[0]->Files()[0], "  C:\\lead and trail  ");
+}
+
 TEST(XmlDocument, NewestComponentIsUsed) {
   TComScope com;
   TXmlDocument document;
