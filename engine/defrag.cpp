@@ -266,26 +266,38 @@ void LogError(int level, int32_t code) {
 
 void LogLastError(int level) { LogError(level, static_cast<int32_t>(::GetLastError())); }
 
+namespace {
+
+// The drive-type rule, and the path must lie on its drive letter's own volume.
+int32_t ResolveOnLocalVolume(const std::string& path, TVolumePath& where) {
+  if (int32_t status = ResolveVolumePath(path, where)) return status;
+  if ((platform::DriveType(where.DriveRoot) & 3) == 0) return DEFRAG_E_DRIVE_TYPE;
+  if (!where.OnDriveVolume()) return DEFRAG_E_PATH_VOLUME;
+  return 0;
+}
+
+int32_t OpenedOrError(HANDLE handle, uint32_t error) {
+  return handle == INVALID_HANDLE_VALUE ? static_cast<int32_t>(error) : 0;
+}
+
+}  // namespace
+
 int32_t OpenFileHandle(const std::string& path, HANDLE& file) {
   file = INVALID_HANDLE_VALUE;
   TVolumePath where;
-  int32_t status = ResolveVolumePath(path, where);
-  if (status != 0) return status;
+  if (int32_t status = ResolveVolumePath(path, where)) return status;
   uint32_t error = 0;
   file = platform::OpenFile(where.Absolute, error);
-  return file == INVALID_HANDLE_VALUE ? static_cast<int32_t>(error) : 0;
+  return OpenedOrError(file, error);
 }
 
 int32_t OpenVolumeHandle(const std::string& path, HANDLE& volume) {
   volume = INVALID_HANDLE_VALUE;
   TVolumePath where;
-  int32_t status = ResolveVolumePath(path, where);
-  if (status != 0) return status;
-  if ((platform::DriveType(where.DriveRoot) & 3) == 0) return DEFRAG_E_DRIVE_TYPE;
-  if (!where.OnDriveVolume()) return DEFRAG_E_PATH_VOLUME;
+  if (int32_t status = ResolveOnLocalVolume(path, where)) return status;
   uint32_t error = 0;
   volume = platform::OpenVolume(where.VolumeDevice(), error);
-  return volume == INVALID_HANDLE_VALUE ? static_cast<int32_t>(error) : 0;
+  return OpenedOrError(volume, error);
 }
 
 void CloseEngineHandle(HANDLE handle) { platform::CloseHandle(handle); }
@@ -294,15 +306,12 @@ int32_t OpenFileAndVolume(const std::string& path, HANDLE& file, HANDLE& volume)
   file = INVALID_HANDLE_VALUE;
   volume = INVALID_HANDLE_VALUE;
   TVolumePath where;
-  int32_t status = ResolveVolumePath(path, where);
-  if (status != 0) return status;
-  if ((platform::DriveType(where.DriveRoot) & 3) == 0) return DEFRAG_E_DRIVE_TYPE;
-  if (!where.OnDriveVolume()) return DEFRAG_E_PATH_VOLUME;
+  if (int32_t status = ResolveOnLocalVolume(path, where)) return status;
   uint32_t error = 0;
   file = platform::OpenFile(where.Absolute, error);
   if (file == INVALID_HANDLE_VALUE) return static_cast<int32_t>(error);
   volume = platform::OpenVolume(where.VolumeDevice(), error);
-  return volume == INVALID_HANDLE_VALUE ? static_cast<int32_t>(error) : 0;
+  return OpenedOrError(volume, error);
 }
 
 int32_t GetFileMap(HANDLE file, int64_t& extentCount, int64_t& totalClusters,
