@@ -5,8 +5,7 @@
 #include <windowsx.h>
 
 #include "app/dialogs.h"
-#include "app/options_dialog.h"
-#include "app/profile_props_dialog.h"
+#include "app/window_building.h"
 #include "i18n/component_translation.h"
 #include "i18n/localizer.h"
 #include "runtime/text.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "app/dialogs.h"
-#include "app/profile_props_dialog.h"
+#include "app/window_building.h"
 #include "i18n/component_translation.h"
 #include "i18n/localizer.h"
 

@@ -12,13 +12,6 @@ namespace {
 
 using namespace movra::ui;
 
-TTabSheet* CreateTab(TComponent* owner, TPageControl* pages, const char* name, const char* caption) {
-  auto* tab = Component<TTabSheet>(owner, name);
-  tab->SetPageControl(pages);
-  tab->SetCaption(caption);
-  return tab;
-}
-
 TCheckBox* CreateCheck(TComponent* owner, TWinControl* parent, const char* name, int top,
                        const char* caption, const char* hint) {
   auto* check = Control<TCheckBox>(owner, parent, name, {12, top, 330, 17});
@@ -30,14 +23,6 @@ TCheckBox* CreateCheck(TComponent* owner, TWinControl* parent, const char* name,
 constexpr int kMaxLogDefault = 9999;
 
 }  // namespace
-
-TButton* DialogButton(TComponent* owner, TWinControl* parent, const std::string& name, const std::string& caption,
-                      TBounds bounds, TModalResult result) {
-  auto* button = Control<TButton>(owner, parent, name, bounds);
-  button->SetCaption(caption);
-  button->ModalResult = result;
-  return button;
-}
 
 void StoreRegistrySwitches(TOptions& options) {
   WriteRegistrySettings(options);
@@ -55,7 +40,7 @@ TformOptions::TformOptions(TComponent* owner, TSwitchStore store)
   SetClientSize(370, 250);
 
   PageControl1 = Control<TPageControl>(this, this, "PageControl1", {8, 8, 354, 200});
-  tsGeneral = CreateTab(this, PageControl1, "tsGeneral", "General");
+  tsGeneral = TabSheet(this, PageControl1, "tsGeneral", "General");
   cbMinimizeOnStart = CreateCheck(this, tsGeneral, "cbMinimizeOnStart", 12, "Minimize on start",
                                   "Minimize program window on start");
   cbStartup = CreateCheck(this, tsGeneral, "cbStartup", 36, "Launch on startup",
@@ -69,11 +54,11 @@ TformOptions::TformOptions(TComponent* owner, TSwitchStore store)
   cbShowScheduler = CreateCheck(this, tsGeneral, "cbShowScheduler", 132, "Show schedule",
                                 "Show schedule for every profile");
 
-  tsConfirmations = CreateTab(this, PageControl1, "tsConfirmations", "Confirmations");
+  tsConfirmations = TabSheet(this, PageControl1, "tsConfirmations", "Confirmations");
   cbConfirmExit = CreateCheck(this, tsConfirmations, "cbConfirmExit", 12, "On program exit",
                               "Ask confirmation on exit");
 
-  tsLog = CreateTab(this, PageControl1, "tsLog", "Log");
+  tsLog = TabSheet(this, PageControl1, "tsLog", "Log");
   lblLogLevel = TextLabel(this, tsLog, "lblLogLevel", "Log level:", {12, 16, 120, 13});
   cbLogLevel = Control<TComboBox>(this, tsLog, "cbLogLevel", {12, 34, 150, 21});
   cbLogLevel->SetStyle(TComboBoxStyle::csDropDownList);
@@ -86,7 +71,7 @@ TformOptions::TformOptions(TComponent* owner, TSwitchStore store)
   seMaxLog->SetValue(kMaxLogDefault);
 
   // Kept in the window for a later use; it changes no setting and never shows.
-  tsReserved = CreateTab(this, PageControl1, "tsReserved", "");
+  tsReserved = TabSheet(this, PageControl1, "tsReserved", "");
 
   btnOK = DialogButton(this, this, "btnOK", "OK", {206, 218, 75, 25}, mrOk);
   btnOK->SetDefault(true);

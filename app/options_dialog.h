@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/profile_props_dialog.h"
+#include "app/window_building.h"
 #include "profiles/options.h"
 #include "runtime/ui/comctrls.h"
 #include "runtime/ui/forms.h"
@@ -15,8 +15,6 @@
 namespace movra::app {
 
 // A push button; one with a modal result closes its dialog with it.
-ui::TButton* DialogButton(ui::TComponent* owner, ui::TWinControl* parent, const std::string& name,
-                          const std::string& caption, TBounds bounds, ui::TModalResult result = ui::mrNone);
 
 // Stores the registry switches (Startup, ContextMenu) of `options`, then puts into them what
 // the registry holds afterwards.

@@ -58,35 +58,6 @@ int Sign(int64_t a, int64_t b) { return a < b ? -1 : (a > b ? 1 : 0); }
 
 }  // namespace
 
-TLabel* TextLabel(TComponent* owner, TWinControl* parent, const std::string& name, const std::string& caption,
-                  TBounds bounds) {
-  auto* label = Control<TLabel>(owner, parent, name, bounds);
-  label->SetCaption(caption);
-  return label;
-}
-
-void AddMenuItems(TComponent* owner, TPopupMenu& menu, std::initializer_list<TMenuEntry> entries) {
-  for (const TMenuEntry& entry : entries) {
-    auto* item = Component<TMenuItem>(owner, entry.Name);
-    item->SetAction(entry.Action);
-    menu.Items()->Add(item);
-  }
-}
-
-TListColumn* AddColumn(TListView& list, const std::string& caption, int width) {
-  TListColumn* column = list.Columns().Add();
-  column->SetCaption(caption);
-  column->SetWidth(width);
-  return column;
-}
-
-bool BrowseForFolder(std::string& folder) {
-  std::string chosen;
-  if (!SelectDirectory(_("Select directory"), chosen)) return false;
-  folder = chosen;
-  return true;
-}
-
 TNumberSeparators LocaleNumberSeparators() {
   return {LocaleInfo(LOCALE_STHOUSAND, ","), LocaleInfo(LOCALE_SDECIMAL, ".")};
 }
@@ -156,15 +127,9 @@ void TProfilePropsForm::Build() {
 
   PC = Control<TPageControl>(this, this, "PC", {8, 8, 384, 312});
   PC->OnChange = TNotifyEvent(this, &TProfilePropsForm::PCChange);
-  auto page = [&](const char* name, const char* caption) {
-    auto* sheet = Component<TTabSheet>(this, name);
-    sheet->SetPageControl(PC);
-    sheet->SetCaption(caption);
-    return sheet;
-  };
-  tabProfile = page("tabProfile", "General");
-  tabIncluded = page("tabIncluded", "Included file(s)");
-  tabScheduler = page("tabScheduler", "Scheduler");
+  tabProfile = TabSheet(this, PC, "tabProfile", "General");
+  tabIncluded = TabSheet(this, PC, "tabIncluded", "Included file(s)");
+  tabScheduler = TabSheet(this, PC, "tabScheduler", "Scheduler");
 
   TextLabel(this, tabProfile, "lblProfileName", "Profile name", {8, 12, 360, 13});
   edProfileName = Control<TEdit>(this, tabProfile, "edProfileName", {8, 28, 360, 21});

@@ -6,7 +6,7 @@
 #include <type_traits>
 
 #include "app/dialogs.h"
-#include "app/options_dialog.h"
+#include "app/window_building.h"
 #include "i18n/component_translation.h"
 #include "runtime/text.h"
 
