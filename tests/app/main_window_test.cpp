@@ -1,0 +1,528 @@
+// The main window's logic with a host that stands in for the dialogs, the settings file, the
+// clock and the executor threads: runs are never started for real; the tests call the
+// executors' callbacks themselves, from threads of their own, in the order they choose.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <thread>
+
+#include "app/main_form.h"
+#include "i18n/localizer.h"
+#include "runtime/text.h"
+#include "tests/runtime/ui/ui_test_support.h"
+
+namespace movra::app {
+namespace {
+
+using namespace movra::ui;
+using ui::test::PumpUntil;
+
+struct FakeHost : TPalvexHost {
+  std::vector<std::unique_ptr<TProfile>> seed;
+  TOptions seedOptions;
+  TDateTime now = 0;
+  std::vector<std::shared_ptr<TExecutor>> started;
+  bool confirmAnswer = true;
+  std::vector<std::string> questions;
+  int propsCalls = 0;
+  int propsResult = mrCancel;
+  int saves = 0;
+  std::vector<std::string> savedNames;
+
+  std::string ConfigFile() const override { return "unused.cfg"; }
+  void LoadSettings(const std::string&, const TProfileSink& addProfile, TOptions& options) override {
+    options = seedOptions;
+    for (auto& profile : seed) addProfile(std::move(profile));
+    seed.clear();
+  }
+  void SaveSettings(const std::string&, const std::vector<const TProfile*>& profiles,
+                    const TOptions&) override {
+    ++saves;
+    savedNames.clear();
+    for (const TProfile* profile : profiles) savedNames.push_back(profile->Name());
+  }
+  TDateTime Now() const override { return now; }
+  bool StartRun(TExecutor& executor) override {
+    started.push_back(executor.shared_from_this());
+    return true;
+  }
+  bool Confirm(const std::string& text) override {
+    questions.push_back(text);
+    return confirmAnswer;
+  }
+  std::vector<std::string> ChooseFiles(TOpenDialog&) override { return {}; }
+  int ProfileProps(TProfile&) override {
+    ++propsCalls;
+    return propsResult;
+  }
+  bool Analysis(TFileRegionList&) override { return false; }
+  bool Options(TOptions&) override { return false; }
+  int Wizard(const std::vector<std::string>&, std::vector<std::unique_ptr<TProfile>>&) override {
+    return mrCancel;
+  }
+  void About(const std::string&, const std::string&) override {}
+};
+
+// What the window owns: hands every call on to a host the test keeps, so that the test can
+// look at it after the window has gone.
+struct ProxyHost : TPalvexHost {
+  explicit ProxyHost(TPalvexHost& target) : target(target) {}
+  TPalvexHost& target;
+  std::string ConfigFile() const override { return target.ConfigFile(); }
+  void LoadSettings(const std::string& path, const TProfileSink& add, TOptions& options) override {
+    target.LoadSettings(path, add, options);
+  }
+  void SaveSettings(const std::string& path, const std::vector<const TProfile*>& profiles,
+                    const TOptions& options) override {
+    target.SaveSettings(path, profiles, options);
+  }
+  TDateTime Now() const override { return target.Now(); }
+  bool StartRun(TExecutor& executor) override { return target.StartRun(executor); }
+  bool Confirm(const std::string& text) override { return target.Confirm(text); }
+  std::vector<std::string> ChooseFiles(TOpenDialog& dialog) override {
+    return target.ChooseFiles(dialog);
+  }
+  int ProfileProps(TProfile& profile) override { return target.ProfileProps(profile); }
+  bool Analysis(TFileRegionList& list) override { return target.Analysis(list); }
+  bool Options(TOptions& options) override { return target.Options(options); }
+  int Wizard(const std::vector<std::string>& names,
+             std::vector<std::unique_ptr<TProfile>>& created) override {
+    return target.Wizard(names, created);
+  }
+  void About(const std::string& product, const std::string& edition) override {
+    target.About(product, edition);
+  }
+};
+
+std::unique_ptr<TProfile> MakeProfile(const std::string& name, int files = 0) {
+  auto profile = std::make_unique<TProfile>();
+  profile->SetName(name);
+  for (int i = 0; i < files; ++i) profile->Files().Add("C:\\data\\file" + std::to_string(i) + ".dat");
+  return profile;
+}
+
+std::string LocaleTime(TDateTime value) {
+  SYSTEMTIME time = DateTimeToSystemTime(value);
+  wchar_t text[80] = {};
+  GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, TIME_NOSECONDS, &time, nullptr, text, 80);
+  return WideToUtf8(text);
+}
+
+std::string LocaleDate(TDateTime value) {
+  SYSTEMTIME time = DateTimeToSystemTime(value);
+  wchar_t text[80] = {};
+  GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &time, nullptr, text, 80, nullptr);
+  return WideToUtf8(text);
+}
+
+// Today at 8:00, so that schedules fall on today, tomorrow or later without crossing midnight.
+TDateTime MorningToday() { return std::floor(movra::Now()) + 8.0 / 24; }
+
+// Today's weekday as a profile's day index (0 Monday).
+int TodayIndex(TDateTime day) {
+  return (DateTimeToSystemTime(day).wDayOfWeek + 6) % 7;
+}
+
+class MainWindow : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { StartLocalization(); }
+  static void TearDownTestSuite() { StopLocalization(); }
+
+  void SetUp() override {
+    host->now = MorningToday();
+    host->seedOptions.Language = "en_US";
+  }
+  // The log panel's lines wait for the user-interface thread: let them in before the window
+  // goes, as the program's message loop would.
+  void TearDown() override {
+    Settle();
+    form.reset();
+  }
+
+  void Seed(std::unique_ptr<TProfile> profile) { host->seed.push_back(std::move(profile)); }
+  void Create() { form.reset(new TPalvexForm(nullptr, std::make_unique<ProxyHost>(fake))); }
+
+  std::string Cell(int row, int sub) { return form->lvProfiles->Items()[row]->SubItems()[sub]; }
+  std::string Panel(int index) { return form->StatusBar1->Panels()[index]->Text(); }
+  int StateImage(int row) { return form->lvProfiles->Items()[row]->StateIndex(); }
+
+  // Calls an executor's callback on a thread of its own, as the executor would.
+  static void CallFromThread(const TExecutor::TCallback& callback, TExecutor& executor) {
+    std::thread([&] { callback(executor); }).join();
+  }
+  void Started(size_t index) { CallFromThread(host->started.at(index)->OnStart, *host->started.at(index)); }
+  void Finished(size_t index) { CallFromThread(host->started.at(index)->OnFinish, *host->started.at(index)); }
+  // Lets the user-interface thread apply what the callbacks handed over.
+  void Settle() { PumpUntil([] { return false; }, 100); }
+
+  FakeHost fake;
+  FakeHost* host = &fake;
+  TOwned<TPalvexForm> form;
+};
+
+TEST_F(MainWindow, FilesColumnForNoneOneAndSeveralEntries) {
+  Seed(MakeProfile("none", 0));
+  Seed(MakeProfile("one", 1));
+  Seed(MakeProfile("five", 5));
+  Create();
+  ASSERT_EQ(form->ProfileCount(), 3);
+  EXPECT_EQ(form->lvProfiles->Items()[0]->Caption(), "none");
+  EXPECT_EQ(Cell(0, 0), "");
+  EXPECT_EQ(Cell(1, 0), "C:\\data\\file0.dat");
+  EXPECT_EQ(Cell(2, 0), "5 files");
+}
+
+TEST_F(MainWindow, ScheduleTextsForManualTodayTomorrowAndLater) {
+  const TDateTime now = host->now;
+  const int today = TodayIndex(now);
+  auto manual = MakeProfile("manual");
+  manual->SetStart(TimeOfDay(10, 0));
+  for (int day = 0; day < TProfile::kDays; ++day) manual->SetDay(day, true);
+  manual->ComputeNextRun(now);
+  auto later = [&](const char* name, int hour, std::vector<int> days) {
+    auto profile = MakeProfile(name);
+    profile->SetSchedulerActive(true);
+    profile->SetStart(TimeOfDay(hour, 30));
+    for (int day : days) profile->SetDay(day, true);
+    profile->ComputeNextRun(now);
+    return profile;
+  };
+  Seed(std::move(manual));
+  Seed(later("today", 10, {today}));
+  Seed(later("tomorrow", 7, {(today + 1) % 7}));
+  Seed(later("next week", 7, {today}));
+  Create();
+
+  EXPECT_EQ(Cell(0, 1), "manually");
+  EXPECT_EQ(Cell(0, 2), "");
+  for (int day = 0; day < TProfile::kDays; ++day) EXPECT_EQ(Cell(0, 3 + day), "") << day;
+
+  const double day0 = std::floor(now);
+  EXPECT_EQ(Cell(1, 1), LocaleTime(TimeOfDay(10, 30)));
+  EXPECT_EQ(Cell(1, 2), "Today, " + LocaleTime(day0 + TimeOfDay(10, 30)));
+  EXPECT_EQ(Cell(1, 3 + today), "+");
+  EXPECT_EQ(Cell(1, 3 + (today + 1) % 7), "");
+  EXPECT_EQ(Cell(2, 2), "Tomorrow, " + LocaleTime(day0 + 1 + TimeOfDay(7, 30)));
+  const TDateTime nextWeek = day0 + 7 + TimeOfDay(7, 30);
+  EXPECT_EQ(Cell(3, 2), LocaleDate(nextWeek) + ", " + LocaleTime(nextWeek));
+}
+
+TEST_F(MainWindow, DayColumnsFollowShowSchedule) {
+  Create();
+  TListColumns& columns = form->lvProfiles->Columns();
+  ASSERT_EQ(columns.Count(), 11);
+  EXPECT_EQ(columns[0]->Caption(), "   Name");
+  EXPECT_EQ(columns[4]->Caption(), "Mon");
+  EXPECT_EQ(columns[10]->Caption(), "Sun");
+  EXPECT_EQ(columns[7]->Width(), 38);
+
+  form->Options().ShowSchedule = false;
+  form->ApplyOptions();
+  EXPECT_EQ(columns.Count(), 4);
+  form->ApplyOptions();
+  EXPECT_EQ(columns.Count(), 4);
+
+  form->Options().ShowSchedule = true;
+  form->ApplyOptions();
+  ASSERT_EQ(columns.Count(), 11);
+  EXPECT_EQ(columns[5]->Caption(), "Tue");
+}
+
+TEST_F(MainWindow, UpdateRulesFollowSelectionAndRunStates) {
+  Seed(MakeProfile("a"));
+  Seed(MakeProfile("b"));
+  Create();
+  auto enabled = [](TAction* action) {
+    action->Update();
+    return action->Enabled();
+  };
+  TListView& list = *form->lvProfiles;
+  EXPECT_FALSE(enabled(form->actProfileDelete));
+  EXPECT_FALSE(enabled(form->actProfileProps));
+  EXPECT_FALSE(enabled(form->actProfileRun));
+  EXPECT_TRUE(enabled(form->actProfileRunAll));
+
+  list.SetIndexSelected(0, true);
+  EXPECT_TRUE(enabled(form->actProfileDelete));
+  EXPECT_TRUE(enabled(form->actProfileProps));
+  EXPECT_TRUE(enabled(form->actProfileRun));
+
+  list.SetIndexSelected(1, true);
+  EXPECT_FALSE(enabled(form->actProfileProps)) << "Properties needs exactly one row";
+
+  form->RunProfile(form->ProfileOf(0));
+  EXPECT_TRUE(enabled(form->actProfileRun)) << "b is still idle";
+  form->RunProfile(form->ProfileOf(1));
+  EXPECT_FALSE(enabled(form->actProfileRun));
+  EXPECT_FALSE(enabled(form->actProfileRunAll));
+}
+
+TEST_F(MainWindow, QueueCountsUntilEachRunTakesTheLock) {
+  Seed(MakeProfile("first"));
+  Seed(MakeProfile("second"));
+  Create();
+  EXPECT_EQ(Panel(1), "In queue: 0 profile(s)");
+  form->actProfileRunAll->Execute();
+  ASSERT_EQ(host->started.size(), 2u);
+  EXPECT_EQ(form->QueueCount(), 2);
+  EXPECT_EQ(Panel(1), "In queue: 2 profile(s)");
+  EXPECT_EQ(StateImage(0), 0);
+  EXPECT_EQ(form->ProfileOf(1).RunState(), TProfileRunState::Queued);
+
+  // Starting a queued profile again changes nothing.
+  form->RunProfile(form->ProfileOf(0));
+  form->actProfileRunAll->Execute();
+  EXPECT_EQ(host->started.size(), 2u);
+  EXPECT_EQ(form->QueueCount(), 2);
+
+  // The second gets the lock first: there is no first-come order.
+  Started(1);
+  Settle();
+  EXPECT_EQ(form->QueueCount(), 1);
+  EXPECT_EQ(form->ProfileOf(1).RunState(), TProfileRunState::Running);
+  EXPECT_EQ(StateImage(1), 1);
+  EXPECT_EQ(Panel(0), "Defragmenting profile 'second' ...");
+
+  Finished(1);
+  Started(0);
+  Settle();
+  EXPECT_EQ(form->ProfileOf(1).RunState(), TProfileRunState::Idle);
+  EXPECT_EQ(StateImage(1), -1);
+  EXPECT_EQ(form->ProfileOf(0).RunState(), TProfileRunState::Running);
+  EXPECT_EQ(Panel(1), "In queue: 0 profile(s)");
+  EXPECT_EQ(Panel(0), "Defragmenting profile 'first' ...");
+}
+
+TEST_F(MainWindow, CallbacksApplyInTheOrderTheyWereMade) {
+  Seed(MakeProfile("quick"));
+  Create();
+  form->RunProfile(form->ProfileOf(0));
+  // Start and end handed over before the window had a chance to apply either.
+  TExecutor& executor = *host->started.at(0);
+  std::thread([&] {
+    executor.OnStart(executor);
+    executor.OnFinish(executor);
+  }).join();
+  Settle();
+  EXPECT_EQ(form->ProfileOf(0).RunState(), TProfileRunState::Idle);
+  EXPECT_EQ(form->QueueCount(), 0);
+  EXPECT_EQ(Panel(0), "");
+}
+
+TEST_F(MainWindow, RunsOfDeletedProfilesAndFilesReportWithoutRows) {
+  Seed(MakeProfile("doomed"));
+  Create();
+  form->lvProfiles->SetIndexSelected(0, true);
+  form->RunProfile(form->ProfileOf(0));
+  form->actProfileDelete->Execute();
+  ASSERT_EQ(host->questions.size(), 1u);
+  EXPECT_EQ(host->questions[0], "Deleting profiles can't be undone!\r\nDo you wish to proceed?");
+  EXPECT_EQ(form->ProfileCount(), 0);
+  Started(0);
+  Settle();
+  EXPECT_EQ(Panel(0), "Defragmenting profile 'doomed' ...");
+  Finished(0);
+  form->RunFile("C:\\one.dat", TRunMethod::StartOfDisk);
+  EXPECT_EQ(form->QueueCount(), 1);
+  EXPECT_EQ(host->started.at(1)->Profile().RunMethod(), TRunMethod::StartOfDisk);
+  Started(1);
+  Settle();
+  EXPECT_EQ(Panel(0), "Defragmenting file 'C:\\one.dat' ...");
+  EXPECT_EQ(form->QueueCount(), 0);
+  Finished(1);
+  Settle();
+  EXPECT_EQ(Panel(0), "");
+}
+
+TEST_F(MainWindow, TrayAnimationStopsAtTheEndOfEveryRun) {
+  Seed(MakeProfile("a"));
+  Seed(MakeProfile("b"));
+  Create();
+  form->actProfileRunAll->Execute();
+  Started(0);
+  Settle();
+  EXPECT_TRUE(form->TrayIcon().CycleIcons());
+  // Switched off in the options during the run: the run's end still stops the cycling.
+  form->Options().AnimateTray = false;
+  Finished(0);
+  Settle();
+  EXPECT_FALSE(form->TrayIcon().CycleIcons());
+  Started(1);
+  Settle();
+  EXPECT_FALSE(form->TrayIcon().CycleIcons());
+}
+
+TEST_F(MainWindow, SchedulerRunsDueProfilesOnceAndMovesTheirNextStart) {
+  auto due = MakeProfile("due");
+  due->SetSchedulerActive(true);
+  due->SetStart(TimeOfDay(9, 0));
+  for (int day = 0; day < TProfile::kDays; ++day) due->SetDay(day, true);
+  due->ComputeNextRun(host->now);  // today 9:00
+  auto manual = MakeProfile("manual");
+  manual->SetStart(TimeOfDay(9, 0));
+  for (int day = 0; day < TProfile::kDays; ++day) manual->SetDay(day, true);
+  manual->ComputeNextRun(host->now);
+  Seed(std::move(due));
+  Seed(std::move(manual));
+  Create();
+
+  form->SchedulerTimer();
+  EXPECT_TRUE(host->started.empty()) << "not due yet";
+
+  host->now += 1.5 / 24;  // 9:30
+  form->SchedulerTimer();
+  ASSERT_EQ(host->started.size(), 1u);
+  EXPECT_EQ(host->started[0]->Profile().Name(), "due");
+  EXPECT_GT(form->ProfileOf(0).NextRun(), host->now);
+  EXPECT_EQ(Cell(0, 2), "Tomorrow, " + LocaleTime(std::floor(host->now) + 1 + TimeOfDay(9, 0)));
+  form->SchedulerTimer();
+  EXPECT_EQ(host->started.size(), 1u);
+}
+
+TEST_F(MainWindow, ClosingRules) {
+  Create();
+  TOptions& options = form->Options();
+  options.MinimizeOnClose = true;
+  options.ConfirmExit = true;
+  EXPECT_FALSE(form->CloseQuery()) << "the close button minimises";
+  EXPECT_TRUE(host->questions.empty());
+
+  host->confirmAnswer = false;
+  form->ExitProgram();
+  ASSERT_EQ(host->questions.size(), 1u) << "Exit asks even with MinimizeOnClose";
+  EXPECT_EQ(host->questions[0],
+            "Scheduled tasks will not be executed after exit.\r\nDo you want to exit?");
+
+  options.MinimizeOnClose = false;
+  EXPECT_FALSE(form->CloseQuery());
+  host->confirmAnswer = true;
+  EXPECT_TRUE(form->CloseQuery());
+  options.ConfirmExit = false;
+  host->questions.clear();
+  EXPECT_TRUE(form->CloseQuery());
+  EXPECT_TRUE(host->questions.empty());
+}
+
+TEST_F(MainWindow, SessionEndClosesWithoutQuestionUntilCancelled) {
+  Create();
+  form->Options().MinimizeOnClose = true;
+  form->Perform(WM_QUERYENDSESSION, 0, 0);
+  EXPECT_TRUE(form->SessionEnding());
+  EXPECT_TRUE(form->CloseQuery());
+  EXPECT_TRUE(host->questions.empty());
+
+  form->Perform(WM_ENDSESSION, FALSE, 0);
+  EXPECT_FALSE(form->SessionEnding());
+  EXPECT_FALSE(form->CloseQuery()) << "the close button minimises again";
+}
+
+TEST_F(MainWindow, CloseCancelsQueuedRunsAndWaitsForTheRunningOne) {
+  Seed(MakeProfile("running"));
+  Seed(MakeProfile("waiting"));
+  Create();
+  form->Options().ConfirmExit = false;
+  form->Show();
+  form->actProfileRunAll->Execute();
+  Started(0);
+  Settle();
+
+  EXPECT_FALSE(form->CloseQuery());
+  EXPECT_TRUE(form->ClosePending());
+  EXPECT_EQ(form->QueueCount(), 0);
+  EXPECT_EQ(form->ProfileOf(1).RunState(), TProfileRunState::Idle);
+  EXPECT_FALSE(host->started[1]->Start()) << "the waiting run was cancelled: it never runs";
+  EXPECT_EQ(Panel(0), "Waiting for the running profile to finish...");
+  form->RunProfile(form->ProfileOf(1));
+  EXPECT_EQ(host->started.size(), 2u) << "no new runs while closing";
+
+  Finished(0);
+  // The window closes by itself once the run has ended.
+  EXPECT_TRUE(PumpUntil([&] { return !form->Visible(); }, 3000));
+}
+
+TEST_F(MainWindow, LanguageSwitchRetranslatesMenusColumnsAndStatus) {
+  Seed(MakeProfile("p", 3));
+  Create();
+  auto* file = static_cast<TMenuItem*>(form->FindComponent("mnuFile"));
+  auto* english = static_cast<TMenuItem*>(form->FindComponent("mnuEnglish"));
+  auto* deutsch = static_cast<TMenuItem*>(form->FindComponent("mnuDeutsch"));
+  ASSERT_TRUE(file && english && deutsch);
+  EXPECT_TRUE(english->Checked());
+
+  form->SetLanguageByTag(2);
+  EXPECT_EQ(form->Options().Language, "de_DE");
+  EXPECT_TRUE(deutsch->Checked());
+  EXPECT_FALSE(english->Checked());
+  EXPECT_EQ(file->Caption(), "&Datei");
+  EXPECT_EQ(form->lvProfiles->Columns()[4]->Caption(), "Mo");
+  EXPECT_EQ(Cell(0, 0), "3 Dateien");
+  EXPECT_EQ(Panel(1), "In der Warteschlange: 0 Profil(e)");
+  EXPECT_EQ(form->popuptrayRun->Items(0)->Caption(), "Alle Profile");
+  EXPECT_EQ(deutsch->Caption(), "Deutsch");
+
+  form->SetLanguageByTag(0);
+  EXPECT_EQ(file->Caption(), "&File");
+  EXPECT_EQ(form->lvProfiles->Columns()[4]->Caption(), "Mon");
+}
+
+TEST_F(MainWindow, UnknownLanguageBecomesEnglish) {
+  host->seedOptions.Language = "de_de";
+  Create();
+  EXPECT_EQ(form->Options().Language, "en_US");
+  EXPECT_TRUE(static_cast<TMenuItem*>(form->FindComponent("mnuEnglish"))->Checked());
+}
+
+TEST_F(MainWindow, TrayRunMenuStartsTheProfileEachItemNames) {
+  Seed(MakeProfile("a"));
+  Seed(MakeProfile("b"));
+  Seed(MakeProfile("c"));
+  Create();
+  form->lvProfiles->SetIndexSelected(0, true);
+  form->actProfileDelete->Execute();
+  TMenuItem* run = form->popuptrayRun;
+  ASSERT_EQ(run->Count(), 4);
+  EXPECT_EQ(run->Items(0)->Caption(), "All Profiles");
+  EXPECT_TRUE(run->Items(1)->IsLine());
+  EXPECT_EQ(run->Items(3)->Caption(), "c");
+  run->Items(3)->Click();
+  ASSERT_EQ(host->started.size(), 1u);
+  EXPECT_EQ(host->started[0]->Profile().Name(), "c");
+  run->Items(0)->Click();
+  ASSERT_EQ(host->started.size(), 2u);
+  EXPECT_EQ(host->started[1]->Profile().Name(), "b");
+}
+
+TEST_F(MainWindow, DoubleClickAndListKeysRespectSelectionAndFocus) {
+  Seed(MakeProfile("a"));
+  Seed(MakeProfile("b"));
+  Create();
+  TListView& list = *form->lvProfiles;
+  list.SetIndexSelected(0, true);
+  list.SetIndexSelected(1, true);
+  list.DblClick();
+  EXPECT_EQ(host->propsCalls, 0) << "two rows: neither Properties nor Add";
+  list.ClearSelection();
+  list.DblClick();
+  EXPECT_EQ(host->propsCalls, 1) << "no row: Add";
+  EXPECT_EQ(form->ProfileCount(), 2) << "the Add dialog was cancelled";
+
+  // Del and Ctrl+A are the list's only while it has the focus.
+  list.SetIndexSelected(0, true);
+  EXPECT_FALSE(form->IsShortCut(VK_DELETE));
+  EXPECT_FALSE(form->IsShortCut(ShortCut('A', ssCtrl)));
+  EXPECT_EQ(form->ProfileCount(), 2);
+  EXPECT_EQ(list.SelCount(), 1);
+}
+
+TEST_F(MainWindow, DestroySavesTheProfilesInRowOrder) {
+  Seed(MakeProfile("x"));
+  Seed(MakeProfile("y"));
+  Create();
+  Settle();
+  form.reset();
+  EXPECT_EQ(host->saves, 1);
+  EXPECT_EQ(host->savedNames, (std::vector<std::string>{"x", "y"}));
+}
+
+}  // namespace
+}  // namespace movra::app
