@@ -4,10 +4,12 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <dlgs.h>
 
 #include <chrono>
 #include <functional>
 #include <thread>
+#include <vector>
 
 #include "profiles/options.h"
 #include "profiles/profile.h"
@@ -57,23 +59,51 @@ std::wstring ProcessImage(HWND window) {
   return path;
 }
 
-// The visible top-level window of the program `image` with the application title and, when
-// given, that class.
-HWND FindTopLevel(const std::string& image, const std::wstring& className = L"") {
+// The first visible top-level window of the program `image` that `wanted` accepts.
+HWND FindWindowOf(const std::string& image, const std::function<bool(HWND)>& wanted) {
   struct Search {
     std::wstring image;
-    std::wstring className;
+    const std::function<bool(HWND)>& wanted;
     HWND found = nullptr;
-  } search{Utf8ToWide(image), className};
+  } search{Utf8ToWide(image), wanted};
   EnumWindows(
       [](HWND window, LPARAM data) -> BOOL {
         auto* s = reinterpret_cast<Search*>(data);
-        wchar_t title[128] = {};
-        GetWindowTextW(window, title, 128);
-        if (!IsWindowVisible(window) || std::wstring(title) != kTitle) return TRUE;
+        if (!IsWindowVisible(window)) return TRUE;
         if (_wcsicmp(ProcessImage(window).c_str(), s->image.c_str()) != 0) return TRUE;
-        const bool dialog = ClassOf(window) == L"#32770";
-        if (s->className.empty() ? dialog : ClassOf(window) != s->className) return TRUE;
+        if (!s->wanted(window)) return TRUE;
+        s->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::wstring TitleOf(HWND window) {
+  wchar_t title[256] = {};
+  GetWindowTextW(window, title, 256);
+  return title;
+}
+
+// The window of `image` with the application title and, when given, that class.
+HWND FindTopLevel(const std::string& image, const std::wstring& className = L"") {
+  return FindWindowOf(image, [&](HWND window) {
+    if (TitleOf(window) != kTitle) return false;
+    const bool dialog = ClassOf(window) == L"#32770";
+    return className.empty() ? !dialog : ClassOf(window) == className;
+  });
+}
+
+HWND FindChildWhere(HWND parent, const std::function<bool(HWND)>& wanted) {
+  struct Search {
+    const std::function<bool(HWND)>& wanted;
+    HWND found = nullptr;
+  } search{wanted};
+  EnumChildWindows(
+      parent,
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        if (!s->wanted(window)) return TRUE;
         s->found = window;
         return FALSE;
       },
@@ -82,20 +112,22 @@ HWND FindTopLevel(const std::string& image, const std::wstring& className = L"")
 }
 
 HWND FindChild(HWND parent, const std::wstring& className) {
-  struct Search {
-    std::wstring className;
-    HWND found = nullptr;
-  } search{className};
-  EnumChildWindows(
-      parent,
-      [](HWND window, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        if (ClassOf(window) != s->className) return TRUE;
-        s->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return FindChildWhere(parent, [&](HWND window) { return ClassOf(window) == className; });
+}
+
+HWND FindButton(HWND parent, const std::string& caption) {
+  return FindChildWhere(parent, [&](HWND window) { return ClassOf(window) == L"Button" && TextOf(window) == caption; });
+}
+
+// A click as the button reports it to its parent; it works on a page that is not showing.
+void Click(HWND button) {
+  PostMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+               reinterpret_cast<LPARAM>(button));
+}
+
+void SetText(HWND window, const std::string& text) {
+  const std::wstring wide = Utf8ToWide(text);
+  SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
 // A list view of another process, read through memory in that process.
@@ -169,6 +201,76 @@ std::string RemoteStatusText(HWND bar, int panel) {
   return WideToUtf8(text);
 }
 
+bool BringToFront(HWND window) {
+  return WaitFor([&] {
+    SetForegroundWindow(window);
+    return GetForegroundWindow() == window;
+  });
+}
+
+// A window as it shows on screen, 24 bits a pixel, rows bottom-up as a BMP file holds them.
+struct Capture {
+  int width = 0;
+  int height = 0;
+  int clientTop = 0;  // the first row of the client area, the menu bar sits just above it
+  std::vector<uint8_t> pixels;
+
+  int Stride() const { return (width * 3 + 3) & ~3; }
+  COLORREF Pixel(int x, int y) const {
+    const uint8_t* p = &pixels[static_cast<size_t>((height - 1 - y) * Stride() + x * 3)];
+    return RGB(p[2], p[1], p[0]);
+  }
+  bool SameRows(const Capture& other, int top, int bottom) const {
+    if (other.width != width) return false;
+    for (int y = top; y < bottom; ++y)
+      for (int x = 0; x < width; ++x)
+        if (Pixel(x, y) != other.Pixel(x, y)) return false;
+    return true;
+  }
+  bool OneColour() const {
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x)
+        if (Pixel(x, y) != Pixel(0, 0)) return false;
+    return true;
+  }
+};
+
+// Copied from the screen: another process's window paints into its own surface only.
+Capture CaptureWindow(HWND window) {
+  RECT frame{};
+  GetWindowRect(window, &frame);
+  POINT client{0, 0};
+  ClientToScreen(window, &client);
+  Capture shot{frame.right - frame.left, frame.bottom - frame.top, static_cast<int>(client.y - frame.top), {}};
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, shot.width, shot.height);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, shot.width, shot.height, screen, frame.left, frame.top, SRCCOPY);
+  SelectObject(memory, old);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), shot.width, shot.height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  shot.pixels.resize(static_cast<size_t>(shot.Stride() * shot.height));
+  GetDIBits(memory, bitmap, 0, static_cast<UINT>(shot.height), shot.pixels.data(), &info, DIB_RGB_COLORS);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return shot;
+}
+
+void SaveBitmap(const Capture& shot, const std::string& path) {
+  BITMAPINFOHEADER header{sizeof(BITMAPINFOHEADER), shot.width, shot.height, 1, 24, BI_RGB,
+                          static_cast<DWORD>(shot.pixels.size()), 0, 0, 0, 0};
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;  // "BM"
+  file.bfOffBits = sizeof(file) + sizeof(header);
+  file.bfSize = file.bfOffBits + header.biSizeImage;
+  std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
+  bytes.append(reinterpret_cast<const char*>(&header), sizeof(header));
+  bytes.append(shot.pixels.begin(), shot.pixels.end());
+  WriteTextFile(path, bytes);
+}
+
 class PalvexTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -182,7 +284,7 @@ class PalvexTest : public ::testing::Test {
     drive_ = std::make_unique<MappedDrive>(volume_.Path());
   }
 
-  void SeedConfig(bool confirmExit) {
+  void SeedConfig(bool confirmExit, const std::string& language = "en_US") {
     TComScope com;
     TProfile mail;
     mail.SetName("Mail");
@@ -190,9 +292,29 @@ class PalvexTest : public ::testing::Test {
     TProfile docs;
     docs.SetName("Docs");
     TOptions options;
-    options.Language = "en_US";
+    options.Language = language;
     options.ConfirmExit = confirmExit;
     SaveConfig(programDir_.Path() + "config.cfg", {&mail, &docs}, options);
+  }
+
+  // Closing asks first when the options say so; Yes ends the program, which saves its settings.
+  void CloseAnsweringYes(HWND window, RunningProgram& palvex) {
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    HWND question = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (question = FindTopLevel(program_, L"#32770")) != nullptr; }));
+    PostMessageW(question, WM_COMMAND, IDYES, 0);
+    const ProgramResult result = palvex.Finish(30000);
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_EQ(result.exitCode, 0u);
+  }
+
+  // The main window of the started copy and its list, which shows the two seeded profiles.
+  void WaitForProfileList(HWND& window, HWND& listWindow) {
+    window = WaitForMainWindow();
+    ASSERT_TRUE(window);
+    listWindow = FindChild(window, L"SysListView32");
+    ASSERT_TRUE(listWindow);
+    ASSERT_EQ(RemoteList(listWindow).Count(), 2);
   }
 
   HWND WaitForMainWindow() {
@@ -211,14 +333,10 @@ TEST_F(PalvexTest, RunsAProfileSwitchesToGermanAndSavesOnExit) {
   SeedConfig(true);
   RunningProgram palvex(program_, {});
   ASSERT_TRUE(palvex.Started());
-  HWND window = WaitForMainWindow();
-  ASSERT_TRUE(window);
-
-  HWND listWindow = FindChild(window, L"SysListView32");
-  ASSERT_TRUE(listWindow);
+  HWND window = nullptr, listWindow = nullptr;
+  ASSERT_NO_FATAL_FAILURE(WaitForProfileList(window, listWindow));
   RemoteList list(listWindow);
   ASSERT_TRUE(list.Ready());
-  ASSERT_EQ(list.Count(), 2);
   EXPECT_EQ(list.Text(0, 0), "Mail");
   EXPECT_EQ(list.Text(0, 1), drive_->Root() + "frag.bin");
   EXPECT_EQ(list.Text(1, 0), "Docs");
@@ -242,24 +360,15 @@ TEST_F(PalvexTest, RunsAProfileSwitchesToGermanAndSavesOnExit) {
   EXPECT_EQ(extents.find(' '), std::string::npos) << extents;
 
   // View > Language > Deutsch, by keyboard: the menus of another process cannot be read here.
-  ASSERT_TRUE(WaitFor([&] {
-    SetForegroundWindow(window);
-    return GetForegroundWindow() == window;
-  }));
+  ASSERT_TRUE(BringToFront(window));
   for (WORD key : {VK_MENU, VK_RIGHT, VK_DOWN, VK_RIGHT, VK_DOWN, VK_DOWN, VK_RETURN}) PressKey(key);
   HWND statusBar = FindChild(window, L"msctls_statusbar32");
   ASSERT_TRUE(statusBar);
   EXPECT_TRUE(WaitFor([&] { return list.Text(1, 2) == "manuell"; })) << list.Text(1, 2);
   EXPECT_EQ(RemoteStatusText(statusBar, 1), "In der Warteschlange: 0 Profil(e)");
 
-  // Closing asks first; Yes ends the program, which saves its settings.
-  PostMessageW(window, WM_CLOSE, 0, 0);
-  HWND question = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return (question = FindTopLevel(program_, L"#32770")) != nullptr; }));
-  PostMessageW(question, WM_COMMAND, IDYES, 0);
-  const ProgramResult result = palvex.Finish(30000);
-  EXPECT_FALSE(result.timedOut);
-  EXPECT_EQ(result.exitCode, 0u);
+  CloseAnsweringYes(window, palvex);
+  if (HasFatalFailure()) return;
   const std::string config = ReadTextFile(programDir_.Path() + "config.cfg");
   EXPECT_NE(config.find("Language=\"de_DE\""), std::string::npos) << config;
   EXPECT_NE(config.find("Mail"), std::string::npos);
@@ -283,6 +392,96 @@ TEST_F(PalvexTest, SecondCopyEndsAndBringsTheFirstForward) {
   const ProgramResult result = first.Finish(30000);
   EXPECT_FALSE(result.timedOut);
   EXPECT_EQ(result.exitCode, 0u);
+}
+
+TEST_F(PalvexTest, InsAddsAProfileThroughItsPropertiesDialog) {
+  SeedConfig(true);
+  RunningProgram palvex(program_, {});
+  HWND window = nullptr, listWindow = nullptr;
+  ASSERT_NO_FATAL_FAILURE(WaitForProfileList(window, listWindow));
+  RemoteList list(listWindow);
+  ASSERT_TRUE(list.Ready());
+
+  PostMessageW(listWindow, WM_KEYDOWN, VK_INSERT, 0);
+  HWND props = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    props = FindWindowOf(program_, [](HWND w) { return TitleOf(w) == L"Profile properties"; });
+    return props != nullptr;
+  }));
+  HWND name = FindChild(props, L"Edit");
+  ASSERT_TRUE(name);
+  EXPECT_EQ(TextOf(name), "");
+  SetText(name, "Weekly");
+
+  // One file through the open dialog of the "Included file(s)" page.
+  const std::string file = drive_->Root() + "frag.bin";
+  // The page's controls come with the page: the arrow key the tabs answer to shows it.
+  HWND tabs = FindChild(props, L"SysTabControl32");
+  ASSERT_TRUE(tabs);
+  PostMessageW(tabs, WM_KEYDOWN, VK_RIGHT, 0);
+  HWND addFile = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (addFile = FindButton(props, "Add file...")) != nullptr; }));
+  Click(addFile);
+  HWND open = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    open = FindWindowOf(program_, [](HWND w) { return ClassOf(w) == L"#32770" && TitleOf(w) != kTitle; });
+    return open != nullptr;
+  }));
+  HWND fileName = GetDlgItem(open, edt1);
+  if (!fileName) fileName = GetDlgItem(open, cmb13);
+  ASSERT_TRUE(fileName);
+  SetText(fileName, file);
+  PostMessageW(open, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(open) || !IsWindowVisible(open); }));
+  RemoteList files(FindChild(props, L"SysListView32"));
+  ASSERT_TRUE(files.Ready());
+  EXPECT_TRUE(WaitFor([&] { return files.Count() == 1; })) << files.Count();
+  EXPECT_EQ(files.Text(0, 0), file);
+
+  HWND ok = FindButton(props, "OK");
+  ASSERT_TRUE(ok);
+  Click(ok);
+  ASSERT_TRUE(WaitFor([&] { return list.Count() == 3; })) << list.Count();
+  EXPECT_EQ(list.Text(2, 0), "Weekly");
+  EXPECT_EQ(list.Text(2, 1), file);
+  EXPECT_EQ(list.Text(2, 2), "manually");
+
+  CloseAnsweringYes(window, palvex);
+  const std::string config = ReadTextFile(programDir_.Path() + "config.cfg");
+  EXPECT_NE(config.find("Name=\"Weekly\""), std::string::npos) << config;
+  EXPECT_NE(config.find("Name=\"Docs\""), std::string::npos) << config;
+}
+
+// The main window as it starts in each language, saved as BMP files next to the program.
+TEST_F(PalvexTest, MainWindowShowsInEachLanguage) {
+  std::vector<Capture> shots;
+  for (const char* language : {"en_US", "de_DE", "ru_RU"}) {
+    SCOPED_TRACE(language);
+    SeedConfig(false, language);
+    RunningProgram palvex(program_, {});
+    HWND window = WaitForMainWindow();
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(BringToFront(window));
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    shots.push_back(CaptureWindow(window));
+    SaveBitmap(shots.back(), programDir_.Path() + "palvex-" + language + ".bmp");
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    const ProgramResult result = palvex.Finish(30000);
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_FALSE(shots.back().OneColour());
+    ASSERT_GT(shots.back().clientTop, GetSystemMetrics(SM_CYMENU));
+  }
+  const Capture& english = shots[0];
+  const int menuTop = english.clientTop - GetSystemMetrics(SM_CYMENU);
+  // The title bar is the same in every language, the menu bar is not.
+  EXPECT_TRUE(english.SameRows(shots[1], 0, menuTop / 2));
+  EXPECT_FALSE(english.SameRows(shots[1], menuTop, english.clientTop));
+  EXPECT_FALSE(english.SameRows(shots[2], menuTop, english.clientTop));
+  EXPECT_FALSE(shots[1].SameRows(shots[2], menuTop, english.clientTop));
+  const std::string saved = ReadTextFile(programDir_.Path() + "palvex-ru_RU.bmp");
+  EXPECT_EQ(saved.substr(0, 2), "BM");
+  EXPECT_EQ(saved.size(), sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + shots[2].pixels.size());
 }
 
 }  // namespace
