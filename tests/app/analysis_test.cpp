@@ -258,7 +258,7 @@ TEST_F(AnalysisTest, CancellingTheFolderBrowserKeepsThePath) {
   WhenOpen([&](TformAnalyze& form) {
     form.edtPath->SetText("D:\\kept");
     After(100, [&browsed] {
-      HWND box = FindWindowW(L"#32770", nullptr);
+      HWND box = movra::testing::FindThreadWindow(L"#32770", nullptr);
       if (!box) return true;
       browsed = true;
       PostMessageW(box, WM_COMMAND, IDCANCEL, 0);

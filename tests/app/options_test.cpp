@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/support.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -172,7 +174,7 @@ TEST_F(OptionsDialog, SwitchTheRegistryRefusedIsShownAsHeldAndReported) {
     form.cbConfirmExit->SetChecked(false);
     // The warning comes up inside the click; read it, close it, then look at the dialog.
     After(30, [&] {
-      HWND box = FindWindowW(L"#32770", L"Movra File Defragmentor");
+      HWND box = movra::testing::FindThreadWindow(L"#32770", L"Movra File Defragmentor");
       if (!box) return true;
       wchar_t text[512] = {};
       GetDlgItemTextW(box, 0xFFFF, text, 512);
@@ -184,7 +186,7 @@ TEST_F(OptionsDialog, SwitchTheRegistryRefusedIsShownAsHeldAndReported) {
   });
   After(60, [&] {
     auto* form = test::OpenDialog<TformOptions>();
-    const bool boxGone = !reported.empty() && !FindWindowW(L"#32770", L"Movra File Defragmentor");
+    const bool boxGone = !reported.empty() && !movra::testing::FindThreadWindow(L"#32770", L"Movra File Defragmentor");
     if (!form || !boxGone) return true;
     uncheckedAfterRefusal = !form->cbStartup->Checked() && form->cbContextMenu->Checked();
     form->btnOK->Click();  // now as the registry holds it: closes

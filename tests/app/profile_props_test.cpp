@@ -301,7 +301,7 @@ TEST_F(ProfilePropsTest, DeleteAllAsksFirst) {
   for (int answer : {IDNO, IDYES}) {
     std::string text;
     After(50, [&text, answer] {
-      HWND box = FindWindowW(L"#32770", nullptr);
+      HWND box = movra::testing::FindThreadWindow(L"#32770", nullptr);
       if (!box) return true;
       wchar_t buffer[512] = {};
       GetDlgItemTextW(box, 0xFFFF, buffer, 512);

@@ -247,4 +247,30 @@ LayoutBuilder& LayoutBuilder::Resident(const std::string& path) {
   return *this;
 }
 
+HWND FindThreadWindow(const wchar_t* className, const wchar_t* title) {
+  struct Search {
+    const wchar_t* className;
+    const wchar_t* title;
+    HWND found;
+  } search{className, title, nullptr};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM context) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(context);
+        wchar_t text[256] = {};
+        if (s.className) {
+          GetClassNameW(window, text, 256);
+          if (wcscmp(text, s.className) != 0) return TRUE;
+        }
+        if (s.title) {
+          GetWindowTextW(window, text, 256);
+          if (wcscmp(text, s.title) != 0) return TRUE;
+        }
+        s.found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 }  // namespace movra::testing

@@ -1,5 +1,7 @@
 #pragma once
 // Helpers shared by the tests of every folder.
+#include <windows.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -44,6 +46,10 @@ class MappedDrive {
   char letter_ = 0;
   std::string link_;  // under Wine: the Unix path of the dosdevices link
 };
+
+// A top-level window of this thread with the class and title (either may be null). Tests of
+// one desktop run side by side: a window of another process is never theirs to answer.
+HWND FindThreadWindow(const wchar_t* className, const wchar_t* title);
 
 // Whole files as UTF-8 text (paths in UTF-8); both throw movra::Exception on failure.
 void WriteTextFile(const std::string& path, const std::string& text);

@@ -1,6 +1,8 @@
 // Common controls under Wine and Xvfb: list view, status bar, page control, spin edit,
 // date-time picker, and the dialogs' helpers.
 #include <gtest/gtest.h>
+
+#include "tests/support/support.h"
 #include <windows.h>
 #include <commctrl.h>
 
@@ -438,7 +440,7 @@ TEST(Dialogs, OpenFileAnswersSplitIntoFullPaths) {
 TEST(Dialogs, MessageDlgTitlesByTypeAndReturnsTheButton) {
   HWND seen = nullptr;
   After(100, [&] {
-    seen = FindWindowW(L"#32770", L"Confirm");
+    seen = movra::testing::FindThreadWindow(L"#32770", L"Confirm");
     if (!seen) return true;  // not up yet: try again
     PostMessageW(seen, WM_COMMAND, IDNO, 0);
     return false;
