@@ -103,8 +103,10 @@ TEST(SingleInstance, SecondCopyActivatesTheFirstAndEnds) {
   const TProbeRun second = RunProbe();
   Pump();
   EXPECT_EQ(second.ExitCode, 0u);
+  // It leaves at once (about 0.1 s here); the bound only has to tell leaving from waiting,
+  // with room for a machine busy with other tests.
   EXPECT_GE(second.Seconds, 0.0);
-  EXPECT_LT(second.Seconds, 1.0);
+  EXPECT_LT(second.Seconds, 10.0);
   EXPECT_EQ(activations, 1);
 
   // Once the first copy has let go, the next copy starts.
