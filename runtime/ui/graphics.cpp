@@ -276,13 +276,17 @@ TBitmap::TBitmap(int width, int height, TPixelFormat format) { SetSize(width, he
 
 TBitmap::~TBitmap() { Release(); }
 
-void TBitmap::Release() {
+void TBitmap::Dormant() {
   if (canvas_) canvas_->SetHandle(nullptr);
   if (dc_) {
     SelectObject(dc_, oldBitmap_);
     DeleteDC(dc_);
     dc_ = nullptr;
   }
+}
+
+void TBitmap::Release() {
+  Dormant();
   if (bitmap_) DeleteObject(bitmap_);
   bitmap_ = nullptr;
   bits_ = nullptr;
@@ -352,11 +356,10 @@ void TBitmap::Assign(const TPersistent& source) {
   if (other == this) return;
   SetSize(other->width_, other->height_, other->format_);
   if (!other->bitmap_) return;
-  HDC src = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(src, other->bitmap_);
+  // A bitmap can be selected into one drawing context only: copy through the source's own
+  // canvas, which may hold it already.
+  HDC src = const_cast<TBitmap*>(other)->Canvas().Handle();
   BitBlt(Canvas().Handle(), 0, 0, width_, height_, src, 0, 0, SRCCOPY);
-  SelectObject(src, old);
-  DeleteDC(src);
 }
 
 // --- TIcon -----------------------------------------------------------------------------------
@@ -427,6 +430,8 @@ int TCustomImageList::AddMasked(TBitmap& image, TColor maskColor) {
   // A copy, because comctl32 blackens the masked pixels of the bitmap it is given.
   TBitmap copy;
   copy.Assign(image);
+  // Nor can the image list select a bitmap that is still in its canvas.
+  copy.Dormant();
   int index = ImageList_AddMasked(Handle(), copy.Handle(), ColorToRGB(maskColor));
   Change();
   return index;

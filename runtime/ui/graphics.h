@@ -176,6 +176,9 @@ class TBitmap : public TPersistent {
   void SetSize(int width, int height, TPixelFormat format = TPixelFormat::pf32bit);
   bool Empty() const { return !bitmap_; }
   HBITMAP Handle() const { return bitmap_; }
+  // Lets the bitmap go from its canvas's drawing context (the canvas takes it again when next
+  // used), so that the handle can be selected elsewhere.
+  void Dormant();
   // 32-bit pixels (0xAARRGGBB, top-down rows); nullptr for monochrome or empty bitmaps.
   uint32_t* Pixels() const { return bits_; }
   TCanvas& Canvas();

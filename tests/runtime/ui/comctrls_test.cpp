@@ -318,6 +318,34 @@ std::string TabText(HWND tabs, int index) {
   return movra::WideToUtf8(buffer);
 }
 
+
+TEST(ImageList, MaskedBitmapDrawnOnItsCanvasKeepsItsColours) {
+  TBitmap strip;
+  strip.SetSize(32, 16);
+  // Left image a red dot on white, right image green; drawn through the canvas, which keeps
+  // the bitmap selected in its drawing context.
+  RECT left{0, 0, 16, 16}, right{16, 0, 32, 16}, dot{4, 4, 12, 12}, all{0, 0, 32, 16};
+  HBRUSH white = CreateSolidBrush(RGB(255, 255, 255)), red = CreateSolidBrush(RGB(255, 0, 0)),
+         green = CreateSolidBrush(RGB(0, 255, 0)), blue = CreateSolidBrush(RGB(0, 0, 255));
+  FillRect(strip.Canvas().Handle(), &left, white);
+  FillRect(strip.Canvas().Handle(), &dot, red);
+  FillRect(strip.Canvas().Handle(), &right, green);
+  TImageList images(nullptr, 16, 16);
+  ASSERT_GE(images.AddMasked(strip, static_cast<TColor>(RGB(255, 255, 255))), 0);
+  ASSERT_EQ(images.Count(), 2);
+
+  TBitmap target;
+  target.SetSize(32, 16);
+  FillRect(target.Canvas().Handle(), &all, blue);
+  images.Draw(target.Canvas(), 0, 0, 0, true);
+  images.Draw(target.Canvas(), 16, 0, 1, true);
+  GdiFlush();
+  EXPECT_EQ(GetPixel(target.Canvas().Handle(), 8, 8), RGB(255, 0, 0));
+  EXPECT_EQ(GetPixel(target.Canvas().Handle(), 1, 1), RGB(0, 0, 255));  // masked: background
+  EXPECT_EQ(GetPixel(target.Canvas().Handle(), 24, 8), RGB(0, 255, 0));
+  for (HBRUSH b : {white, red, green, blue}) DeleteObject(b);
+}
+
 }  // namespace
 
 TEST(PageControl, ShowsOneSheetAndFollowsTheTabs) {
