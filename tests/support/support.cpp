@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 
@@ -271,6 +272,72 @@ HWND FindThreadWindow(const wchar_t* className, const wchar_t* title) {
       },
       reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+}  // namespace movra::testing
+
+namespace movra::testing {
+
+TestPicture::TestPicture(int width, int height, COLORREF fill) : width_(width), height_(height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down: row 0 is the top row
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  dc_ = CreateCompatibleDC(nullptr);
+  if (bitmap_ == nullptr || dc_ == nullptr) throw Exception("cannot create a test picture" + ErrorText(GetLastError()));
+  bits_ = static_cast<uint32_t*>(bits);
+  old_ = SelectObject(dc_, bitmap_);
+  Fill(fill);
+}
+
+TestPicture::~TestPicture() {
+  if (dc_ != nullptr) {
+    SelectObject(dc_, old_);
+    DeleteDC(dc_);
+  }
+  if (bitmap_ != nullptr) DeleteObject(bitmap_);
+}
+
+COLORREF TestPicture::Pixel(int x, int y) const {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) return CLR_INVALID;
+  GdiFlush();
+  const uint32_t v = bits_[static_cast<size_t>(y) * width_ + x];  // 0x00RRGGBB in memory order BGRA
+  return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+}
+
+void TestPicture::Fill(COLORREF color) {
+  GdiFlush();
+  const uint32_t v = (GetRValue(color) << 16) | (GetGValue(color) << 8) | GetBValue(color);
+  std::fill(bits_, bits_ + static_cast<size_t>(width_) * height_, v);
+}
+
+std::string TestArtifactsFolder() {
+  std::string folder = ProgramFileName();
+  folder = folder.substr(0, folder.rfind('\\'));            // ...\build\bin
+  folder = folder.substr(0, folder.rfind('\\') + 1) + "test-artifacts\\";
+  CreateDirectoryW(Utf8ToWide(folder).c_str(), nullptr);
+  return folder;
+}
+
+std::string TestPicture::Save(const std::string& name) const {
+  GdiFlush();
+  const DWORD size = static_cast<DWORD>(width_) * height_ * 4;
+  BITMAPINFOHEADER header{sizeof(BITMAPINFOHEADER), width_, -height_, 1, 32, BI_RGB, size, 0, 0, 0, 0};
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;  // "BM"
+  file.bfOffBits = sizeof(file) + sizeof(header);
+  file.bfSize = file.bfOffBits + size;
+  std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
+  bytes.append(reinterpret_cast<const char*>(&header), sizeof(header));
+  bytes.append(reinterpret_cast<const char*>(bits_), size);
+  const std::string path = TestArtifactsFolder() + name + ".bmp";
+  WriteTextFile(path, bytes);
+  return path;
 }
 
 }  // namespace movra::testing

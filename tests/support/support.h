@@ -77,3 +77,40 @@ class LayoutBuilder {
 };
 
 }  // namespace movra::testing
+
+namespace movra::testing {
+
+// A 32-bit top-down memory bitmap selected into its own DC, for drawing tests: draw into
+// `Dc()`, then read pixels as COLORREF (0x00BBGGRR, the value GetPixel would give).
+class TestPicture {
+ public:
+  TestPicture(int width, int height, COLORREF fill = RGB(255, 255, 255));
+  ~TestPicture();
+  TestPicture(const TestPicture&) = delete;
+  TestPicture& operator=(const TestPicture&) = delete;
+
+  HDC Dc() const { return dc_; }
+  HBITMAP Bitmap() const { return bitmap_; }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  COLORREF Pixel(int x, int y) const;
+  // Flushes GDI and fills the whole picture.
+  void Fill(COLORREF color);
+  // Writes the picture as a BMP file named `name` (".bmp" added) under the build's
+  // test-artifacts folder, so that a reviewer can look at what a test drew; returns the path.
+  std::string Save(const std::string& name) const;
+
+ private:
+  int width_;
+  int height_;
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+  uint32_t* bits_ = nullptr;
+};
+
+// The folder where tests leave pictures for review: "test-artifacts" beside the build's bin
+// folder; made on first use. UTF-8 with a trailing backslash.
+std::string TestArtifactsFolder();
+
+}  // namespace movra::testing
