@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <deque>
 #include <mutex>
 #include <unordered_set>
@@ -64,9 +65,19 @@ std::vector<std::string> Lines(const ui::TStrings& strings) {
   return lines;
 }
 
-// Writes `lines` over the list's lines, keeping the objects attached to them. A sorted list
-// re-sorts, so it gets all its lines again.
-void PutLines(ui::TStrings& strings, const std::vector<std::string>& lines) {
+std::vector<void*> LineObjects(const ui::TStrings& strings) {
+  std::vector<void*> objects;
+  for (int i = 0; i < strings.Count(); ++i) objects.push_back(strings.Objects(i));
+  return objects;
+}
+
+constexpr size_t kLineGone = static_cast<size_t>(-1);
+
+// Writes `lines` over the list's lines (line i replaces line i), keeping the object attached to
+// each line with it. A sorted list re-sorts, so it gets all its lines again and they may change
+// places. Returns where each line stands now (kLineGone for a line the list did not keep).
+std::vector<size_t> PutLines(ui::TStrings& strings, const std::vector<std::string>& lines) {
+  std::vector<size_t> at(lines.size(), kLineGone);
   strings.BeginUpdate();
   try {
     auto* sorted = dynamic_cast<ui::TStringList*>(&strings);
@@ -74,8 +85,18 @@ void PutLines(ui::TStrings& strings, const std::vector<std::string>& lines) {
       std::vector<void*> objects;
       for (int i = 0; i < strings.Count(); ++i) objects.push_back(strings.Objects(i));
       strings.Clear();
-      for (size_t i = 0; i < lines.size(); ++i) strings.AddObject(lines[i], objects[i]);
+      // Each line goes in tagged with its own number, which tells where the sort put it; the
+      // line's object then replaces the tag.
+      for (size_t i = 0; i < lines.size(); ++i)
+        strings.AddObject(lines[i], reinterpret_cast<void*>(static_cast<uintptr_t>(i + 1)));
+      for (int k = 0; k < strings.Count(); ++k) {
+        const size_t i = reinterpret_cast<uintptr_t>(strings.Objects(k)) - 1;
+        if (i >= lines.size()) continue;
+        at[i] = static_cast<size_t>(k);
+        strings.PutObject(k, i < objects.size() ? objects[i] : nullptr);
+      }
     } else {
+      for (size_t i = 0; i < lines.size() && i < static_cast<size_t>(strings.Count()); ++i) at[i] = i;
       for (int i = 0; i < strings.Count() && i < static_cast<int>(lines.size()); ++i)
         if (strings.Get(i) != lines[static_cast<size_t>(i)]) strings.Put(i, lines[static_cast<size_t>(i)]);
     }
@@ -84,6 +105,17 @@ void PutLines(ui::TStrings& strings, const std::vector<std::string>& lines) {
     throw;
   }
   strings.EndUpdate();
+  return at;
+}
+
+// A record kept line by line in the list's order, moved along with the lines.
+template <typename T>
+std::vector<T> Follow(const std::vector<T>& record, const std::vector<size_t>& at, size_t count,
+                      const T& missing) {
+  std::vector<T> moved(count, missing);
+  for (size_t i = 0; i < record.size() && i < at.size(); ++i)
+    if (at[i] < count) moved[at[i]] = record[i];
+  return moved;
 }
 
 std::vector<std::string> TranslateLines(const std::string& domain, const std::vector<std::string>& lines) {
@@ -118,14 +150,19 @@ class TPropertyWalker {
     if (auto* strings = dynamic_cast<ui::TStrings*>(&object); strings && !strings->Text().empty()) {
       std::vector<std::string> lines = Lines(*strings);
       std::vector<std::string> translated = TranslateLines(domain_, lines);
-      if (translated != lines) PutLines(*strings, translated);
+      std::vector<size_t> at(lines.size());
+      for (size_t i = 0; i < at.size(); ++i) at[i] = i;
+      if (translated != lines) at = PutLines(*strings, translated);
       if (recorder_) {
+        const size_t count = static_cast<size_t>(strings->Count());
         TRetranslatorItem item;
         item.Alive = strings->Lifetime();
         item.Target = strings;
         item.PropertyName = "Text";
-        item.OriginalLines = std::move(lines);
+        item.OriginalLines = Follow(lines, at, count, std::string());
+        item.TrackedLines = Follow(std::vector<char>(lines.size(), 1), at, count, char{0});
         item.CurrentLines = Lines(*strings);
+        item.CurrentObjects = LineObjects(*strings);
         recorder_->Items.push_back(std::move(item));
       }
     }
@@ -189,17 +226,43 @@ void TRetranslator::Run() {
     if (auto* strings = dynamic_cast<ui::TStrings*>(item.Target); strings && item.PropertyName == "Text") {
       // Line by line, and only the lines still as the last translation left them: lines added
       // since, lines changed by code and the objects attached stay.
-      std::vector<std::string> translated = TranslateLines(Domain, item.OriginalLines);
+      // Line by line, and only the lines still as the last translation left them, each found
+      // by its text and its object wherever it stands now (lines added or sorted in since move
+      // the others): lines added since, lines changed by code and the objects attached stay.
       std::vector<std::string> lines = Lines(*strings);
-      std::vector<bool> ours(translated.size(), false);
-      for (size_t i = 0; i < translated.size() && i < lines.size(); ++i) {
-        ours[i] = lines[i] == item.CurrentLines[i];
-        if (ours[i]) lines[i] = translated[i];
+      const std::vector<void*> objects = LineObjects(*strings);
+      std::vector<std::string> original(lines.size());
+      std::vector<char> ours(lines.size(), 0);
+      std::vector<char> used(item.CurrentLines.size(), 0);
+      for (size_t k = 0; k < lines.size(); ++k) {
+        auto matches = [&](size_t j) {
+          return !used[j] && item.TrackedLines[j] && item.CurrentLines[j] == lines[k] &&
+                 item.CurrentObjects[j] == objects[k];
+        };
+        // Where it stood last time first; a search only when lines have moved.
+        size_t j = used.size();
+        if (k < used.size() && matches(k)) {
+          j = k;
+        } else {
+          for (size_t c = 0; c < used.size(); ++c)
+            if (matches(c)) {
+              j = c;
+              break;
+            }
+        }
+        if (j == used.size()) continue;
+        used[j] = 1;
+        ours[k] = 1;
+        original[k] = item.OriginalLines[j];
+        lines[k] = original[k].empty() ? original[k] : Translate(Domain, original[k]);
       }
-      PutLines(*strings, lines);
-      std::vector<std::string> now = Lines(*strings);
-      for (size_t i = 0; i < ours.size() && i < now.size(); ++i)
-        if (ours[i]) item.CurrentLines[i] = now[i];
+      const std::vector<size_t> at = PutLines(*strings, lines);
+      // The record follows its lines to where a sorted list put them.
+      const size_t count = static_cast<size_t>(strings->Count());
+      item.OriginalLines = Follow(original, at, count, std::string());
+      item.TrackedLines = Follow(ours, at, count, char{0});
+      item.CurrentLines = Lines(*strings);
+      item.CurrentObjects = LineObjects(*strings);
       continue;
     }
     auto* persistent = dynamic_cast<ui::TPersistent*>(item.Target);

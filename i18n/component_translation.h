@@ -28,9 +28,12 @@ struct TRetranslatorItem {
   std::string PropertyName;  // "Text" for a string list
   std::string OriginalText;
   std::string CurrentText;
-  // A string list, line by line.
+  // A string list, line by line in the list's order, with the object of each line; a line not
+  // tracked (added or changed by code since) is left alone.
   std::vector<std::string> OriginalLines;
   std::vector<std::string> CurrentLines;
+  std::vector<void*> CurrentObjects;
+  std::vector<char> TrackedLines;
 };
 
 // The record of one translated component.

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <mutex>
 #include <shared_mutex>
 
 #include "runtime/text.h"
@@ -39,7 +41,15 @@ struct Layer {
   std::unique_ptr<TLocalizer> Instance;
 };
 
-std::unique_ptr<Layer> layer;
+// The layer is shared: a lookup on any thread holds it for as long as it translates, so a
+// shut-down on another thread only detaches it, and the last holder frees it.
+std::mutex layerLock;
+std::shared_ptr<Layer> layer;
+
+std::shared_ptr<Layer> HeldLayer() {
+  std::lock_guard lock(layerLock);
+  return layer;
+}
 
 }  // namespace
 
@@ -110,36 +120,40 @@ void TLocalizer::ShowMessage(const std::string& title, const std::string& text) 
   environment_.ShowMessage(title, text);
 }
 
-TLocalizer* LocalizationInstance() { return layer ? layer->Instance.get() : nullptr; }
+TLocalizer* LocalizationInstance() {
+  const std::shared_ptr<Layer> held = HeldLayer();
+  return held ? held->Instance.get() : nullptr;
+}
 
 std::string _(std::string_view id) {
-  TLocalizer* instance = LocalizationInstance();
-  if (instance == nullptr) return WithCrLf(WithoutCarriageReturns(id));
-  return instance->TranslateInDomain(instance->CurrentDomain(), id);
+  const std::shared_ptr<Layer> held = HeldLayer();
+  if (!held) return WithCrLf(WithoutCarriageReturns(id));
+  return held->Instance->TranslateInDomain(held->Instance->CurrentDomain(), id);
 }
 
 void SwitchLanguage(const std::string& code) {
-  if (TLocalizer* instance = LocalizationInstance()) instance->SwitchLanguage(code);
+  if (const std::shared_ptr<Layer> held = HeldLayer()) held->Instance->SwitchLanguage(code);
 }
 
 std::string CurrentLanguage() {
-  TLocalizer* instance = LocalizationInstance();
-  return instance != nullptr ? instance->Language() : std::string();
+  const std::shared_ptr<Layer> held = HeldLayer();
+  return held ? held->Instance->Language() : std::string();
 }
 
 std::string TranslateResourceText(std::string_view text) {
-  if (!layer) return std::string(text);
-  std::shared_lock lock(layer->ResourceStringLock);
-  for (const std::string& domain : layer->ResourceStringDomains) {
-    std::string translated = layer->Instance->TranslateInDomain(domain, text);
+  const std::shared_ptr<Layer> held = HeldLayer();
+  if (!held) return std::string(text);
+  std::shared_lock lock(held->ResourceStringLock);
+  for (const std::string& domain : held->ResourceStringDomains) {
+    std::string translated = held->Instance->TranslateInDomain(domain, text);
     if (translated != text) return translated;
   }
   return std::string(text);
 }
 
 void StartLocalization(TLocalizerEnvironment environment) {
-  if (layer) return;
-  auto started = std::make_unique<Layer>();
+  if (HeldLayer()) return;
+  auto started = std::make_shared<Layer>();
   const std::string programFile = ProgramFileName();
   started->Locator = std::make_unique<TFileLocator>();
   const std::string problem = started->Locator->ReadEmbeddedTable(programFile);
@@ -147,15 +161,22 @@ void StartLocalization(TLocalizerEnvironment environment) {
   const std::string programFolder = programFile.substr(0, programFile.find_last_of('\\') + 1);
   started->Instance =
       std::make_unique<TLocalizer>(*started->Locator, programFolder, std::move(environment));
-  layer = std::move(started);
-  if (!problem.empty()) layer->Instance->ShowMessage(kLocalizationProblem, problem);
+  {
+    std::lock_guard lock(layerLock);
+    layer = started;
+  }
+  if (!problem.empty()) started->Instance->ShowMessage(kLocalizationProblem, problem);
 }
 
 void StopLocalization() {
-  if (!layer) return;
-  // Freeing the translator frees every domain, which gives every catalog back to the locator.
-  layer->Instance.reset();
-  layer.reset();
+  // First detached, so that no lookup starts on it any more; freed once no lookup holds it.
+  // The translator goes before the locator (the members' order), since freeing it gives every
+  // catalog back to the locator.
+  std::shared_ptr<Layer> stopped;
+  {
+    std::lock_guard lock(layerLock);
+    stopped = std::move(layer);
+  }
 }
 
 }  // namespace movra

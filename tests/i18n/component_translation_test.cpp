@@ -204,6 +204,68 @@ TEST_F(ComponentTranslation, TextsSetInCodeAndLinesAddedLaterSurvive) {
   EXPECT_EQ(window->memo->Lines()[2], "Second line");
 }
 
+// A component that publishes a sorted list of its own.
+class TSortedHolder : public TComponent {
+ public:
+  explicit TSortedHolder(TComponent* owner) : TComponent(owner) { Items.SetSorted(true); }
+  void GetProperties(TPropertyList& properties) override {
+    TComponent::GetProperties(properties);
+    properties.AddObject("Items", &Items);
+  }
+  ui::TStringList Items;
+};
+
+// English and German sort the two lines the other way round; each object stays with its line
+// through every switch, and a line added by code keeps its own.
+TEST_F(ComponentTranslation, SortedListsKeepEachObjectWithItsLine) {
+  int start = 0, end = 0, mine = 0;
+  auto owner = MakeOwned<TComponent>(nullptr);
+  auto* holder = new TSortedHolder(owner.get());
+  holder->Items.AddObject("start of disk", &start);
+  holder->Items.AddObject("end of disk", &end);
+  TranslateComponent(owner.get());
+  auto pairs = [&] {
+    std::vector<std::pair<std::string, void*>> out;
+    for (int i = 0; i < holder->Items.Count(); ++i)
+      out.emplace_back(holder->Items[i], holder->Items.Objects(i));
+    return out;
+  };
+  using Pairs = std::vector<std::pair<std::string, void*>>;
+  const Pairs english{{"end of disk", &end}, {"start of disk", &start}};
+  const Pairs german{{"Anfang der Festplatte", &start}, {"Ende der Festplatte", &end}};
+  EXPECT_EQ(pairs(), english);
+  for (int round = 0; round < 2; ++round) {
+    SwitchLanguage("de_DE");
+    RetranslateComponent(owner.get());
+    EXPECT_EQ(pairs(), german) << round;
+    SwitchLanguage("en_US");
+    RetranslateComponent(owner.get());
+    EXPECT_EQ(pairs(), english) << round;
+  }
+  holder->Items.AddObject("Added later", &mine);
+  SwitchLanguage("de_DE");
+  RetranslateComponent(owner.get());
+  EXPECT_EQ(pairs(), (Pairs{{"Added later", &mine}, {"Anfang der Festplatte", &start},
+                            {"Ende der Festplatte", &end}}));
+  SwitchLanguage("en_US");
+  RetranslateComponent(owner.get());
+  EXPECT_EQ(pairs(), (Pairs{{"Added later", &mine}, {"end of disk", &end}, {"start of disk", &start}}));
+
+  // Translated at once into German: the record still follows the lines.
+  auto later = MakeOwned<TComponent>(nullptr);
+  auto* second = new TSortedHolder(later.get());
+  second->Items.AddObject("start of disk", &start);
+  second->Items.AddObject("end of disk", &end);
+  SwitchLanguage("de_DE");
+  TranslateComponent(later.get());
+  EXPECT_EQ(second->Items.Objects(0), &start);
+  SwitchLanguage("en_US");
+  RetranslateComponent(later.get());
+  EXPECT_EQ(second->Items[0], "end of disk");
+  EXPECT_EQ(second->Items.Objects(0), &end);
+  EXPECT_EQ(second->Items.Objects(1), &start);
+}
+
 TEST_F(ComponentTranslation, TargetsDestroyedBeforeARetranslationAreSkipped) {
   auto window = MakeOwned<TTestWindow>(nullptr);
   TranslateComponent(window.get());

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <set>
 #include <thread>
@@ -342,4 +343,35 @@ TEST(LocalizationLayer, StartsTranslatesAndStops) {
   EXPECT_EQ(_("untitled"), "untitled");
   EXPECT_EQ(CurrentLanguage(), "");
   EXPECT_TRUE(log.Messages.empty());
+}
+
+// Lookups on another thread while the layer stops and starts again: each answer is whole (the
+// English text or its German translation) and none reaches a freed translator.
+TEST(LocalizationLayer, StoppingWhileAnotherThreadTranslates) {
+  MessageLog log;
+  std::atomic<bool> done{false};
+  std::atomic<int> lookups{0}, wrong{0};
+  std::thread reader([&] {
+    while (!done) {
+      const std::string text = _("untitled");
+      if (text != "untitled" && text != "unbenannt") ++wrong;
+      const std::string cancel = TranslateResourceText("Cancel");
+      if (cancel != "Cancel" && cancel != "Abbrechen") ++wrong;
+      CurrentLanguage();
+      ++lookups;
+    }
+  });
+  for (int round = 0; round < 40; ++round) {
+    StartLocalization(QuietEnvironment(log, "de_DE.UTF-8"));
+    // Let the reader meet this layer before it goes.
+    const int seen = lookups;
+    for (int wait = 0; wait < 2000 && lookups < seen + 3; ++wait) Sleep(0);
+    StopLocalization();
+  }
+  done = true;
+  reader.join();
+  EXPECT_EQ(wrong, 0);
+  EXPECT_GT(lookups, 40);
+  EXPECT_EQ(LocalizationInstance(), nullptr);
+  EXPECT_EQ(_("untitled"), "untitled");
 }
