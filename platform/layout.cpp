@@ -106,7 +106,6 @@ const char* PathFault(std::string_view path) {
       if (code == 0) return "it holds a NUL";
       if (code < 0x20) return "it holds a control character";
       if (c == ':') return "it names a drive or a stream";
-      if (std::strchr("<>\"|?*", c) != nullptr) return "it holds a character a file name cannot hold";
     }
     if (name.back() == '.' || name.back() == ' ') {
       return "a name of it ends with a dot or a blank, which the system drops";

@@ -693,6 +693,7 @@ TEST_F(MainWindow, ManyRowsAddNoComponentsAndKeepTheTrayMenuInStep) {
 
 TEST_F(MainWindow, ASettingsFileReadOnlyInPartIsReportedInTheLogPanel) {
   host->seedState = TConfigState::Damaged;
+  host->seedOptions.LogLevel = 0;  // no system reports ahead of the line
   Create();
   EXPECT_TRUE(PumpUntil([&] {
     return form->memoLog->Lines().Text().find("unused.cfg.bak") != std::string::npos;
@@ -706,6 +707,7 @@ TEST_F(MainWindow, ASettingsFileReadOnlyInPartIsReportedInTheLogPanel) {
 
 TEST_F(MainWindow, ASettingsFileThatCouldNotBeKeptIsReportedAsLeftAlone) {
   host->seedState = TConfigState::Unreadable;
+  host->seedOptions.LogLevel = 0;
   Create();
   EXPECT_TRUE(PumpUntil([&] {
     return form->memoLog->Lines().Text().find("it is left as it is") != std::string::npos;

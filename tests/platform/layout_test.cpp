@@ -177,7 +177,6 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"volume\t10\t4096\nresident\tsub\\\\a.dat\n", "(it holds an empty name"},
         Refusal{"volume\t10\t4096\nresident\tsub\\\n", "(it holds an empty name"},
         Refusal{"volume\t10\t4096\nresident\ta.dat.\n", "ends with a dot or a blank"},
-        Refusal{"volume\t10\t4096\nresident\ta?.dat\n", "a character a file name cannot hold"},
         Refusal{"volume\t10\t4096\nresident\ta\x01.dat\n",
                 "bad path \"a\\x01.dat\" (it holds a control character"},
         Refusal{"volume\t10\t4096\nfile\tA.txt\t0:1:1\nresident\ta.TXT\n",
