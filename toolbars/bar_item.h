@@ -87,12 +87,11 @@ class EBarItemError : public movra::Exception {
   using Exception::Exception;
 };
 
-// The framework's texts, translated where they are shown.
+// The item unit's texts. Until the class library's string table carries them they load by
+// their English fallback.
 namespace res {
-inline constexpr ui::TResStringRec ItemIndexError{nullptr, IDS_BAR_ITEM_INDEX, "Toolbar item index out of range"};
-inline constexpr ui::TResStringRec ItemAlreadyInserted{nullptr, IDS_BAR_ITEM_INSERTED, "Toolbar item already inserted"};
-inline constexpr ui::TResStringRec ViewerNotFound{nullptr, IDS_BAR_VIEWER_NOT_FOUND,
-                                                  "An item viewer associated with the specified item could not be found"};
+inline constexpr ui::TResStringRec ItemIndexError{nullptr, 0, "Toolbar item index out of range"};
+inline constexpr ui::TResStringRec ItemAlreadyInserted{nullptr, 0, "Toolbar item already inserted"};
 }  // namespace res
 
 // An image list's change link that remembers the image size it last saw, so that a change of
