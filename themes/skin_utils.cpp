@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "runtime/ui/controls.h"
+#include "toolbars/bar_common.h"
 
 namespace movra::skin {
 
@@ -552,6 +553,11 @@ void DrawBevelFrame(HDC dc, RECT& rect, TColor topLeft, TColor bottomRight, bool
     --rect.right;
     --rect.bottom;
   }
+}
+
+void DrawSplitterDragFrame(HDC dc, const RECT* newRect, const RECT* oldRect) {
+  const SIZE thickness{3, 2};
+  bars::DrawDragFrame(dc, newRect, oldRect, thickness, thickness);
 }
 
 void FillDwords(uint32_t* destination, int count, uint32_t value) {

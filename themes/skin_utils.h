@@ -76,6 +76,9 @@ void PolygonColor(HDC dc, const POINT* points, int lastIndex, TColor lineColor, 
 HBRUSH MakeDitherBrush(TColor c1, TColor c2);
 void FillRectDither(HDC dc, const RECT& rect, TColor c1, TColor c2);
 void DrawBevelFrame(HDC dc, RECT& rect, TColor topLeft, TColor bottomRight, bool inner);
+// Moves a splitter's inverted drag frame (3 wide, 2 high) from `oldRect` to `newRect`; either
+// may be nullptr.
+void DrawSplitterDragFrame(HDC dc, const RECT* newRect, const RECT* oldRect);
 void FillDwords(uint32_t* destination, int count, uint32_t value);
 void CopyDwords(const uint32_t* source, uint32_t* destination, int count);
 enum TGradientDirection { gdHorizontal = 0, gdVertical = 1 };

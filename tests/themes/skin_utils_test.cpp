@@ -216,6 +216,29 @@ TEST(SkinDrawing, BevelFrameAndItsShrunkRect) {
   EXPECT_EQ(outer.bottom, 7);
 }
 
+TEST(SkinDrawing, SplitterDragFrameIsThreeWideAndTwoHighAndErasesItself) {
+  TestPicture picture(40, 30, RGB(255, 255, 255));
+  const RECT r{5, 5, 35, 25};
+  DrawSplitterDragFrame(picture.Dc(), &r, nullptr);
+  auto changedIn = [&](int x0, int x1, int y0, int y1) {
+    int changed = 0;
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x) changed += picture.Pixel(x, y) != RGB(255, 255, 255);
+    return changed;
+  };
+  EXPECT_GT(changedIn(5, 8, 10, 20), 0);    // left strip, 3 wide
+  EXPECT_GT(changedIn(10, 30, 5, 7), 0);    // top strip, 2 high
+  EXPECT_EQ(changedIn(8, 32, 7, 23), 0);    // inside the ring
+  EXPECT_EQ(changedIn(0, 40, 0, 5), 0);     // outside the rect
+  picture.Save("skin_splitter_drag_frame");
+  // Moving it one pixel right and back, then erasing, leaves the picture as it was.
+  const RECT moved{6, 5, 36, 25};
+  DrawSplitterDragFrame(picture.Dc(), &moved, &r);
+  DrawSplitterDragFrame(picture.Dc(), &r, &moved);
+  DrawSplitterDragFrame(picture.Dc(), nullptr, &r);
+  EXPECT_EQ(changedIn(0, 40, 0, 30), 0);
+}
+
 TEST(SkinDrawing, DitherBrushIsATwoColourChecker) {
   TestPicture picture(16, 16);
   RECT all{0, 0, 16, 16};
