@@ -30,6 +30,8 @@ struct Simulation {
   std::function<void(char)> beforeMove;
   int failMoveCountdown = 0;
   int32_t failMoveStatus = 0;
+  int failBitmapCountdown = 0;
+  int32_t failBitmapStatus = 0;
   std::string lastProblem;
   std::atomic<bool> pending{false};
 };
@@ -39,12 +41,11 @@ Simulation& State() {
   return state;
 }
 
-// Consumes one move of the FailMove countdown; true when this move is the one to fail.
-bool TakeFailingMove(int32_t& status) {
-  Simulation& state = State();
-  std::lock_guard lock(state.mutex);
-  if (state.failMoveCountdown <= 0 || --state.failMoveCountdown > 0) return false;
-  status = state.failMoveStatus;
+// Consumes one request of a failure countdown; true when this request is the one to fail.
+bool TakeFailing(int& countdown, const int32_t& chosen, int32_t& status) {
+  std::lock_guard lock(State().mutex);
+  if (countdown <= 0 || --countdown > 0) return false;
+  status = chosen;
   return true;
 }
 
@@ -262,15 +263,25 @@ int32_t SimulatedVolume::RetrievalPointers(const std::string& path, int64_t vcn,
 }
 
 int32_t SimulatedVolume::Bitmap(int64_t lcn, void* out, uint32_t outLength, uint64_t& written) {
+  Simulation& state = State();
+  int32_t failure = kStatusSuccess;
+  const bool fail = TakeFailing(state.failBitmapCountdown, state.failBitmapStatus, failure);
+  if (fail && failure != kStatusSuccess) return failure;
   Lock lock(*this);
-  const int32_t status = Refresh();
+  int32_t status = Refresh();
   if (status != kStatusSuccess) return status;
-  return layout_->Bitmap(lcn, out, outLength, written);
+  status = layout_->Bitmap(lcn, out, outLength, written);
+  // The chosen answer that cannot be trusted: it starts past the cluster asked for.
+  if (fail && written >= sizeof(VolumeBitmapHeader)) {
+    static_cast<VolumeBitmapHeader*>(out)->StartingLcn += 1;
+  }
+  return status;
 }
 
 int32_t SimulatedVolume::Move(const std::string& path, int64_t vcn, int64_t lcn, uint32_t count) {
   int32_t status = kStatusSuccess;
-  if (TakeFailingMove(status)) return status;
+  Simulation& state = State();
+  if (TakeFailing(state.failMoveCountdown, state.failMoveStatus, status)) return status;
   Lock lock(*this);
   if (const auto hook = BeforeMoveHook()) hook(letter_);
   status = Refresh();
@@ -409,6 +420,13 @@ void FailMove(int nth, int32_t status) {
   state.failMoveStatus = status;
 }
 
+void FailBitmap(int nth, int32_t status) {
+  detail::Simulation& state = detail::State();
+  std::lock_guard lock(state.mutex);
+  state.failBitmapCountdown = nth;
+  state.failBitmapStatus = status;
+}
+
 void SetBeforeMove(std::function<void(char letter)> hook) {
   detail::Simulation& state = detail::State();
   std::lock_guard lock(state.mutex);
@@ -431,6 +449,8 @@ void ResetAll() {
   state.beforeMove = nullptr;
   state.failMoveCountdown = 0;
   state.failMoveStatus = 0;
+  state.failBitmapCountdown = 0;
+  state.failBitmapStatus = 0;
   state.lastProblem.clear();
   state.pending = false;
 }

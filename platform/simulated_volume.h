@@ -82,6 +82,9 @@ void ReportProblem(const std::string& problem);
 // CreateFileW as the engine opens files and volumes: read access, shared read and write,
 // existing only, with `flags`.
 HANDLE OpenShared(const std::wstring& path, DWORD flags);
+// The name under which a full path opens: paths of MAX_PATH characters or more get the
+// "\\?\" (or "\\?\UNC\") form, shorter ones stay as they are.
+std::wstring LongPathForm(const std::wstring& path);
 // NtFsControlFile as the platform answers it.
 int32_t RealFsControl(HANDLE handle, IoStatus& io, uint32_t code, const void* input,
                       uint32_t inputLength, void* output, uint32_t outputLength);

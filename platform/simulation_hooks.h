@@ -28,6 +28,11 @@ void SetPendingAnswers(bool on);
 // nothing; 0 switches it off.
 void FailMove(int nth, int32_t status);
 
+// The Nth volume bitmap request on a simulated volume from now (1 = the next) fails with
+// `status`; with STATUS_SUCCESS (0) it is answered instead, but as starting one cluster past
+// the one asked for, an answer no reader may trust. A count of 0 switches it off.
+void FailBitmap(int nth, int32_t status);
+
 // Called inside the simulated move control before it looks at its target, with the volume's
 // lock held; it may take clusters with TakeClusters to model another writer.
 void SetBeforeMove(std::function<void(char letter)> hook);

@@ -85,6 +85,21 @@ std::wstring FullPath(const std::wstring& path) {
   return full;
 }
 
+}  // namespace
+
+std::wstring detail::LongPathForm(const std::wstring& path) {
+  // Below MAX_PATH the plain form opens everywhere; at and above it only the form that
+  // bypasses the name length limit does.
+  if (path.size() < MAX_PATH || path.rfind(L"\\\\?\\", 0) == 0 || path.rfind(L"\\\\.\\", 0) == 0) {
+    return path;
+  }
+  if (path.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + path.substr(2);
+  if (DriveLetterOf(path) != 0 && path.size() > 2 && path[2] == L'\\') return L"\\\\?\\" + path;
+  return path;
+}
+
+namespace {
+
 HANDLE SignalledEvent() { return CreateEventW(nullptr, TRUE, TRUE, nullptr); }
 
 // The end of every open: the error code, and the handle registered when it is simulated.
@@ -172,7 +187,7 @@ HANDLE OpenFile(const std::string& path, uint32_t& error) {
   const std::string relative = full.size() > 3 ? WideToUtf8(full.substr(3)) : std::string();
   HANDLE handle = INVALID_HANDLE_VALUE;
   if (!volume || !volume->IsInMemory()) {
-    handle = detail::OpenShared(wide, FILE_FLAG_NO_BUFFERING);
+    handle = detail::OpenShared(detail::LongPathForm(full), FILE_FLAG_NO_BUFFERING);
   } else if (volume->ListsFile(relative)) {
     handle = SignalledEvent();
   } else {
