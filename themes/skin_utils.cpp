@@ -162,12 +162,8 @@ void CreateSharedObjects(Module& m) {
   m.nearestDc = CreateCompatibleDC(screen);
   m.nearestOld = SelectObject(m.nearestDc, m.nearestBitmap);
   ReleaseDC(nullptr, screen);
-  NONCLIENTMETRICSW metrics{};
-  // 340 is the size every Windows accepts (the newer field is not needed).
-  metrics.cbSize = 340;
-  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, 340, &metrics, 0)) {
-    m.captionFont = CreateFontIndirectW(&metrics.lfSmCaptionFont);
-  }
+  NONCLIENTMETRICSW metrics;
+  if (ui::GetNonClientMetrics(metrics)) m.captionFont = CreateFontIndirectW(&metrics.lfSmCaptionFont);
   if (!m.captionFont) m.captionFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
@@ -796,34 +792,29 @@ void EachPixel(Module& m, const BlitArea& a, F f) {
   }
 }
 
-// Paints `color` where B, turned to one bit (white is 1), is 0.
-void MaskBlit(Module& m, HDC dc, const BlitArea& a, TColor color) {
-  if (!m.mask.Ensure(a.w, a.h)) return;
-  GdiFlush();
-  SetBkColor(m.workB.dc, RGB(255, 255, 255));
-  BitBlt(m.mask.dc, 0, 0, a.w, a.h, m.workB.dc, 0, 0, SRCCOPY);
+// Paints `color` through the one-bit bitmap in `source`: where its bits are 0 (`onZeros`) or
+// 1, leaving the rest of the destination and the DC's colours as they were.
+void PaintThroughBits(HDC dc, int x, int y, int w, int h, HDC source, TColor color, bool onZeros) {
   HBRUSH brush = MakeBrush(color);
   HGDIOBJ oldBrush = SelectObject(dc, brush);
-  const COLORREF oldText = SetTextColor(dc, RGB(255, 255, 255));
-  const COLORREF oldBack = SetBkColor(dc, RGB(0, 0, 0));
-  BitBlt(dc, a.x, a.y, a.w, a.h, m.mask.dc, 0, 0, 0xE20746);
+  const COLORREF zero = onZeros ? RGB(255, 255, 255) : RGB(0, 0, 0);
+  const COLORREF oldText = SetTextColor(dc, zero);
+  const COLORREF oldBack = SetBkColor(dc, zero ^ 0xFFFFFF);
+  // Destination xor (source and (pattern xor destination)): the brush where the source is white.
+  BitBlt(dc, x, y, w, h, source, 0, 0, 0xE20746);
   SetTextColor(dc, oldText);
   SetBkColor(dc, oldBack);
   SelectObject(dc, oldBrush);
   DeleteObject(brush);
 }
 
-// Paints `color` where the one-bit bitmap in `source` is 1, keeping the DC's colours.
-void PaintOnes(HDC dc, int x, int y, int w, int h, HDC source, TColor color) {
-  HBRUSH brush = MakeBrush(color);
-  HGDIOBJ oldBrush = SelectObject(dc, brush);
-  const COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
-  const COLORREF oldBack = SetBkColor(dc, RGB(255, 255, 255));
-  BitBlt(dc, x, y, w, h, source, 0, 0, 0xE20746);
-  SetTextColor(dc, oldText);
-  SetBkColor(dc, oldBack);
-  SelectObject(dc, oldBrush);
-  DeleteObject(brush);
+// Paints `color` where B, turned to one bit (white is 1), is 0.
+void MaskBlit(Module& m, HDC dc, const BlitArea& a, TColor color) {
+  if (!m.mask.Ensure(a.w, a.h)) return;
+  GdiFlush();
+  SetBkColor(m.workB.dc, RGB(255, 255, 255));
+  BitBlt(m.mask.dc, 0, 0, a.w, a.h, m.workB.dc, 0, 0, SRCCOPY);
+  PaintThroughBits(dc, a.x, a.y, a.w, a.h, m.mask.dc, color, true);
 }
 
 }  // namespace
@@ -914,19 +905,11 @@ void DrawImageSolidSilhouette(ui::TCanvas& canvas, const RECT& rect, ui::TCustom
 }
 
 void DrawImageMask(HDC dc, int x, int y, ui::TCustomImageList& images, int index, TColor color) {
-  if (color == ui::clNone || index < 0 || index >= images.Count()) return;
-  const int w = images.Width(), h = images.Height();
-  HDC mono = CreateCompatibleDC(nullptr);
-  HBITMAP bitmap = CreateBitmap(w, h, 1, 1, nullptr);
-  HGDIOBJ old = SelectObject(mono, bitmap);
-  // The list's mask is 0 where the image is opaque; turned over, the shape is the 1 bits.
-  PatBlt(mono, 0, 0, w, h, WHITENESS);
-  ImageList_Draw(images.Handle(), index, mono, 0, 0, ILD_MASK);
-  PatBlt(mono, 0, 0, w, h, DSTINVERT);
-  PaintOnes(dc, x, y, w, h, mono, color);
-  SelectObject(mono, old);
-  DeleteObject(bitmap);
-  DeleteDC(mono);
+  if (color == ui::clNone) return;
+  ui::TBitmap mask;
+  // The list's mask is 0 where the image covers: that shape takes the colour.
+  if (!images.GetMask(index, mask)) return;
+  PaintThroughBits(dc, x, y, mask.Width(), mask.Height(), mask.Canvas().Handle(), color, true);
 }
 
 namespace {
@@ -951,7 +934,7 @@ void DrawPatternGlyph(HDC dc, const RECT& rect, int width, int height, const uin
   HDC mono = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(mono, bitmap);
   const POINT p = CentredCorner(rect, width, height);
-  PaintOnes(dc, p.x, p.y, width, height, mono, color);
+  PaintThroughBits(dc, p.x, p.y, width, height, mono, color, false);
   SelectObject(mono, old);
   DeleteDC(mono);
   DeleteObject(bitmap);
