@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 
 #include "engine/defrag.h"
@@ -61,6 +62,16 @@ int LanguageTag(const std::string& code) {
 }  // namespace
 
 // --- host defaults -----------------------------------------------------------------------------
+
+namespace {
+std::atomic<bool> g_runLeftAtExit{false};
+}  // namespace
+
+bool RunLeftAtExit() { return g_runLeftAtExit; }
+
+void TPalvexHost::ShowError(const std::string& text) {
+  Application().MessageBox(text, kApplicationTitle, MB_OK | MB_ICONERROR);
+}
 
 bool TPalvexHost::Confirm(const std::string& text) {
   return Application().MessageBox(text, kApplicationTitle, MB_YESNO | MB_ICONQUESTION) == IDYES;
@@ -304,15 +315,17 @@ void TPalvexForm::SaveAll() {
 
 void TPalvexForm::FormDestroy(TObject*) {
   Application().UnhookMainWindow(TWindowHook(this, &TPalvexForm::AppMessage));
-  if (FRunLock) {
-    // Runs that still wait are dropped; a session end does not wait for the running one.
-    CancelQueuedRuns();
-    FRunLock->Shutdown(FSessionEnding ? 0 : 5000);
-  }
+  // The settings go first: a run still going on ends with the process, which may come at once.
   try {
     SaveAll();
   } catch (...) {
     Application().HandleException(this);
+  }
+  if (FRunLock) {
+    // Nothing waits for runs: waiting ones are dropped, the running one is left to the end of
+    // the process (each of its moves is whole or not done) and calls nothing back any more.
+    CancelQueuedRuns();
+    if (!FRunLock->Shutdown(0)) g_runLeftAtExit = true;
   }
   FSchedulerTimer.reset();
   if (FTrayIcon) Free(std::exchange(FTrayIcon, nullptr));
@@ -453,10 +466,25 @@ void TPalvexForm::HandOver(std::function<void()> call) {
   });
 }
 
-void TPalvexForm::StartExecutor(const std::shared_ptr<TExecutor>& executor) {
+bool TPalvexForm::StartExecutor(const std::shared_ptr<TExecutor>& executor,
+                                const std::string& what) {
   std::erase_if(runs_, [](const TRun& run) { return run.Executor.expired(); });
   runs_.push_back({executor, executor.get()});
-  host_->StartRun(*executor);
+  std::string reason;
+  try {
+    if (host_->StartRun(*executor)) return true;
+    reason = _("it would never run");
+  } catch (const std::exception& error) {
+    reason = error.what();
+  }
+  // Nothing will call back for this run: what was counted for it is given back here.
+  std::erase_if(runs_, [&](const TRun& run) { return run.Key == executor.get(); });
+  executor->Cancel();
+  SetQueueCount(std::max(0, FQueueCount - 1));
+  const std::string text = _("The run cannot be started") + " ('" + what + "'): " + reason;
+  LogMessage(1, text);
+  host_->ShowError(text);
+  return false;
 }
 
 void TPalvexForm::MarkStarted(const TExecutor* key) {
@@ -465,7 +493,7 @@ void TPalvexForm::MarkStarted(const TExecutor* key) {
 }
 
 void TPalvexForm::RunProfile(TProfile& profile) {
-  if (profile.RunState() != TProfileRunState::Idle || closePending_ || !FRunLock) return;
+  if (profile.RunState() != TProfileRunState::Idle || closing_ || !FRunLock) return;
   auto executor = TExecutor::Create(profile, *FRunLock);
   executor->OnStart = [this](TExecutor& sender) {
     HandOver([this, key = &sender, id = sender.Profile().Id(), name = sender.Profile().Name()] {
@@ -478,11 +506,13 @@ void TPalvexForm::RunProfile(TProfile& profile) {
   };
   SetProfileState(profile.Id(), TProfileRunState::Queued);
   SetQueueCount(FQueueCount + 1);
-  StartExecutor(executor);
+  if (!StartExecutor(executor, profile.Name())) {
+    SetProfileState(profile.Id(), TProfileRunState::Idle);
+  }
 }
 
 void TPalvexForm::RunFile(const std::string& fileName, TRunMethod runMethod) {
-  if (closePending_ || !FRunLock) return;
+  if (closing_ || !FRunLock) return;
   auto executor = TExecutor::CreateForFile(fileName, *FRunLock);
   executor->Profile().SetRunMethod(runMethod);
   executor->OnStart = [this](TExecutor& sender) {
@@ -493,7 +523,7 @@ void TPalvexForm::RunFile(const std::string& fileName, TRunMethod runMethod) {
   };
   executor->OnFinish = [this](TExecutor&) { HandOver([this] { FileFinished(); }); };
   SetQueueCount(FQueueCount + 1);
-  StartExecutor(executor);
+  StartExecutor(executor, fileName);
 }
 
 void TPalvexForm::ProfileStarted(int32_t id, const std::string& name) {
@@ -524,13 +554,7 @@ void TPalvexForm::FileFinished() {
   RunEnded();
 }
 
-void TPalvexForm::RunEnded() {
-  running_ = std::max(0, running_ - 1);
-  // A close that waited for this run goes on now.
-  if (closePending_ && !RunsActive() && HandleAllocated()) PostMessageW(Handle(), WM_CLOSE, 0, 0);
-}
-
-bool TPalvexForm::RunsActive() const { return FQueueCount > 0 || running_ > 0; }
+void TPalvexForm::RunEnded() { running_ = std::max(0, running_ - 1); }
 
 void TPalvexForm::CancelQueuedRuns() {
   for (const TRun& run : runs_) {
@@ -581,7 +605,7 @@ void TPalvexForm::SchedulerTick(TSimpleTimer*) {
 }
 
 void TPalvexForm::SchedulerTimer() {
-  if (FSessionEnding || closePending_) return;
+  if (FSessionEnding || closing_) return;
   const TDateTime now = host_->Now();
   for (int row = 0; row < ProfileCount(); ++row) {
     TProfile& profile = ProfileOf(row);
@@ -594,13 +618,44 @@ void TPalvexForm::SchedulerTimer() {
 
 // --- commands ----------------------------------------------------------------------------------
 
+bool TPalvexForm::Modal(const std::function<void()>& show) {
+  // A second dialog would work on the same settings and profiles as the first; whichever
+  // closed last would overwrite the other.
+  if (modalOpen_) return false;
+  modalOpen_ = true;
+  // The dialog's own loop disables only visible windows: a window hidden in the tray would
+  // stay enabled and could be restored into a second dialog.
+  const HWND window = HandleAllocated() ? Handle() : nullptr;
+  const bool disabled = window && IsWindowEnabled(window);
+  const HWND active = GetActiveWindow();
+  if (disabled) EnableWindow(window, FALSE);
+  auto restore = [&] {
+    modalOpen_ = false;
+    if (!disabled || !IsWindow(window)) return;
+    EnableWindow(window, TRUE);
+    if (active == window && IsWindowVisible(window)) SetActiveWindow(window);
+  };
+  try {
+    show();
+  } catch (...) {
+    restore();
+    throw;
+  }
+  restore();
+  return true;
+}
+
 void TPalvexForm::actProfileAddExecute(TObject*) {
   auto profile = std::make_unique<TProfile>();
-  if (host_->ProfileProps(*profile) == mrOk) AddProfileItem(std::move(profile));
+  int result = mrCancel;
+  Modal([&] { result = host_->ProfileProps(*profile); });
+  if (result == mrOk) AddProfileItem(std::move(profile));
 }
 
 void TPalvexForm::actProfileDeleteExecute(TObject*) {
-  if (!host_->Confirm("Deleting profiles can't be undone!\r\nDo you wish to proceed?")) return;
+  bool yes = false;
+  Modal([&] { yes = host_->Confirm("Deleting profiles can't be undone!\r\nDo you wish to proceed?"); });
+  if (!yes) return;
   const std::vector<int> rows = lvProfiles->SelectedIndexes();
   for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
     const TProfile* profile = &ProfileOf(*row);
@@ -619,7 +674,9 @@ void TPalvexForm::actProfileSelectAllExecute(TObject*) { lvProfiles->SelectAll()
 void TPalvexForm::actProfilePropsExecute(TObject*) {
   const std::vector<int> rows = lvProfiles->SelectedIndexes();
   if (rows.size() != 1) return;
-  if (host_->ProfileProps(ProfileOf(rows[0])) != mrOk) return;
+  int result = mrCancel;
+  Modal([&] { result = host_->ProfileProps(ProfileOf(rows[0])); });
+  if (result != mrOk) return;
   UpdateProfileItem(rows[0]);
   BuildTrayRunMenu();
 }
@@ -651,20 +708,26 @@ void TPalvexForm::actProfileRunAllUpdate(TObject*) {
 }
 
 void TPalvexForm::actToolsDefragmentFileExecute(TObject*) {
-  for (const std::string& file : host_->ChooseFiles(*odFile)) RunFile(file, TRunMethod::StartOfDisk);
+  std::vector<std::string> files;
+  Modal([&] { files = host_->ChooseFiles(*odFile); });
+  for (const std::string& file : files) RunFile(file, TRunMethod::StartOfDisk);
 }
 
 void TPalvexForm::actToolsWizardExecute(TObject*) {
   std::vector<std::string> names;
   for (int row = 0; row < ProfileCount(); ++row) names.push_back(ProfileOf(row).Name());
   std::vector<std::unique_ptr<TProfile>> created;
-  if (host_->Wizard(names, created) != mrOk) return;
+  int result = mrCancel;
+  Modal([&] { result = host_->Wizard(names, created); });
+  if (result != mrOk) return;
   for (auto& profile : created) AddProfileItem(std::move(profile));
 }
 
 void TPalvexForm::actToolsAnalyzeExecute(TObject*) {
   TFileRegionList list;
-  if (!host_->Analysis(list)) return;
+  bool chosen = false;
+  Modal([&] { chosen = host_->Analysis(list); });
+  if (!chosen) return;
   TProfile temporary;
   for (const TFileRegionPair& record : list)
     if (record.Checked) temporary.Files().Add(record.Path);
@@ -683,7 +746,9 @@ void TPalvexForm::UpdateLogWindow() {
 }
 
 void TPalvexForm::actFileOptionsExecute(TObject*) {
-  if (!host_->Options(FOptions)) return;
+  bool ok = false;
+  Modal([&] { ok = host_->Options(FOptions); });
+  if (!ok) return;
   SaveAll();
   ApplyOptions();
 }
@@ -707,7 +772,9 @@ void TPalvexForm::ExitProgram() {
   FClosingViaExit = false;
 }
 
-void TPalvexForm::actHelpAboutExecute(TObject*) { host_->About(kApplicationTitle, "beta"); }
+void TPalvexForm::actHelpAboutExecute(TObject*) {
+  Modal([&] { host_->About(kApplicationTitle, "beta"); });
+}
 
 void TPalvexForm::lvProfilesDblClick(TObject*) {
   // Several selected rows: Properties is off and Add is not meant, so nothing happens.
@@ -748,22 +815,26 @@ void TPalvexForm::CheckLanguageItem() { chrome_->CheckLanguage(LanguageTag(FOpti
 // --- closing -----------------------------------------------------------------------------------
 
 bool TPalvexForm::CloseQuery() {
-  if (FSessionEnding) return true;
-  if (closePending_) return !RunsActive();
-  if (!FClosingViaExit && FOptions.MinimizeOnClose) {
-    Application().Minimize();
-    return false;
+  if (!FSessionEnding) {
+    if (!FClosingViaExit && FOptions.MinimizeOnClose) {
+      Application().Minimize();
+      return false;
+    }
+    // A dialog still open holds work of the user's that the close would throw away.
+    if (modalOpen_) return false;
+    bool yes = true;
+    if (FOptions.ConfirmExit) {
+      Modal([&] {
+        yes = host_->Confirm(
+            _("Scheduled tasks will not be executed after exit.\r\nDo you want to exit?"));
+      });
+    }
+    if (!yes) return false;
   }
-  if (FOptions.ConfirmExit &&
-      !host_->Confirm(_("Scheduled tasks will not be executed after exit.\r\nDo you want to exit?")))
-    return false;
-  if (!RunsActive()) return true;
-  // Waiting runs are dropped; the running one is let finish while the window stays usable.
-  closePending_ = true;
+  // The window goes: no new runs, and those still waiting never start.
+  closing_ = true;
   CancelQueuedRuns();
-  if (!RunsActive()) return true;
-  StatusBar1->Panels()[0]->SetText(_("Waiting for the running profile to finish..."));
-  return false;
+  return true;
 }
 
 void TPalvexForm::WndProc(TMessage& message) {

@@ -42,25 +42,45 @@ struct FakeHost : TPalvexHost {
     for (const TProfile* profile : profiles) savedNames.push_back(profile->Name());
   }
   TDateTime Now() const override { return now; }
+  // 0 starts; 1 reports that the run will never run; 2 fails as a thread that cannot be made.
+  int startFailure = 0;
+  std::vector<std::string> errors;
   bool StartRun(TExecutor& executor) override {
+    if (startFailure == 2) throw std::runtime_error("no thread");
+    if (startFailure == 1) return false;
     started.push_back(executor.shared_from_this());
     return true;
   }
+  void ShowError(const std::string& text) override { errors.push_back(text); }
   bool Confirm(const std::string& text) override {
     questions.push_back(text);
     return confirmAnswer;
   }
-  std::vector<std::string> ChooseFiles(TOpenDialog&) override { return {}; }
+  // Called inside every dialog with the dialog's name, while it is open.
+  std::function<void(const std::string&)> inDialog;
+  std::vector<std::string> dialogs;
+  void Opened(const std::string& name) {
+    dialogs.push_back(name);
+    if (inDialog) inDialog(name);
+  }
+  std::vector<std::string> ChooseFiles(TOpenDialog&) override {
+    Opened("files");
+    return {};
+  }
   int ProfileProps(TProfile&) override {
     ++propsCalls;
+    Opened("props");
     return propsResult;
   }
   bool Analysis(TFileRegionList&) override { return false; }
-  bool Options(TOptions&) override { return false; }
+  bool Options(TOptions&) override {
+    Opened("options");
+    return false;
+  }
   int Wizard(const std::vector<std::string>&, std::vector<std::unique_ptr<TProfile>>&) override {
     return mrCancel;
   }
-  void About(const std::string&, const std::string&) override {}
+  void About(const std::string&, const std::string&) override { Opened("about"); }
 };
 
 // What the window owns: hands every call on to a host the test keeps, so that the test can
@@ -79,6 +99,7 @@ struct ProxyHost : TPalvexHost {
   TDateTime Now() const override { return target.Now(); }
   bool StartRun(TExecutor& executor) override { return target.StartRun(executor); }
   bool Confirm(const std::string& text) override { return target.Confirm(text); }
+  void ShowError(const std::string& text) override { target.ShowError(text); }
   std::vector<std::string> ChooseFiles(TOpenDialog& dialog) override {
     return target.ChooseFiles(dialog);
   }
@@ -416,28 +437,104 @@ TEST_F(MainWindow, SessionEndClosesWithoutQuestionUntilCancelled) {
   EXPECT_FALSE(form->CloseQuery()) << "the close button minimises again";
 }
 
-TEST_F(MainWindow, CloseCancelsQueuedRunsAndWaitsForTheRunningOne) {
+TEST_F(MainWindow, ExitDropsQueuedRunsAndDoesNotWaitForTheRunningOne) {
   Seed(MakeProfile("running"));
   Seed(MakeProfile("waiting"));
   Create();
-  form->Options().ConfirmExit = false;
+  form->Options().ConfirmExit = true;
   form->Show();
   form->actProfileRunAll->Execute();
   Started(0);
   Settle();
 
-  EXPECT_FALSE(form->CloseQuery());
-  EXPECT_TRUE(form->ClosePending());
+  host->confirmAnswer = false;
+  form->ExitProgram();
+  EXPECT_FALSE(form->Closing()) << "No keeps the window and its runs";
+  EXPECT_EQ(form->QueueCount(), 1);
+
+  host->confirmAnswer = true;
+  EXPECT_TRUE(form->CloseQuery()) << "a running profile does not hold the window";
+  EXPECT_TRUE(form->Closing());
   EXPECT_EQ(form->QueueCount(), 0);
   EXPECT_EQ(form->ProfileOf(1).RunState(), TProfileRunState::Idle);
   EXPECT_FALSE(host->started[1]->Start()) << "the waiting run was cancelled: it never runs";
-  EXPECT_EQ(Panel(0), "Waiting for the running profile to finish...");
   form->RunProfile(form->ProfileOf(1));
   EXPECT_EQ(host->started.size(), 2u) << "no new runs while closing";
 
-  Finished(0);
-  // The window closes by itself once the run has ended.
-  EXPECT_TRUE(PumpUntil([&] { return !form->Visible(); }, 3000));
+  // The settings are saved as the window goes, with the run still under way.
+  const int saves = host->saves;
+  Settle();
+  form.reset();
+  EXPECT_EQ(host->saves, saves + 1);
+  EXPECT_EQ(host->savedNames, (std::vector<std::string>{"running", "waiting"}));
+}
+
+TEST_F(MainWindow, ARunThatCannotStartLeavesNothingQueued) {
+  Seed(MakeProfile("refused"));
+  Seed(MakeProfile("no thread"));
+  Create();
+  form->Show();
+  for (int failure : {1, 2}) {
+    host->startFailure = failure;
+    const int row = failure - 1;
+    form->RunProfile(form->ProfileOf(row));
+    EXPECT_EQ(form->ProfileOf(row).RunState(), TProfileRunState::Idle) << failure;
+    EXPECT_EQ(StateImage(row), -1);
+    EXPECT_EQ(form->QueueCount(), 0);
+    EXPECT_EQ(Panel(1), "In queue: 0 profile(s)");
+    ASSERT_EQ(host->errors.size(), static_cast<size_t>(failure));
+    EXPECT_NE(host->errors.back().find("'" + form->ProfileOf(row).Name() + "'"), std::string::npos)
+        << host->errors.back();
+  }
+  EXPECT_NE(host->errors[1].find("no thread"), std::string::npos);
+  form->RunFile("C:\\x.bin", TRunMethod::StartOfDisk);
+  EXPECT_EQ(form->QueueCount(), 0);
+  ASSERT_EQ(host->errors.size(), 3u);
+
+  // Run is on again for the rows, and a close does not wait for anything.
+  host->startFailure = 0;
+  form->lvProfiles->Items()[0]->SetSelected(true);
+  form->actProfileRun->Update();
+  EXPECT_TRUE(form->actProfileRun->Enabled());
+  form->Options().ConfirmExit = false;
+  EXPECT_TRUE(form->CloseQuery());
+}
+
+// Dialogs opened from the tray come up while the main window is hidden.
+TEST_F(MainWindow, OneDialogAtATimeWithTheHiddenWindowDisabled) {
+  Create();
+  form->HandleNeeded();
+  ASSERT_FALSE(form->Visible());
+  const HWND window = form->Handle();
+  std::vector<std::string> nested;
+  host->inDialog = [&](const std::string& name) {
+    EXPECT_FALSE(IsWindowEnabled(window)) << name;
+    EXPECT_TRUE(form->ModalOpen());
+    // Restored from the tray meanwhile: the window's commands open nothing more, and it does
+    // not close under the dialog.
+    const size_t before = host->dialogs.size();
+    form->actFileOptions->Execute();
+    form->actHelpAbout->Execute();
+    form->actToolsDefragmentFile->Execute();
+    form->actProfileAdd->Execute();
+    form->Options().ConfirmExit = false;
+    EXPECT_FALSE(form->CloseQuery());
+    if (host->dialogs.size() != before) nested.push_back(name);
+  };
+  form->actFileOptions->Execute();
+  form->actHelpAbout->Execute();
+  form->actToolsDefragmentFile->Execute();
+  form->actProfileAdd->Execute();
+  EXPECT_EQ(host->dialogs, (std::vector<std::string>{"options", "about", "files", "props"}));
+  EXPECT_TRUE(nested.empty());
+  EXPECT_TRUE(IsWindowEnabled(window));
+  EXPECT_FALSE(form->ModalOpen());
+
+  // A dialog that fails still gives the window back.
+  host->inDialog = [](const std::string&) { throw std::runtime_error("dialog failed"); };
+  EXPECT_THROW(form->actFileOptions->Execute(), std::runtime_error);
+  EXPECT_TRUE(IsWindowEnabled(window));
+  EXPECT_FALSE(form->ModalOpen());
 }
 
 TEST_F(MainWindow, LanguageSwitchRetranslatesMenusColumnsAndStatus) {
@@ -459,6 +556,13 @@ TEST_F(MainWindow, LanguageSwitchRetranslatesMenusColumnsAndStatus) {
   EXPECT_EQ(Panel(1), "In der Warteschlange: 0 Profil(e)");
   EXPECT_EQ(form->popuptrayRun->Items(0)->Caption(), "Alle Profile");
   EXPECT_EQ(deutsch->Caption(), "Deutsch");
+  // Labels read together with what stands beside them.
+  EXPECT_EQ(_("Move files to the") + " " + _("start of disk"),
+            "Dateien verschieben zum Anfang des Datenträgers");
+  EXPECT_EQ(_("Move files to the") + " " + _("end of disk"),
+            "Dateien verschieben zum Ende des Datenträgers");
+  EXPECT_EQ(_("Special thanks:") + " " + _("The translators of the Russian and German texts."),
+            "Besonderer Dank gilt: Den Übersetzern der russischen und deutschen Texte.");
 
   form->SetLanguageByTag(0);
   EXPECT_EQ(file->Caption(), "&File");
