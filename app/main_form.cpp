@@ -4,6 +4,7 @@
 #include <array>
 #include <atomic>
 #include <cmath>
+#include <unordered_set>
 
 #include "engine/defrag.h"
 #include "i18n/component_translation.h"
@@ -22,6 +23,8 @@ namespace {
 constexpr unsigned kSchedulerInterval = 30000;
 constexpr int kFixedColumns = 4;
 constexpr int kDayColumnWidth = 38;
+// "All Profiles" and the separator come before the rows in the tray's Run menu.
+constexpr int kTrayFixedItems = 2;
 constexpr std::array<const char*, TProfile::kDays> kDayNames = {"Mon", "Tue", "Wed", "Thu",
                                                                  "Fri", "Sat", "Sun"};
 
@@ -51,6 +54,24 @@ void LoadImageStrip(TImageList& list, HINSTANCE instance, const wchar_t* name) {
   if (!bitmap) return;
   ImageList_AddMasked(list.Handle(), bitmap, RGB(255, 0, 255));
   DeleteObject(bitmap);
+}
+
+// What the user is told of a settings file that could not be read in full.
+std::string ConfigNotice(TConfigState state, const std::string& path) {
+  switch (state) {
+    case TConfigState::Damaged:
+      return "The settings file " + path +
+             " could not be read in full: profiles or options in it may be missing. The file "
+             "as it was is kept as " + path + ".bak.";
+    case TConfigState::Unreadable:
+      return "The settings file " + path +
+             " could not be read in full, and no copy of it could be kept as " + path +
+             ".bak: it is left as it is and will not be replaced.";
+    case TConfigState::Read:
+    case TConfigState::Missing:
+      break;
+  }
+  return {};
 }
 
 int LanguageTag(const std::string& code) {
@@ -281,8 +302,10 @@ void TPalvexForm::FormCreate(TObject*) {
   FRunLock = std::make_unique<TRunLock>();
 
   configPath_ = host_->ConfigFile();
-  host_->LoadSettings(
-      configPath_, [this](std::unique_ptr<TProfile> profile) { AddProfileItem(std::move(profile)); },
+  // The tray menu is built once below, after every row.
+  const TConfigState config = host_->LoadSettings(
+      configPath_,
+      [this](std::unique_ptr<TProfile> profile) { AppendProfileRow(std::move(profile)); },
       FOptions);
   if (LanguageTag(FOptions.Language) < 0) FOptions.Language = LanguageCodes[0];
 
@@ -305,6 +328,9 @@ void TPalvexForm::FormCreate(TObject*) {
   StartVisualFeedback(GlobalJournal(), *memoLog);
   GlobalJournal().SetScrollToLastLine(true);
   GlobalJournal().SetMemoLineLimit(FOptions.LogMaxLines);
+  // Profiles that could not be read would otherwise vanish without a word.
+  if (const std::string notice = ConfigNotice(config, configPath_); !notice.empty())
+    GlobalJournal().Add(JournalLiteral(notice));
 }
 
 void TPalvexForm::SaveAll() {
@@ -359,12 +385,25 @@ TProfile& TPalvexForm::ProfileOf(int row) const {
 }
 
 void TPalvexForm::AddProfileItem(std::unique_ptr<TProfile> profile) {
+  AppendProfileRow(std::move(profile));
+  // A menu that already lists every other row only needs the new one.
+  const int row = ProfileCount() - 1;
+  if (popuptrayRun->Count() == kTrayFixedItems + row)
+    AddTrayRunItem(ProfileOf(row).Name(), row);
+  else
+    BuildTrayRunMenu();
+}
+
+// The tray menu depends on the whole list: whoever appends many rows builds it once after them.
+void TPalvexForm::AppendProfileRow(std::unique_ptr<TProfile> profile) {
   TListItem* item = lvProfiles->Items().Add();
-  for (int i = 0; i < 10; ++i) item->SubItems().Add("");
+  ui::TStringList& sub = item->SubItems();
+  sub.BeginUpdate();
+  for (int i = 0; i < 10; ++i) sub.Add("");
+  sub.EndUpdate();
   item->Data = profile.get();
   profiles_.push_back(std::move(profile));
-  UpdateProfileItem(item->Index());
-  BuildTrayRunMenu();
+  UpdateProfileItem(ProfileCount() - 1);
 }
 
 std::string TPalvexForm::FormatNextStart(TDateTime time) const {
@@ -386,6 +425,8 @@ void TPalvexForm::UpdateProfileItem(int row) {
   const bool scheduled = profile.SchedulerActive();
   item->SetCaption(profile.Name());
   ui::TStringList& sub = item->SubItems();
+  // One change of the row for all its cells.
+  sub.BeginUpdate();
   const int files = profile.Files().Count();
   sub.Put(0, files == 1   ? profile.Files()[0]
              : files >= 2 ? std::to_string(files) + " " + _("files")
@@ -394,6 +435,7 @@ void TPalvexForm::UpdateProfileItem(int row) {
   sub.Put(2, scheduled && profile.NextRun() != 0 ? FormatNextStart(profile.NextRun()) : "");
   for (int day = 0; day < TProfile::kDays; ++day)
     sub.Put(3 + day, scheduled && profile.Day(day) ? "+" : "");
+  sub.EndUpdate();
   switch (profile.RunState()) {
     case TProfileRunState::Idle:
       item->SetStateIndex(-1);
@@ -436,18 +478,21 @@ void TPalvexForm::UpdateScheduleColumns() {
   }
 }
 
+// The items belong to the submenu alone: as components of the window, every one of them would
+// be told of every other one made or freed, which grows with the square of the rows.
+void TPalvexForm::AddTrayRunItem(const std::string& caption, intptr_t tag) {
+  auto* item = new TMenuItem(nullptr);
+  item->SetCaption(caption);
+  item->Tag = tag;
+  if (caption != "-") item->OnClick = TNotifyEvent(this, &TPalvexForm::TrayRunItemClick);
+  popuptrayRun->Add(item);
+}
+
 void TPalvexForm::BuildTrayRunMenu() {
   popuptrayRun->Clear();
-  auto add = [this](const std::string& caption, intptr_t tag) {
-    auto* item = new TMenuItem(this);
-    item->SetCaption(caption);
-    item->Tag = tag;
-    if (caption != "-") item->OnClick = TNotifyEvent(this, &TPalvexForm::TrayRunItemClick);
-    popuptrayRun->Add(item);
-  };
-  add(_("All Profiles"), -1);
-  add("-", 0);
-  for (int row = 0; row < ProfileCount(); ++row) add(ProfileOf(row).Name(), row);
+  AddTrayRunItem(_("All Profiles"), -1);
+  AddTrayRunItem("-", 0);
+  for (int row = 0; row < ProfileCount(); ++row) AddTrayRunItem(ProfileOf(row).Name(), row);
 }
 
 void TPalvexForm::TrayRunItemClick(TObject* sender) {
@@ -657,11 +702,20 @@ void TPalvexForm::actProfileDeleteExecute(TObject*) {
   Modal([&] { yes = host_->Confirm("Deleting profiles can't be undone!\r\nDo you wish to proceed?"); });
   if (!yes) return;
   const std::vector<int> rows = lvProfiles->SelectedIndexes();
-  for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-    const TProfile* profile = &ProfileOf(*row);
-    lvProfiles->Items().Delete(*row);
-    std::erase_if(profiles_, [profile](const auto& p) { return p.get() == profile; });
+  std::unordered_set<const TProfile*> doomed;
+  TListItems& items = lvProfiles->Items();
+  items.BeginUpdate();
+  if (static_cast<int>(rows.size()) == ProfileCount()) {
+    items.Clear();
+    profiles_.clear();
+  } else {
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+      doomed.insert(&ProfileOf(*row));
+      items.Delete(*row);
+    }
+    std::erase_if(profiles_, [&doomed](const auto& p) { return doomed.count(p.get()) != 0; });
   }
+  items.EndUpdate();
   BuildTrayRunMenu();
 }
 
@@ -719,8 +773,9 @@ void TPalvexForm::actToolsWizardExecute(TObject*) {
   std::vector<std::unique_ptr<TProfile>> created;
   int result = mrCancel;
   Modal([&] { result = host_->Wizard(names, created); });
-  if (result != mrOk) return;
-  for (auto& profile : created) AddProfileItem(std::move(profile));
+  if (result != mrOk || created.empty()) return;
+  for (auto& profile : created) AppendProfileRow(std::move(profile));
+  BuildTrayRunMenu();
 }
 
 void TPalvexForm::actToolsAnalyzeExecute(TObject*) {

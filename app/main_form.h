@@ -36,9 +36,10 @@ class TPalvexHost {
   virtual ~TPalvexHost() = default;
 
   virtual std::string ConfigFile() const { return ConfigPath(); }
-  virtual void LoadSettings(const std::string& path, const TProfileSink& addProfile,
-                            TOptions& options) {
-    movra::LoadSettings(path, addProfile, options);
+  // How far the file could be read (a damaged one is kept as path + ".bak").
+  virtual TConfigState LoadSettings(const std::string& path, const TProfileSink& addProfile,
+                                    TOptions& options) {
+    return movra::LoadSettings(path, addProfile, options);
   }
   virtual void SaveSettings(const std::string& path, const std::vector<const TProfile*>& profiles,
                             const TOptions& options) {
@@ -169,6 +170,9 @@ class TPalvexForm : public ui::TForm {
 
  private:
   void CreateComponents();
+  // A row for the profile, without the tray menu.
+  void AppendProfileRow(std::unique_ptr<TProfile> profile);
+  void AddTrayRunItem(const std::string& caption, intptr_t tag);
   ui::TAction* NewAction(const char* name, const char* caption, const char* hint,
                          ui::TShortCut shortcut, int image, void (TPalvexForm::*execute)(ui::TObject*),
                          void (TPalvexForm::*update)(ui::TObject*));

@@ -20,6 +20,7 @@ using ui::test::PumpUntil;
 struct FakeHost : TPalvexHost {
   std::vector<std::unique_ptr<TProfile>> seed;
   TOptions seedOptions;
+  TConfigState seedState = TConfigState::Read;
   TDateTime now = 0;
   std::vector<std::shared_ptr<TExecutor>> started;
   bool confirmAnswer = true;
@@ -30,10 +31,12 @@ struct FakeHost : TPalvexHost {
   std::vector<std::string> savedNames;
 
   std::string ConfigFile() const override { return "unused.cfg"; }
-  void LoadSettings(const std::string&, const TProfileSink& addProfile, TOptions& options) override {
+  TConfigState LoadSettings(const std::string&, const TProfileSink& addProfile,
+                            TOptions& options) override {
     options = seedOptions;
     for (auto& profile : seed) addProfile(std::move(profile));
     seed.clear();
+    return seedState;
   }
   void SaveSettings(const std::string&, const std::vector<const TProfile*>& profiles,
                     const TOptions&) override {
@@ -77,8 +80,14 @@ struct FakeHost : TPalvexHost {
     Opened("options");
     return false;
   }
-  int Wizard(const std::vector<std::string>&, std::vector<std::unique_ptr<TProfile>>&) override {
-    return mrCancel;
+  std::vector<std::string> wizardNames;  // the profiles the wizard makes
+  int Wizard(const std::vector<std::string>&,
+             std::vector<std::unique_ptr<TProfile>>& created) override {
+    for (const std::string& name : wizardNames) {
+      created.push_back(std::make_unique<TProfile>());
+      created.back()->SetName(name);
+    }
+    return created.empty() ? mrCancel : mrOk;
   }
   void About(const std::string&, const std::string&) override { Opened("about"); }
 };
@@ -89,8 +98,9 @@ struct ProxyHost : TPalvexHost {
   explicit ProxyHost(TPalvexHost& target) : target(target) {}
   TPalvexHost& target;
   std::string ConfigFile() const override { return target.ConfigFile(); }
-  void LoadSettings(const std::string& path, const TProfileSink& add, TOptions& options) override {
-    target.LoadSettings(path, add, options);
+  TConfigState LoadSettings(const std::string& path, const TProfileSink& add,
+                            TOptions& options) override {
+    return target.LoadSettings(path, add, options);
   }
   void SaveSettings(const std::string& path, const std::vector<const TProfile*>& profiles,
                     const TOptions& options) override {
@@ -626,6 +636,88 @@ TEST_F(MainWindow, DestroySavesTheProfilesInRowOrder) {
   form.reset();
   EXPECT_EQ(host->saves, 1);
   EXPECT_EQ(host->savedNames, (std::vector<std::string>{"x", "y"}));
+}
+
+}  // namespace
+}  // namespace movra::app
+
+namespace movra::app {
+namespace {
+
+// The tray's Run menu lists "All Profiles", a line, then every row with its index as Tag.
+void ExpectTrayMenuInStep(TPalvexForm& form) {
+  TMenuItem* run = form.popuptrayRun;
+  ASSERT_EQ(run->Count(), 2 + form.ProfileCount());
+  for (int row = 0; row < form.ProfileCount(); ++row) {
+    EXPECT_EQ(run->Items(2 + row)->Caption(), form.ProfileOf(row).Name()) << row;
+    EXPECT_EQ(run->Items(2 + row)->Tag, row);
+  }
+}
+
+TEST_F(MainWindow, ManyRowsAddNoComponentsAndKeepTheTrayMenuInStep) {
+  for (int n = 0; n < 300; ++n) Seed(MakeProfile("p" + std::to_string(n)));
+  Create();
+  ASSERT_EQ(form->ProfileCount(), 300);
+  ExpectTrayMenuInStep(*form);
+  // Every component of the window hears of every other one made or freed: the menu's items
+  // are not among them, or each row would cost in proportion to all the others.
+  const int components = form->ComponentCount();
+
+  host->propsResult = mrOk;
+  form->actProfileAdd->Execute();
+  form->actProfileAdd->Execute();
+  host->wizardNames = {"w1", "w2", "w3"};
+  form->actToolsWizard->Execute();
+  ASSERT_EQ(form->ProfileCount(), 305);
+  EXPECT_EQ(form->ProfileOf(304).Name(), "w3");
+  ExpectTrayMenuInStep(*form);
+  EXPECT_EQ(form->ComponentCount(), components);
+
+  for (int row : {0, 7, 8, 304}) form->lvProfiles->SetIndexSelected(row, true);
+  form->actProfileDelete->Execute();
+  ASSERT_EQ(form->ProfileCount(), 301);
+  EXPECT_EQ(form->ProfileOf(0).Name(), "p1");
+  EXPECT_EQ(form->ProfileOf(6).Name(), "p9");
+  EXPECT_EQ(form->ProfileOf(300).Name(), "w2");
+  ExpectTrayMenuInStep(*form);
+  form->popuptrayRun->Items(2 + 6)->Click();
+  ASSERT_EQ(host->started.size(), 1u);
+  EXPECT_EQ(host->started[0]->Profile().Name(), "p9");
+
+  form->lvProfiles->SelectAll();
+  form->actProfileDelete->Execute();
+  EXPECT_EQ(form->ProfileCount(), 0);
+  ExpectTrayMenuInStep(*form);
+  EXPECT_EQ(form->ComponentCount(), components);
+}
+
+TEST_F(MainWindow, ASettingsFileReadOnlyInPartIsReportedInTheLogPanel) {
+  host->seedState = TConfigState::Damaged;
+  host->seedOptions.LogLevel = 0;  // no system reports ahead of the line
+  Create();
+  EXPECT_TRUE(PumpUntil([&] {
+    return form->memoLog->Lines().Text().find("unused.cfg.bak") != std::string::npos;
+  }, 30000));
+  const std::string text = form->memoLog->Lines().Text();
+  EXPECT_NE(text.find("The settings file unused.cfg could not be read in full"), std::string::npos)
+      << text;
+  EXPECT_EQ(text.find("unused.cfg.bak", text.find("unused.cfg.bak") + 1), std::string::npos)
+      << "said once";
+}
+
+TEST_F(MainWindow, ASettingsFileThatCouldNotBeKeptIsReportedAsLeftAlone) {
+  host->seedState = TConfigState::Unreadable;
+  host->seedOptions.LogLevel = 0;
+  Create();
+  EXPECT_TRUE(PumpUntil([&] {
+    return form->memoLog->Lines().Text().find("it is left as it is") != std::string::npos;
+  }, 30000));
+}
+
+TEST_F(MainWindow, ASettingsFileReadInFullIsNotMentioned) {
+  Create();
+  Settle();
+  EXPECT_EQ(form->memoLog->Lines().Text().find("settings file"), std::string::npos);
 }
 
 }  // namespace
