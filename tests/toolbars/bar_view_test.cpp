@@ -397,6 +397,59 @@ TEST_F(Views, ATallPopupScrollsByWholeViewers) {
   EXPECT_EQ(view->Find(rows[1])->BoundsRect.top, 19);
 }
 
+// Opens child popups as bare views and remembers what it was asked, in place of the popup unit.
+struct FakePopupHost : IBarPopupHost {
+  ui::TComponent* owner = nullptr;
+  std::vector<TBarCustomItem*> opened;
+  std::vector<bool> selectFirst;
+  TBarPopupWindowClass DefaultPopupWindowClass() override { return {}; }
+  TBarPopupWindow* OpenPopupWindow(TBarCustomItem& item, const TBarPopupRequest& request) override {
+    auto* parent = static_cast<TBarView*>(request.ParentView);
+    auto* view = new TBarView(owner, parent, &item, nullptr, false, false, false);
+    parent->SetOpenViewer(request.ParentViewer, view, nullptr);
+    if (parent->IsToolbar()) parent->IncludeState(vsDropDownMode);
+    opened.push_back(&item);
+    selectFirst.push_back(request.SelectFirst);
+    return nullptr;
+  }
+  TBarDoneAction TrackPopup(TBarCustomItem&, const TBarPopupRequest&, bool) override { return {}; }
+};
+
+TEST_F(Views, LeftInTheFirstSubmenuOfAMenuBarOpensThePreviousButtonsPopup) {
+  FixedItem* file = Add(30, 20);
+  FixedItem* edit = Add(30, 20);
+  for (FixedItem* menu : {file, edit}) {
+    menu->SetStyle(menu->ItemStyle() | isSubmenu);
+    Add(80, 20, menu);
+  }
+  FakePopupHost host;
+  host.owner = owner.get();
+  SetBarPopupHost(&host);
+  TBarView* bar = NewView(true);
+  bar->SetStyle(vstMenuBar);
+  bar->IncludeState(vsTracking);
+  bar->SetSelected(bar->Find(edit), false);
+  ASSERT_TRUE(bar->OpenChildPopup(true));
+  TBarView* submenu = bar->OpenViewerView();
+  ASSERT_NE(submenu, nullptr);
+  EXPECT_EQ(submenu->ParentView(), bar);
+
+  WORD key = VK_LEFT;
+  submenu->ProcessNavigationKey(key);
+  SetBarPopupHost(nullptr);
+  EXPECT_EQ(key, 0);
+  EXPECT_EQ(bar->Selected(), bar->Find(file));
+  EXPECT_EQ(host.opened, (std::vector<TBarCustomItem*>{edit, file}));
+  EXPECT_EQ(host.selectFirst, (std::vector<bool>{true, true}));  // chosen by keyboard
+  EXPECT_EQ(bar->OpenViewer(), bar->Find(file));
+  EXPECT_NE(bar->OpenViewerView(), submenu);
+
+  // Left again wraps round to the last button.
+  key = VK_LEFT;
+  bar->OpenViewerView()->ProcessNavigationKey(key);
+  EXPECT_EQ(bar->Selected(), bar->Find(edit));
+}
+
 // A plain window for views that need a handle: it erases in its colour and paints its view.
 class ViewWindow : public ui::TCustomControl {
  public:
