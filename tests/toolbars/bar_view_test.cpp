@@ -253,6 +253,20 @@ TEST_F(Views, TheChevronFollowsThePriorityListAndKeepsTwoViewers) {
   ExpectRect(view->Find(items[3])->BoundsRect, 30, 0, 60, 20);
   EXPECT_EQ(view->HighestPriorityViewer(), view->Find(items[3]));
 
+  // A chevron popup's view shows exactly what the toolbar hid, and writes no width limit.
+  auto* popup = new TBarView(owner.get(), view, root, nullptr, false, false, false);
+  popup->SetChevronParentView(view);
+  popup->InvalidateLayout();
+  popup->ContentSize();
+  EXPECT_TRUE(popup->Find(items[1])->Show);
+  EXPECT_TRUE(popup->Find(items[2])->Show);
+  EXPECT_FALSE(popup->Find(items[0])->Show);
+  EXPECT_FALSE(popup->Find(items[3])->Show);
+  // Running an item there promotes the toolbar's viewer of it.
+  popup->PromoteViewer(popup->Find(items[2]));
+  EXPECT_EQ(view->HighestPriorityViewer(), view->Find(items[2]));
+  EXPECT_FALSE(view->Find(items[2])->OffEdge);
+
   // However little room there is, two viewers stay.
   view->SetChevronOffset(20);
   view->InvalidateLayout();
