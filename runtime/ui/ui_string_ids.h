@@ -27,4 +27,12 @@
 #define IDS_UI_DLG_ERROR 64051
 #define IDS_UI_DLG_INFORMATION 64052
 #define IDS_UI_DLG_CONFIRM 64053
+#define IDS_UI_ERR_OWN_PARENT 64060
+#define IDS_UI_ERR_NO_PARENT_WINDOW 64061
+/* The toolbar framework and its themes: 64100 to 64199 (add new ones at the end). */
+#define IDS_BAR_ITEM_INDEX 64100
+#define IDS_BAR_ITEM_INSERTED 64101
+#define IDS_BAR_MORE_BUTTONS 64102
+#define IDS_BAR_DOCK_PARENT 64103
+#define IDS_BAR_DOCK_POSITION 64104
 #endif
