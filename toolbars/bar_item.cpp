@@ -20,7 +20,7 @@ using ui::TOperation;
 
 namespace {
 
-[[noreturn]] void RaiseIndexError() { throw EBarItemError(ui::LoadResString(res::ItemIndexError)); }
+[[noreturn]] void RaiseIndexError() { throw EBarItemError(ui::LoadResString(ui::res::BarItemIndex)); }
 
 // An exception of a handler run outside the caller's flow (shortcut search, deferred call)
 // goes to the application's handler, and the flow goes on.
@@ -45,15 +45,71 @@ IBarPopupHost* BarPopupHost() { return popupHost; }
 
 // --- Action link -----------------------------------------------------------------------------
 
-TBarCustomItemActionLink::TBarCustomItemActionLink(TBarCustomItem* client) : ui::TActionLink(client), client_(client) {}
-
-void TBarCustomItemActionLink::Refresh() {
-  if (Action() && !client_->linkingAction_) client_->TakeActionProperties(Action(), false);
+void TBarCustomItemActionLink::AssignClient(ui::TObject* client) {
+  ui::TActionLink::AssignClient(client);
+  client_ = dynamic_cast<TBarCustomItem*>(client);
 }
 
-bool TBarCustomItemActionLink::AutoCheckLinked() const {
-  auto* action = dynamic_cast<TCustomAction*>(Action());
-  return action && action->AutoCheck == client_->AutoCheck();
+bool TBarCustomItemActionLink::IsOnExecuteLinked() {
+  return ui::TActionLink::IsOnExecuteLinked() && Action() && client_->OnClick == Action()->OnExecute;
+}
+bool TBarCustomItemActionLink::IsCaptionLinked() {
+  return ui::TActionLink::IsCaptionLinked() && client_->Caption() == CustomAction()->Caption();
+}
+bool TBarCustomItemActionLink::IsCheckedLinked() {
+  return ui::TActionLink::IsCheckedLinked() && client_->Checked() == CustomAction()->Checked();
+}
+bool TBarCustomItemActionLink::IsEnabledLinked() {
+  return ui::TActionLink::IsEnabledLinked() && client_->Enabled() == CustomAction()->Enabled();
+}
+bool TBarCustomItemActionLink::IsHelpContextLinked() {
+  return ui::TActionLink::IsHelpContextLinked() && client_->HelpContext() == CustomAction()->HelpContext();
+}
+bool TBarCustomItemActionLink::IsHintLinked() {
+  return ui::TActionLink::IsHintLinked() && client_->Hint() == CustomAction()->Hint();
+}
+bool TBarCustomItemActionLink::IsImageIndexLinked() {
+  return ui::TActionLink::IsImageIndexLinked() && client_->ImageIndex() == CustomAction()->ImageIndex();
+}
+bool TBarCustomItemActionLink::IsShortCutLinked() {
+  return ui::TActionLink::IsShortCutLinked() && client_->ShortCut() == CustomAction()->ShortCut();
+}
+bool TBarCustomItemActionLink::IsVisibleLinked() {
+  return ui::TActionLink::IsVisibleLinked() && client_->Visible() == CustomAction()->Visible();
+}
+bool TBarCustomItemActionLink::AutoCheckLinked() {
+  return CustomAction() && client_->AutoCheck() == CustomAction()->AutoCheck();
+}
+
+void TBarCustomItemActionLink::SetOnExecute(const ui::TNotifyEvent& handler) {
+  if (IsOnExecuteLinked()) client_->OnClick = handler;
+}
+void TBarCustomItemActionLink::SetAutoCheck(bool on) {
+  if (AutoCheckLinked()) client_->autoCheck_ = on;
+}
+void TBarCustomItemActionLink::SetCaption(const std::string& caption) {
+  if (IsCaptionLinked()) client_->SetCaption(caption);
+}
+void TBarCustomItemActionLink::SetChecked(bool checked) {
+  if (IsCheckedLinked()) client_->SetChecked(checked);
+}
+void TBarCustomItemActionLink::SetEnabled(bool enabled) {
+  if (IsEnabledLinked()) client_->SetEnabled(enabled);
+}
+void TBarCustomItemActionLink::SetHelpContext(int context) {
+  if (IsHelpContextLinked()) client_->helpContext_ = context;
+}
+void TBarCustomItemActionLink::SetHint(const std::string& hint) {
+  if (IsHintLinked()) client_->hint_ = hint;
+}
+void TBarCustomItemActionLink::SetImageIndex(int index) {
+  if (IsImageIndexLinked()) client_->SetImageIndex(index);
+}
+void TBarCustomItemActionLink::SetShortCut(TShortCut shortcut) {
+  if (IsShortCutLinked()) client_->shortcut_ = shortcut;
+}
+void TBarCustomItemActionLink::SetVisible(bool visible) {
+  if (IsVisibleLinked()) client_->SetVisible(visible);
 }
 
 // --- Items: life -----------------------------------------------------------------------------
@@ -107,7 +163,7 @@ void TBarCustomItem::Insert(int index, TBarCustomItem* item) {
   bool cycle = false;
   for (TBarCustomItem* p = this; p; p = p->parent_)
     if (p == item) cycle = true;
-  if (!item || item->parent_ || cycle) throw EBarItemError(ui::LoadResString(res::ItemAlreadyInserted));
+  if (!item || item->parent_ || cycle) throw EBarItemError(ui::LoadResString(ui::res::BarItemInserted));
   CheckIndex(index, true);
   items_.insert(items_.begin() + index, item);
   item->parent_ = this;
@@ -403,40 +459,38 @@ ui::TComponent* TBarCustomItem::GetParentComponent() const {
 TBasicAction* TBarCustomItem::Action() const { return actionLink_ ? actionLink_->Action() : nullptr; }
 
 std::unique_ptr<TBarCustomItemActionLink> TBarCustomItem::CreateActionLink() {
-  return std::make_unique<TBarCustomItemActionLink>(this);
+  return ui::CreateActionLink<TBarCustomItemActionLink>(this);
 }
 
 void TBarCustomItem::SetAction(TBasicAction* action) {
   if (!action) {
-    if (actionLink_ && actionLink_->Action()) actionLink_->Action()->RemoveFreeNotification(this);
+    if (Action()) Action()->RemoveFreeNotification(this);
     actionLink_.reset();
     return;
   }
-  if (!actionLink_) actionLink_ = CreateActionLink();
-  if (actionLink_->Action() != action) {
-    if (actionLink_->Action()) actionLink_->Action()->RemoveFreeNotification(this);
-    // Linking would copy every property at once; a loading action must keep what the item
-    // already has, so the copy below decides.
-    linkingAction_ = true;
-    try {
-      actionLink_->SetAction(action);
-    } catch (...) {
-      linkingAction_ = false;
-      throw;
-    }
-    linkingAction_ = false;
+  if (!actionLink_) {
+    actionLink_ = CreateActionLink();
+    actionLink_->OnChange = ui::TNotifyEvent(this, &TBarCustomItem::ActionChanged);
   }
+  if (actionLink_->Action() && actionLink_->Action() != action) actionLink_->Action()->RemoveFreeNotification(this);
+  actionLink_->SetAction(action);
+  // A loading action leaves the item what it was given already.
   TakeActionProperties(action, action->IsLoading());
   action->FreeNotification(this);
+}
+
+void TBarCustomItem::ActionChanged(ui::TObject* sender) {
+  if (sender && sender == Action()) TakeActionProperties(Action(), false);
 }
 
 void TBarCustomItem::TakeActionProperties(TBasicAction* basic, bool checkDefaults) {
   auto* action = dynamic_cast<TCustomAction*>(basic);
   if (!action) return;
-  if (!checkDefaults || !autoCheck_) autoCheck_ = action->AutoCheck;
+  if (!checkDefaults || !autoCheck_) autoCheck_ = action->AutoCheck();
   if (!checkDefaults || caption_.empty()) SetCaption(action->Caption());
   if (!checkDefaults || !checked_) SetChecked(action->Checked());
   if (!checkDefaults || enabled_) SetEnabled(action->Enabled());
+  if (!checkDefaults || helpContext_ == 0) helpContext_ = action->HelpContext();
   if (!checkDefaults || hint_.empty()) hint_ = action->Hint();
   if (!checkDefaults || imageIndex_ == -1) SetImageIndex(action->ImageIndex());
   if (!checkDefaults || shortcut_ == 0) shortcut_ = action->ShortCut();

@@ -87,12 +87,6 @@ class EBarItemError : public movra::Exception {
   using Exception::Exception;
 };
 
-// The item unit's texts. Until the class library's string table carries them they load by
-// their English fallback.
-namespace res {
-inline constexpr ui::TResStringRec ItemIndexError{nullptr, 0, "Toolbar item index out of range"};
-inline constexpr ui::TResStringRec ItemAlreadyInserted{nullptr, 0, "Toolbar item already inserted"};
-}  // namespace res
 
 // An image list's change link that remembers the image size it last saw, so that a change of
 // the list that keeps the size repaints instead of laying out again.
@@ -102,17 +96,40 @@ class TBarImageChangeLink : public ui::TChangeLink {
   int LastHeight = 0;
 };
 
-// The link between an item and its action: the item shows the action's state and runs it.
+// The link between an item and its action: the item shows the action's state and runs it. A
+// property follows the action while the item still shows the action's value.
 class TBarCustomItemActionLink : public ui::TActionLink {
  public:
-  explicit TBarCustomItemActionLink(TBarCustomItem* client);
+  using ui::TActionLink::TActionLink;
   TBarCustomItem* Client() const { return client_; }
-  void Refresh() override;
+
+  bool IsOnExecuteLinked() override;
+  void SetOnExecute(const ui::TNotifyEvent& handler) override;
+  bool IsCaptionLinked() override;
+  bool IsCheckedLinked() override;
+  bool IsEnabledLinked() override;
+  bool IsHelpContextLinked() override;
+  bool IsHintLinked() override;
+  bool IsImageIndexLinked() override;
+  bool IsShortCutLinked() override;
+  bool IsVisibleLinked() override;
+  void SetAutoCheck(bool on) override;
+  void SetCaption(const std::string& caption) override;
+  void SetChecked(bool checked) override;
+  void SetEnabled(bool enabled) override;
+  void SetHelpContext(int context) override;
+  void SetHint(const std::string& hint) override;
+  void SetImageIndex(int index) override;
+  void SetShortCut(TShortCut shortcut) override;
+  void SetVisible(bool visible) override;
   // Whether the item's AutoCheck follows the action's.
-  virtual bool AutoCheckLinked() const;
+  virtual bool AutoCheckLinked();
+
+ protected:
+  void AssignClient(ui::TObject* client) override;
 
  private:
-  TBarCustomItem* client_;
+  TBarCustomItem* client_ = nullptr;
 };
 
 // Implemented by components that own a root item (a toolbar, a popup menu), so that items
@@ -368,6 +385,7 @@ class TBarCustomItem : public ui::TComponent {
     int Count = 0;
   };
   void Teardown();
+  void ActionChanged(ui::TObject* sender);
   void NotifyRelay(TBarCustomItem* origin, TBarCustomItem* ancestor, int depth, TBarItemChangeKind kind, int index,
                    TBarCustomItem* item);
   static void RelayThrough(TBarCustomItem* via, TBarCustomItem* origin, TBarCustomItem* ancestor, int depth,
@@ -410,7 +428,6 @@ class TBarCustomItem : public ui::TComponent {
   TBarCustomItem* linkSubitems_ = nullptr;
   bool visible_ = true;
   bool tornDown_ = false;
-  bool linkingAction_ = false;
 };
 
 // The invisible root of a toolbar or popup menu.

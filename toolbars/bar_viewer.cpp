@@ -188,6 +188,8 @@ std::string TBarItemViewer::HintText() {
     hint = TrimLabelSuffix(GetCaptionText());
     std::erase(hint, '&');
   }
+  if (auto* action = dynamic_cast<ui::TCustomAction*>(item_->Action()))
+    if (!action->DoHint(hint)) hint.clear();
   if (!hint.empty() && item_->ShortCut() != 0)
     hint = ui::Format("%s (%s)", {hint, ui::ShortCutToText(item_->ShortCut())});
   return hint;

@@ -86,6 +86,8 @@ inline constexpr TResStringRec BarDockParent{nullptr, IDS_BAR_DOCK_PARENT,
                                              "A TBarDock control cannot be placed inside a tool window or another TBarDock"};
 inline constexpr TResStringRec BarDockPosition{nullptr, IDS_BAR_DOCK_POSITION,
                                                "Cannot change Position of a TBarDock if it already contains controls"};
+inline constexpr TResStringRec BarViewerNotFound{nullptr, IDS_BAR_VIEWER_NOT_FOUND,
+                                                 "An item viewer associated with the specified item could not be found"};
 }  // namespace res
 
 }  // namespace movra::ui

@@ -596,3 +596,128 @@ TEST_F(Tree, SplitButtonsFireTheirPopupEventWithoutAClick) {
 
 }  // namespace
 }  // namespace movra::bars
+
+namespace movra::bars {
+namespace {
+
+// --- The action link ----------------------------------------------------------------------------
+
+struct Linking : ::testing::Test {
+  ui::TOwned<ui::TComponent> owner = ui::MakeOwned<ui::TComponent>(nullptr);
+  ui::TAction* action = new ui::TAction(owner.get());
+  TBarItem* item = new TBarItem(owner.get());
+  int executed = 0;
+  void Execute(ui::TObject*) { ++executed; }
+  Linking() {
+    action->SetCaption("&Run");
+    action->SetHint("Runs|Runs the profile");
+    action->SetShortCut(ui::ShortCut(VK_F9, 0));
+    action->SetImageIndex(4);
+    action->SetHelpContext(12);
+    action->OnExecute = ui::TNotifyEvent(this, &Linking::Execute);
+  }
+};
+
+TEST_F(Linking, TheItemTakesTheActionsPropertiesAndFollowsItsChanges) {
+  item->SetAction(action);
+  EXPECT_EQ(item->Action(), action);
+  EXPECT_EQ(item->Caption(), "&Run");
+  EXPECT_EQ(item->Hint(), "Runs|Runs the profile");
+  EXPECT_EQ(item->ShortCut(), ui::ShortCut(VK_F9, 0));
+  EXPECT_EQ(item->ImageIndex(), 4);
+  EXPECT_EQ(item->HelpContext(), 12);
+  EXPECT_TRUE(item->OnClick == action->OnExecute);
+  TBarCustomItemActionLink* link = item->ActionLink();
+  ASSERT_NE(link, nullptr);
+  EXPECT_TRUE(link->IsCaptionLinked());
+  EXPECT_TRUE(link->IsOnExecuteLinked());
+  EXPECT_TRUE(link->AutoCheckLinked());
+
+  action->SetCaption("R&un now");
+  action->SetEnabled(false);
+  action->SetChecked(true);
+  action->SetVisible(false);
+  EXPECT_EQ(item->Caption(), "R&un now");
+  EXPECT_FALSE(item->Enabled());
+  EXPECT_TRUE(item->Checked());
+  EXPECT_FALSE(item->Visible());
+
+  // A value the item set itself is no longer linked.
+  item->SetCaption("Mine");
+  EXPECT_FALSE(link->IsCaptionLinked());
+  EXPECT_TRUE(link->IsCheckedLinked());
+  link->SetCaption("From the link");
+  EXPECT_EQ(item->Caption(), "Mine");
+  item->SetShortCut(0);
+  EXPECT_FALSE(link->IsShortCutLinked());
+  item->SetAutoCheck(true);
+  EXPECT_FALSE(link->AutoCheckLinked());
+
+  // Unbinding keeps the values; a freed action unbinds itself.
+  ui::Free(action);
+  EXPECT_EQ(item->Action(), nullptr);
+  EXPECT_EQ(item->ActionLink(), nullptr);
+}
+
+TEST_F(Linking, AClickRunsTheActionAndAutoCheckFollowsWhoOwnsIt) {
+  item->SetAction(action);
+  item->Click();
+  EXPECT_EQ(executed, 1);
+  // The action checks itself, and the item follows it, once.
+  action->SetAutoCheck(true);
+  EXPECT_TRUE(item->AutoCheck());
+  item->Click();
+  EXPECT_EQ(executed, 2);
+  EXPECT_TRUE(action->Checked());
+  EXPECT_TRUE(item->Checked());
+  // The item's own handler wins over the action when it is another one.
+  int own = 0;
+  struct Own : ui::TObject {
+    int* count;
+    void Click(ui::TObject*) { ++*count; }
+  } handler;
+  handler.count = &own;
+  item->OnClick = ui::TNotifyEvent(&handler, &Own::Click);
+  item->Click();
+  EXPECT_EQ(own, 1);
+  EXPECT_EQ(executed, 2);
+  // A disabled action does not run; the item copies the state and then never clicks.
+  item->OnClick = action->OnExecute;
+  action->SetEnabled(false);
+  item->Click();
+  EXPECT_EQ(executed, 2);
+}
+
+TEST_F(Linking, ALoadingActionKeepsWhatTheItemHasAlready) {
+  item->SetCaption("Given");
+  action->BeginLoading();
+  item->SetAction(action);
+  EXPECT_EQ(item->Caption(), "Given");
+  EXPECT_EQ(item->ImageIndex(), 4);  // still the default: taken
+  action->EndLoading();
+}
+
+TEST_F(Linking, TheShortcutSearchRefreshesTheChildrenFromTheirActions) {
+  TBarRootItem root(nullptr);
+  root.Add(item);
+  item->SetAction(action);
+  int updates = 0;
+  struct Update : ui::TObject {
+    int* count;
+    ui::TAction* action;
+    void Run(ui::TObject*) {
+      ++*count;
+      action->SetEnabled(false);
+    }
+  } updater;
+  updater.count = &updates;
+  updater.action = action;
+  action->OnUpdate = ui::TNotifyEvent(&updater, &Update::Run);
+  EXPECT_FALSE(root.HandleShortCut(ui::ShortCut(VK_F9, 0)));  // disabled by its update
+  EXPECT_EQ(updates, 1);
+  EXPECT_EQ(executed, 0);
+  root.Remove(item);
+}
+
+}  // namespace
+}  // namespace movra::bars
