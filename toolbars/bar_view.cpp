@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "runtime/text.h"
+#include "runtime/ui/resstrings.h"
 #include "toolbars/bar_common.h"
 
 namespace movra::bars {
@@ -411,7 +412,7 @@ TBarItemViewer* TBarView::ViewerAt(int index) const {
 TBarItemViewer* TBarView::Find(const TBarCustomItem* item) const {
   for (TBarItemViewer* viewer : viewers_)
     if (viewer->Item() == item) return viewer;
-  throw EBarItemError("An item viewer associated the specified item could not be found");
+  throw EBarItemError(ui::LoadResString(ui::res::BarViewerNotFound));
 }
 
 int TBarView::IndexOf(const TBarItemViewer* viewer) const {
