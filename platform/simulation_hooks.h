@@ -13,6 +13,9 @@ void MountMemoryVolume(char letter, const std::string& layoutText);
 void UnmountMemoryVolume(char letter);
 // The current layout of a memory volume, in the layout file's format.
 std::string MemoryVolumeLayout(char letter);
+// The current layout of a simulated folder drive, its journalled moves included; empty when
+// it is refused.
+std::string DiskVolumeLayout(char letter);
 
 // GetDriveType answers `type` for the drive of `letter`; a negative type removes the choice.
 void SetDriveType(char letter, int type);

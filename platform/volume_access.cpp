@@ -36,9 +36,19 @@ class HandleRegistry {
     std::lock_guard lock(mutex_);
     handles_[handle] = std::move(entry);
   }
-  void Remove(HANDLE handle) {
+  // The volume whose last volume handle this was, or null.
+  std::shared_ptr<detail::SimulatedVolume> Remove(HANDLE handle) {
     std::lock_guard lock(mutex_);
-    handles_.erase(handle);
+    const auto found = handles_.find(handle);
+    if (found == handles_.end()) return nullptr;
+    std::shared_ptr<detail::SimulatedVolume> volume = std::move(found->second.Volume);
+    const bool wasVolume = found->second.IsVolume;
+    handles_.erase(found);
+    if (!wasVolume) return nullptr;
+    for (const auto& [other, entry] : handles_) {
+      if (entry.IsVolume && entry.Volume == volume) return nullptr;
+    }
+    return volume;
   }
   std::optional<SimulatedHandle> Find(HANDLE handle) {
     std::lock_guard lock(mutex_);
@@ -245,8 +255,17 @@ uint32_t WaitHandle(HANDLE handle, uint32_t milliseconds) {
 
 void CloseHandle(HANDLE handle) {
   if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return;
-  Handles().Remove(handle);
+  const auto lastOfVolume = Handles().Remove(handle);
   ::CloseHandle(handle);
+  // Moves are journalled while the volume is in use; once it is let go, the layout file says
+  // where everything lies again. Should that fail, the journal stays and is read instead.
+  if (lastOfVolume) {
+    try {
+      lastOfVolume->Fold();
+    } catch (const std::exception& error) {
+      detail::ReportProblem(error.what());
+    }
+  }
 }
 
 }  // namespace movra::platform

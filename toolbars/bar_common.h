@@ -116,7 +116,8 @@ HRGN NewEmptyRegion();
 
 // --- Arithmetic ---------------------------------------------------------------------------
 
-// a / b, rounded away from 0 when there is a remainder: (7, 2) = 4, (-7, 2) = -4, (1, 3) = 1.
+// a / b (b not 0), rounded away from 0 when there is a remainder: (7, 2) = 4, (-7, 2) = -4,
+// (1, 3) = 1.
 int DivideRoundingOut(int a, int b);
 int SmallerOf(int a, int b);
 bool SamePoint(POINT a, POINT b);

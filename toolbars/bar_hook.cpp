@@ -142,6 +142,7 @@ LRESULT CALLBACK GetMessageHook(int code, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 void RegisterHookCallback(THookProc proc, THookProcCodes codes, bool designMode) {
+  if (!proc) return;
   TModule& m = Module();
   TRegistration* entry = m.Find(proc);
   if (entry) {
