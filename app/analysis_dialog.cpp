@@ -68,6 +68,8 @@ void TformAnalyze::Build() {
   actReset = action("actReset", "Reset", &TformAnalyze::actResetExecute);
   actSelectAll = action("actSelectAll", "Check all", &TformAnalyze::actSelectAllExecute);
   actUnselectAll = action("actUnselectAll", "Reset all", &TformAnalyze::actUnselectAllExecute);
+  for (TAction* checking : {actSelect, actReset, actSelectAll, actUnselectAll})
+    checking->OnUpdate = TNotifyEvent(this, &TformAnalyze::actCheckingUpdate);
 
   popupContextMenu = Component<TPopupMenu>(this, "popupContextMenu");
   AddMenuItems(this, *popupContextMenu,
@@ -151,6 +153,11 @@ bool TformAnalyze::ScanProgress(const std::string& folder, int found) {
   lblStatusValue->SetCaption(folder);
   lblFoundValue->SetCaption(std::to_string(found));
   Application().ProcessMessages();
+  // This loop is the window's only one while the scan goes on: the actions are brought up to
+  // date here, as the idle loop would.
+  UpdateActions();
+  // The list is being refilled: what it holds now has not been shown, so it cannot be chosen.
+  if (ModalResult() == mrOk) SetModalResult(mrNone);
   return stop_ || Application().Terminated();
 }
 
@@ -160,6 +167,7 @@ void TformAnalyze::actAnalyzeExecute(TObject*) {
   actAnalyze->SetEnabled(false);
   stop_ = false;
   scanning_ = true;
+  UpdateActions();
   lvFiles->Items().SetCount(0);
   list_.clear();
   aniFind->Show();
@@ -174,6 +182,7 @@ void TformAnalyze::actAnalyzeExecute(TObject*) {
     throw;
   }
   scanning_ = false;
+  UpdateActions();
   order_ = TAnalysisOrder::FragmentsDesc;
   Sort();
   lblFoundValue->SetCaption(std::to_string(list_.size()));
@@ -196,7 +205,12 @@ void TformAnalyze::actSelectDirExecute(TObject*) {
 void TformAnalyze::actDefragmentExecute(TObject*) {}
 
 void TformAnalyze::actDefragmentUpdate(TObject*) {
-  actDefragment->SetEnabled(std::any_of(list_.begin(), list_.end(), [](const auto& r) { return r.Checked != 0; }));
+  actDefragment->SetEnabled(!scanning_ && std::any_of(list_.begin(), list_.end(),
+                                                      [](const auto& r) { return r.Checked != 0; }));
+}
+
+void TformAnalyze::actCheckingUpdate(TObject* sender) {
+  static_cast<TAction*>(sender)->SetEnabled(!scanning_);
 }
 
 void TformAnalyze::Sort() {

@@ -73,6 +73,8 @@ class TformAnalyze : public ui::TForm {
   void actSelectDirExecute(ui::TObject*);
   void actDefragmentExecute(ui::TObject*);
   void actDefragmentUpdate(ui::TObject*);
+  // Checking and unchecking wait while the list is being refilled.
+  void actCheckingUpdate(ui::TObject*);
   void actSelectExecute(ui::TObject*);
   void actResetExecute(ui::TObject*);
   void actSelectAllExecute(ui::TObject*);

@@ -40,6 +40,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   using namespace movra;
   CheckSingleInstance();
   int exitCode = 0;
+  bool runLeft = false;
   {
     TComScope com;
     GlobalJournal();
@@ -60,6 +61,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
       application.ProcessMessages();
       // Destroying the window saves the settings and frees the profiles.
       ui::Free(form);
+      runLeft = app::RunLeftAtExit();
     } catch (const std::exception& error) {
       ShowFatal(error);
       exitCode = 1;
@@ -69,5 +71,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     GlobalJournal().Stop();
   }
   ReleaseSingleInstance();
+  // A run still going on ends with the process here, before anything it may use is torn down.
+  if (runLeft) ExitProcess(static_cast<UINT>(exitCode));
   return exitCode;
 }

@@ -100,13 +100,16 @@ class TPlainToolBar : public TWinControl {
    public:
     TButtonLink(TPlainToolBar* bar, UINT command) : TActionLink(bar), bar_(bar), command_(command) {}
     UINT Command() const { return command_; }
-    void Refresh() override {
+    void Refresh() {
       auto* action = static_cast<TCustomAction*>(Action());
       if (!action || !bar_->HandleAllocated()) return;
       HWND window = bar_->Handle();
       SendMessageW(window, TB_ENABLEBUTTON, command_, MAKELPARAM(action->Enabled(), 0));
       SendMessageW(window, TB_CHECKBUTTON, command_, MAKELPARAM(action->Checked(), 0));
     }
+
+   protected:
+    void Change() override { Refresh(); }
 
    private:
     TPlainToolBar* bar_;

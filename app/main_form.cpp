@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
+#include <unordered_set>
 
 #include "engine/defrag.h"
 #include "i18n/component_translation.h"
@@ -21,6 +23,8 @@ namespace {
 constexpr unsigned kSchedulerInterval = 30000;
 constexpr int kFixedColumns = 4;
 constexpr int kDayColumnWidth = 38;
+// "All Profiles" and the separator come before the rows in the tray's Run menu.
+constexpr int kTrayFixedItems = 2;
 constexpr std::array<const char*, TProfile::kDays> kDayNames = {"Mon", "Tue", "Wed", "Thu",
                                                                  "Fri", "Sat", "Sun"};
 
@@ -52,6 +56,24 @@ void LoadImageStrip(TImageList& list, HINSTANCE instance, const wchar_t* name) {
   DeleteObject(bitmap);
 }
 
+// What the user is told of a settings file that could not be read in full.
+std::string ConfigNotice(TConfigState state, const std::string& path) {
+  switch (state) {
+    case TConfigState::Damaged:
+      return "The settings file " + path +
+             " could not be read in full: profiles or options in it may be missing. The file "
+             "as it was is kept as " + path + ".bak.";
+    case TConfigState::Unreadable:
+      return "The settings file " + path +
+             " could not be read in full, and no copy of it could be kept as " + path +
+             ".bak: it is left as it is and will not be replaced.";
+    case TConfigState::Read:
+    case TConfigState::Missing:
+      break;
+  }
+  return {};
+}
+
 int LanguageTag(const std::string& code) {
   for (int tag = 0; tag < static_cast<int>(std::size(LanguageCodes)); ++tag)
     if (code == LanguageCodes[tag]) return tag;
@@ -61,6 +83,16 @@ int LanguageTag(const std::string& code) {
 }  // namespace
 
 // --- host defaults -----------------------------------------------------------------------------
+
+namespace {
+std::atomic<bool> g_runLeftAtExit{false};
+}  // namespace
+
+bool RunLeftAtExit() { return g_runLeftAtExit; }
+
+void TPalvexHost::ShowError(const std::string& text) {
+  Application().MessageBox(text, kApplicationTitle, MB_OK | MB_ICONERROR);
+}
 
 bool TPalvexHost::Confirm(const std::string& text) {
   return Application().MessageBox(text, kApplicationTitle, MB_YESNO | MB_ICONQUESTION) == IDYES;
@@ -270,8 +302,10 @@ void TPalvexForm::FormCreate(TObject*) {
   FRunLock = std::make_unique<TRunLock>();
 
   configPath_ = host_->ConfigFile();
-  host_->LoadSettings(
-      configPath_, [this](std::unique_ptr<TProfile> profile) { AddProfileItem(std::move(profile)); },
+  // The tray menu is built once below, after every row.
+  const TConfigState config = host_->LoadSettings(
+      configPath_,
+      [this](std::unique_ptr<TProfile> profile) { AppendProfileRow(std::move(profile)); },
       FOptions);
   if (LanguageTag(FOptions.Language) < 0) FOptions.Language = LanguageCodes[0];
 
@@ -294,6 +328,9 @@ void TPalvexForm::FormCreate(TObject*) {
   StartVisualFeedback(GlobalJournal(), *memoLog);
   GlobalJournal().SetScrollToLastLine(true);
   GlobalJournal().SetMemoLineLimit(FOptions.LogMaxLines);
+  // Profiles that could not be read would otherwise vanish without a word.
+  if (const std::string notice = ConfigNotice(config, configPath_); !notice.empty())
+    GlobalJournal().Add(JournalLiteral(notice));
 }
 
 void TPalvexForm::SaveAll() {
@@ -304,15 +341,17 @@ void TPalvexForm::SaveAll() {
 
 void TPalvexForm::FormDestroy(TObject*) {
   Application().UnhookMainWindow(TWindowHook(this, &TPalvexForm::AppMessage));
-  if (FRunLock) {
-    // Runs that still wait are dropped; a session end does not wait for the running one.
-    CancelQueuedRuns();
-    FRunLock->Shutdown(FSessionEnding ? 0 : 5000);
-  }
+  // The settings go first: a run still going on ends with the process, which may come at once.
   try {
     SaveAll();
   } catch (...) {
     Application().HandleException(this);
+  }
+  if (FRunLock) {
+    // Nothing waits for runs: waiting ones are dropped, the running one is left to the end of
+    // the process (each of its moves is whole or not done) and calls nothing back any more.
+    CancelQueuedRuns();
+    if (!FRunLock->Shutdown(0)) g_runLeftAtExit = true;
   }
   FSchedulerTimer.reset();
   if (FTrayIcon) Free(std::exchange(FTrayIcon, nullptr));
@@ -346,12 +385,25 @@ TProfile& TPalvexForm::ProfileOf(int row) const {
 }
 
 void TPalvexForm::AddProfileItem(std::unique_ptr<TProfile> profile) {
+  AppendProfileRow(std::move(profile));
+  // A menu that already lists every other row only needs the new one.
+  const int row = ProfileCount() - 1;
+  if (popuptrayRun->Count() == kTrayFixedItems + row)
+    AddTrayRunItem(ProfileOf(row).Name(), row);
+  else
+    BuildTrayRunMenu();
+}
+
+// The tray menu depends on the whole list: whoever appends many rows builds it once after them.
+void TPalvexForm::AppendProfileRow(std::unique_ptr<TProfile> profile) {
   TListItem* item = lvProfiles->Items().Add();
-  for (int i = 0; i < 10; ++i) item->SubItems().Add("");
+  ui::TStringList& sub = item->SubItems();
+  sub.BeginUpdate();
+  for (int i = 0; i < 10; ++i) sub.Add("");
+  sub.EndUpdate();
   item->Data = profile.get();
   profiles_.push_back(std::move(profile));
-  UpdateProfileItem(item->Index());
-  BuildTrayRunMenu();
+  UpdateProfileItem(ProfileCount() - 1);
 }
 
 std::string TPalvexForm::FormatNextStart(TDateTime time) const {
@@ -373,6 +425,8 @@ void TPalvexForm::UpdateProfileItem(int row) {
   const bool scheduled = profile.SchedulerActive();
   item->SetCaption(profile.Name());
   ui::TStringList& sub = item->SubItems();
+  // One change of the row for all its cells.
+  sub.BeginUpdate();
   const int files = profile.Files().Count();
   sub.Put(0, files == 1   ? profile.Files()[0]
              : files >= 2 ? std::to_string(files) + " " + _("files")
@@ -381,6 +435,7 @@ void TPalvexForm::UpdateProfileItem(int row) {
   sub.Put(2, scheduled && profile.NextRun() != 0 ? FormatNextStart(profile.NextRun()) : "");
   for (int day = 0; day < TProfile::kDays; ++day)
     sub.Put(3 + day, scheduled && profile.Day(day) ? "+" : "");
+  sub.EndUpdate();
   switch (profile.RunState()) {
     case TProfileRunState::Idle:
       item->SetStateIndex(-1);
@@ -423,18 +478,21 @@ void TPalvexForm::UpdateScheduleColumns() {
   }
 }
 
+// The items belong to the submenu alone: as components of the window, every one of them would
+// be told of every other one made or freed, which grows with the square of the rows.
+void TPalvexForm::AddTrayRunItem(const std::string& caption, intptr_t tag) {
+  auto* item = new TMenuItem(nullptr);
+  item->SetCaption(caption);
+  item->Tag = tag;
+  if (caption != "-") item->OnClick = TNotifyEvent(this, &TPalvexForm::TrayRunItemClick);
+  popuptrayRun->Add(item);
+}
+
 void TPalvexForm::BuildTrayRunMenu() {
   popuptrayRun->Clear();
-  auto add = [this](const std::string& caption, intptr_t tag) {
-    auto* item = new TMenuItem(this);
-    item->SetCaption(caption);
-    item->Tag = tag;
-    if (caption != "-") item->OnClick = TNotifyEvent(this, &TPalvexForm::TrayRunItemClick);
-    popuptrayRun->Add(item);
-  };
-  add(_("All Profiles"), -1);
-  add("-", 0);
-  for (int row = 0; row < ProfileCount(); ++row) add(ProfileOf(row).Name(), row);
+  AddTrayRunItem(_("All Profiles"), -1);
+  AddTrayRunItem("-", 0);
+  for (int row = 0; row < ProfileCount(); ++row) AddTrayRunItem(ProfileOf(row).Name(), row);
 }
 
 void TPalvexForm::TrayRunItemClick(TObject* sender) {
@@ -453,10 +511,25 @@ void TPalvexForm::HandOver(std::function<void()> call) {
   });
 }
 
-void TPalvexForm::StartExecutor(const std::shared_ptr<TExecutor>& executor) {
+bool TPalvexForm::StartExecutor(const std::shared_ptr<TExecutor>& executor,
+                                const std::string& what) {
   std::erase_if(runs_, [](const TRun& run) { return run.Executor.expired(); });
   runs_.push_back({executor, executor.get()});
-  host_->StartRun(*executor);
+  std::string reason;
+  try {
+    if (host_->StartRun(*executor)) return true;
+    reason = _("it would never run");
+  } catch (const std::exception& error) {
+    reason = error.what();
+  }
+  // Nothing will call back for this run: what was counted for it is given back here.
+  std::erase_if(runs_, [&](const TRun& run) { return run.Key == executor.get(); });
+  executor->Cancel();
+  SetQueueCount(std::max(0, FQueueCount - 1));
+  const std::string text = _("The run cannot be started") + " ('" + what + "'): " + reason;
+  LogMessage(1, text);
+  host_->ShowError(text);
+  return false;
 }
 
 void TPalvexForm::MarkStarted(const TExecutor* key) {
@@ -465,7 +538,7 @@ void TPalvexForm::MarkStarted(const TExecutor* key) {
 }
 
 void TPalvexForm::RunProfile(TProfile& profile) {
-  if (profile.RunState() != TProfileRunState::Idle || closePending_ || !FRunLock) return;
+  if (profile.RunState() != TProfileRunState::Idle || closing_ || !FRunLock) return;
   auto executor = TExecutor::Create(profile, *FRunLock);
   executor->OnStart = [this](TExecutor& sender) {
     HandOver([this, key = &sender, id = sender.Profile().Id(), name = sender.Profile().Name()] {
@@ -478,11 +551,13 @@ void TPalvexForm::RunProfile(TProfile& profile) {
   };
   SetProfileState(profile.Id(), TProfileRunState::Queued);
   SetQueueCount(FQueueCount + 1);
-  StartExecutor(executor);
+  if (!StartExecutor(executor, profile.Name())) {
+    SetProfileState(profile.Id(), TProfileRunState::Idle);
+  }
 }
 
 void TPalvexForm::RunFile(const std::string& fileName, TRunMethod runMethod) {
-  if (closePending_ || !FRunLock) return;
+  if (closing_ || !FRunLock) return;
   auto executor = TExecutor::CreateForFile(fileName, *FRunLock);
   executor->Profile().SetRunMethod(runMethod);
   executor->OnStart = [this](TExecutor& sender) {
@@ -493,7 +568,7 @@ void TPalvexForm::RunFile(const std::string& fileName, TRunMethod runMethod) {
   };
   executor->OnFinish = [this](TExecutor&) { HandOver([this] { FileFinished(); }); };
   SetQueueCount(FQueueCount + 1);
-  StartExecutor(executor);
+  StartExecutor(executor, fileName);
 }
 
 void TPalvexForm::ProfileStarted(int32_t id, const std::string& name) {
@@ -524,13 +599,7 @@ void TPalvexForm::FileFinished() {
   RunEnded();
 }
 
-void TPalvexForm::RunEnded() {
-  running_ = std::max(0, running_ - 1);
-  // A close that waited for this run goes on now.
-  if (closePending_ && !RunsActive() && HandleAllocated()) PostMessageW(Handle(), WM_CLOSE, 0, 0);
-}
-
-bool TPalvexForm::RunsActive() const { return FQueueCount > 0 || running_ > 0; }
+void TPalvexForm::RunEnded() { running_ = std::max(0, running_ - 1); }
 
 void TPalvexForm::CancelQueuedRuns() {
   for (const TRun& run : runs_) {
@@ -581,7 +650,7 @@ void TPalvexForm::SchedulerTick(TSimpleTimer*) {
 }
 
 void TPalvexForm::SchedulerTimer() {
-  if (FSessionEnding || closePending_) return;
+  if (FSessionEnding || closing_) return;
   const TDateTime now = host_->Now();
   for (int row = 0; row < ProfileCount(); ++row) {
     TProfile& profile = ProfileOf(row);
@@ -594,19 +663,59 @@ void TPalvexForm::SchedulerTimer() {
 
 // --- commands ----------------------------------------------------------------------------------
 
+bool TPalvexForm::Modal(const std::function<void()>& show) {
+  // A second dialog would work on the same settings and profiles as the first; whichever
+  // closed last would overwrite the other.
+  if (modalOpen_) return false;
+  modalOpen_ = true;
+  // The dialog's own loop disables only visible windows: a window hidden in the tray would
+  // stay enabled and could be restored into a second dialog.
+  const HWND window = HandleAllocated() ? Handle() : nullptr;
+  const bool disabled = window && IsWindowEnabled(window);
+  const HWND active = GetActiveWindow();
+  if (disabled) EnableWindow(window, FALSE);
+  auto restore = [&] {
+    modalOpen_ = false;
+    if (!disabled || !IsWindow(window)) return;
+    EnableWindow(window, TRUE);
+    if (active == window && IsWindowVisible(window)) SetActiveWindow(window);
+  };
+  try {
+    show();
+  } catch (...) {
+    restore();
+    throw;
+  }
+  restore();
+  return true;
+}
+
 void TPalvexForm::actProfileAddExecute(TObject*) {
   auto profile = std::make_unique<TProfile>();
-  if (host_->ProfileProps(*profile) == mrOk) AddProfileItem(std::move(profile));
+  int result = mrCancel;
+  Modal([&] { result = host_->ProfileProps(*profile); });
+  if (result == mrOk) AddProfileItem(std::move(profile));
 }
 
 void TPalvexForm::actProfileDeleteExecute(TObject*) {
-  if (!host_->Confirm("Deleting profiles can't be undone!\r\nDo you wish to proceed?")) return;
+  bool yes = false;
+  Modal([&] { yes = host_->Confirm("Deleting profiles can't be undone!\r\nDo you wish to proceed?"); });
+  if (!yes) return;
   const std::vector<int> rows = lvProfiles->SelectedIndexes();
-  for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-    const TProfile* profile = &ProfileOf(*row);
-    lvProfiles->Items().Delete(*row);
-    std::erase_if(profiles_, [profile](const auto& p) { return p.get() == profile; });
+  std::unordered_set<const TProfile*> doomed;
+  TListItems& items = lvProfiles->Items();
+  items.BeginUpdate();
+  if (static_cast<int>(rows.size()) == ProfileCount()) {
+    items.Clear();
+    profiles_.clear();
+  } else {
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+      doomed.insert(&ProfileOf(*row));
+      items.Delete(*row);
+    }
+    std::erase_if(profiles_, [&doomed](const auto& p) { return doomed.count(p.get()) != 0; });
   }
+  items.EndUpdate();
   BuildTrayRunMenu();
 }
 
@@ -619,7 +728,9 @@ void TPalvexForm::actProfileSelectAllExecute(TObject*) { lvProfiles->SelectAll()
 void TPalvexForm::actProfilePropsExecute(TObject*) {
   const std::vector<int> rows = lvProfiles->SelectedIndexes();
   if (rows.size() != 1) return;
-  if (host_->ProfileProps(ProfileOf(rows[0])) != mrOk) return;
+  int result = mrCancel;
+  Modal([&] { result = host_->ProfileProps(ProfileOf(rows[0])); });
+  if (result != mrOk) return;
   UpdateProfileItem(rows[0]);
   BuildTrayRunMenu();
 }
@@ -651,20 +762,27 @@ void TPalvexForm::actProfileRunAllUpdate(TObject*) {
 }
 
 void TPalvexForm::actToolsDefragmentFileExecute(TObject*) {
-  for (const std::string& file : host_->ChooseFiles(*odFile)) RunFile(file, TRunMethod::StartOfDisk);
+  std::vector<std::string> files;
+  Modal([&] { files = host_->ChooseFiles(*odFile); });
+  for (const std::string& file : files) RunFile(file, TRunMethod::StartOfDisk);
 }
 
 void TPalvexForm::actToolsWizardExecute(TObject*) {
   std::vector<std::string> names;
   for (int row = 0; row < ProfileCount(); ++row) names.push_back(ProfileOf(row).Name());
   std::vector<std::unique_ptr<TProfile>> created;
-  if (host_->Wizard(names, created) != mrOk) return;
-  for (auto& profile : created) AddProfileItem(std::move(profile));
+  int result = mrCancel;
+  Modal([&] { result = host_->Wizard(names, created); });
+  if (result != mrOk || created.empty()) return;
+  for (auto& profile : created) AppendProfileRow(std::move(profile));
+  BuildTrayRunMenu();
 }
 
 void TPalvexForm::actToolsAnalyzeExecute(TObject*) {
   TFileRegionList list;
-  if (!host_->Analysis(list)) return;
+  bool chosen = false;
+  Modal([&] { chosen = host_->Analysis(list); });
+  if (!chosen) return;
   TProfile temporary;
   for (const TFileRegionPair& record : list)
     if (record.Checked) temporary.Files().Add(record.Path);
@@ -683,7 +801,9 @@ void TPalvexForm::UpdateLogWindow() {
 }
 
 void TPalvexForm::actFileOptionsExecute(TObject*) {
-  if (!host_->Options(FOptions)) return;
+  bool ok = false;
+  Modal([&] { ok = host_->Options(FOptions); });
+  if (!ok) return;
   SaveAll();
   ApplyOptions();
 }
@@ -707,7 +827,9 @@ void TPalvexForm::ExitProgram() {
   FClosingViaExit = false;
 }
 
-void TPalvexForm::actHelpAboutExecute(TObject*) { host_->About(kApplicationTitle, "beta"); }
+void TPalvexForm::actHelpAboutExecute(TObject*) {
+  Modal([&] { host_->About(kApplicationTitle, "beta"); });
+}
 
 void TPalvexForm::lvProfilesDblClick(TObject*) {
   // Several selected rows: Properties is off and Add is not meant, so nothing happens.
@@ -748,22 +870,26 @@ void TPalvexForm::CheckLanguageItem() { chrome_->CheckLanguage(LanguageTag(FOpti
 // --- closing -----------------------------------------------------------------------------------
 
 bool TPalvexForm::CloseQuery() {
-  if (FSessionEnding) return true;
-  if (closePending_) return !RunsActive();
-  if (!FClosingViaExit && FOptions.MinimizeOnClose) {
-    Application().Minimize();
-    return false;
+  if (!FSessionEnding) {
+    if (!FClosingViaExit && FOptions.MinimizeOnClose) {
+      Application().Minimize();
+      return false;
+    }
+    // A dialog still open holds work of the user's that the close would throw away.
+    if (modalOpen_) return false;
+    bool yes = true;
+    if (FOptions.ConfirmExit) {
+      Modal([&] {
+        yes = host_->Confirm(
+            _("Scheduled tasks will not be executed after exit.\r\nDo you want to exit?"));
+      });
+    }
+    if (!yes) return false;
   }
-  if (FOptions.ConfirmExit &&
-      !host_->Confirm(_("Scheduled tasks will not be executed after exit.\r\nDo you want to exit?")))
-    return false;
-  if (!RunsActive()) return true;
-  // Waiting runs are dropped; the running one is let finish while the window stays usable.
-  closePending_ = true;
+  // The window goes: no new runs, and those still waiting never start.
+  closing_ = true;
   CancelQueuedRuns();
-  if (!RunsActive()) return true;
-  StatusBar1->Panels()[0]->SetText(_("Waiting for the running profile to finish..."));
-  return false;
+  return true;
 }
 
 void TPalvexForm::WndProc(TMessage& message) {

@@ -3,6 +3,7 @@
 // icon and the log panel. The window's logic talks to the outside world (dialogs, settings,
 // clock, executor threads) through TPalvexHost, so that tests can stand in for it, and to its
 // menu bar, toolbar and panel layout through TPalvexChrome, so that other chrome can dress it.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,9 +36,10 @@ class TPalvexHost {
   virtual ~TPalvexHost() = default;
 
   virtual std::string ConfigFile() const { return ConfigPath(); }
-  virtual void LoadSettings(const std::string& path, const TProfileSink& addProfile,
-                            TOptions& options) {
-    movra::LoadSettings(path, addProfile, options);
+  // How far the file could be read (a damaged one is kept as path + ".bak").
+  virtual TConfigState LoadSettings(const std::string& path, const TProfileSink& addProfile,
+                                    TOptions& options) {
+    return movra::LoadSettings(path, addProfile, options);
   }
   virtual void SaveSettings(const std::string& path, const std::vector<const TProfile*>& profiles,
                             const TOptions& options) {
@@ -46,6 +48,8 @@ class TPalvexHost {
   virtual TDateTime Now() const { return movra::Now(); }
   // Starts a created executor's run; false when it will never run.
   virtual bool StartRun(TExecutor& executor) { return executor.Start(); }
+  // An error box titled with the application title.
+  virtual void ShowError(const std::string& text);
   // A Yes/No question titled with the application title; true for Yes.
   virtual bool Confirm(const std::string& text);
   // The open-file dialog; the chosen files in the dialog's order, none when cancelled.
@@ -76,6 +80,10 @@ class TPalvexChrome {
   // After a resize of the window's client area.
   virtual void Resized(int clientWidth, int clientHeight) = 0;
 };
+
+// True once a main window was destroyed while a run was still going on: the program then ends
+// its process without tearing down what the run may still use.
+bool RunLeftAtExit();
 
 // The plain chrome: a standard menu bar, a toolbar, panel captions and a splitter.
 std::unique_ptr<TPalvexChrome> CreatePlainChrome(TPalvexForm& form);
@@ -142,8 +150,10 @@ class TPalvexForm : public ui::TForm {
   ui::TNotifyTrayIcon& TrayIcon() { return *FTrayIcon; }
   TPalvexHost& Host() { return *host_; }
   bool SessionEnding() const { return FSessionEnding; }
-  // A close is waiting for the running profile to end.
-  bool ClosePending() const { return closePending_; }
+  // The window has agreed to close: no run starts any more.
+  bool Closing() const { return closing_; }
+  // A dialog of this window is open.
+  bool ModalOpen() const { return modalOpen_; }
   // The exit command (menu and tray).
   void ExitProgram();
   bool CloseQuery() override;
@@ -160,6 +170,9 @@ class TPalvexForm : public ui::TForm {
 
  private:
   void CreateComponents();
+  // A row for the profile, without the tray menu.
+  void AppendProfileRow(std::unique_ptr<TProfile> profile);
+  void AddTrayRunItem(const std::string& caption, intptr_t tag);
   ui::TAction* NewAction(const char* name, const char* caption, const char* hint,
                          ui::TShortCut shortcut, int image, void (TPalvexForm::*execute)(ui::TObject*),
                          void (TPalvexForm::*update)(ui::TObject*));
@@ -192,7 +205,9 @@ class TPalvexForm : public ui::TForm {
   // Runs on the executor's thread: hands `call` to the user-interface thread, where it runs in
   // the order the calls were made, and only while the window exists.
   void HandOver(std::function<void()> call);
-  void StartExecutor(const std::shared_ptr<TExecutor>& executor);
+  // False when the run cannot start; the failure is then logged and shown, and the queue count
+  // given back. `what` names the run in the message.
+  bool StartExecutor(const std::shared_ptr<TExecutor>& executor, const std::string& what);
   void ProfileStarted(int32_t id, const std::string& name);
   void ProfileFinished(int32_t id);
   void FileStarted(const std::string& fileName);
@@ -205,7 +220,9 @@ class TPalvexForm : public ui::TForm {
   void CheckLanguageItem();
   void SwitchToLanguage();
   void SaveAll();
-  bool RunsActive() const;
+  // Shows one modal dialog through `show` with this window disabled, hidden or not; false (and
+  // nothing shown) while another one is open.
+  bool Modal(const std::function<void()>& show);
   void CancelQueuedRuns();
 
   std::unique_ptr<TPalvexHost> host_;
@@ -230,7 +247,8 @@ class TPalvexForm : public ui::TForm {
   std::vector<TRun> runs_;
   void MarkStarted(const TExecutor* key);
   int running_ = 0;  // runs that have started and not yet finished
-  bool closePending_ = false;
+  bool closing_ = false;
+  bool modalOpen_ = false;
 };
 
 }  // namespace movra::app

@@ -93,6 +93,7 @@ void TformOptions::LoadFrom(const TOptions& options) {
   cbConfirmExit->SetChecked(options.ConfirmExit);
   cbLogLevel->SetItemIndex(options.LogLevel);
   seMaxLog->SetValue(options.LogMaxLines);
+  shownMaxLines_ = seMaxLog->Value();
 }
 
 const std::vector<TformOptions::TWriteBackStep>& TformOptions::WriteBackSteps() {
@@ -108,8 +109,15 @@ const std::vector<TformOptions::TWriteBackStep>& TformOptions::WriteBackSteps() 
        [](const TformOptions& f, TOptions& o) { o.ContextMenu = f.cbContextMenu->Checked(); }},
       {"ConfirmExit",
        [](const TformOptions& f, TOptions& o) { o.ConfirmExit = f.cbConfirmExit->Checked(); }},
-      {"LogLevel", [](const TformOptions& f, TOptions& o) { o.LogLevel = f.cbLogLevel->ItemIndex(); }},
-      {"LogMaxLines", [](const TformOptions& f, TOptions& o) { o.LogMaxLines = f.seMaxLog->Value(); }},
+      // A value the controls could not show is kept as it was unless the user chose another.
+      {"LogLevel",
+       [](const TformOptions& f, TOptions& o) {
+         if (f.cbLogLevel->ItemIndex() >= 0) o.LogLevel = f.cbLogLevel->ItemIndex();
+       }},
+      {"LogMaxLines",
+       [](const TformOptions& f, TOptions& o) {
+         if (f.seMaxLog->Value() != f.shownMaxLines_) o.LogMaxLines = f.seMaxLog->Value();
+       }},
       {"ShowSchedule",
        [](const TformOptions& f, TOptions& o) { o.ShowSchedule = f.cbShowScheduler->Checked(); }},
   };

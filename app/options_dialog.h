@@ -66,6 +66,8 @@ class TformOptions : public ui::TForm {
   ui::TButton* btnCancel;
 
  private:
+  // What the line-count control showed when the window opened.
+  int shownMaxLines_ = 0;
   // Stores the registry switches as checked; false (after telling the user and showing what
   // the registry holds) when the registry did not take them.
   bool StoreSwitches();

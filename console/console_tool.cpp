@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "engine/defrag.h"
 #include "logging/journal.h"
@@ -117,7 +118,10 @@ int ReportFile(const std::string& name) {
   if (status != 0 && status != platform::kStatusEndOfFile) {
     CloseEngineHandle(volume);
     CloseEngineHandle(file);
-    return FatalError("Cannot read the file's cluster map.");
+    // A simulated volume says why it refused, down to the line of its layout.
+    const std::string problem = platform::LastSimulationProblem();
+    return FatalError("Cannot read the file's cluster map." +
+                      (problem.empty() ? std::string() : " " + problem));
   }
   WriteLine("File size (clusters): " + std::to_string(total));
   if (!extents.empty()) {
@@ -171,6 +175,19 @@ bool ReadListFile(const std::string& name, std::vector<std::string>& lines) {
   return true;
 }
 
+// The first character of a list line that no path of a file can hold, or -1. The system would
+// cut the name at a NUL and defragment another file than the line names.
+int ForbiddenCharacter(const std::string& line) {
+  // The "\\?\" and "\\.\" prefixes hold a character that names cannot.
+  const size_t from = line.rfind("\\\\?\\", 0) == 0 || line.rfind("\\\\.\\", 0) == 0 ? 4 : 0;
+  for (size_t i = 0; i < line.size(); ++i) {
+    const auto code = static_cast<unsigned char>(line[i]);
+    if (code < 0x20 || code == 0x7F) return code;
+    if (i >= from && std::strchr("<>\"|?*", line[i]) != nullptr) return code;
+  }
+  return -1;
+}
+
 int DefragmentListFile(const std::string& name) {
   std::vector<std::string> lines;
   if (!ReadListFile(name, lines)) {
@@ -180,6 +197,16 @@ int DefragmentListFile(const std::string& name) {
   }
   int code = kExitSuccess;
   for (const std::string& line : lines) {
+    if (const int forbidden = ForbiddenCharacter(line); forbidden >= 0) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned>(forbidden));
+      const std::string refusal = "Skipped : \"" + EscapeControlCharacters(line) +
+                                  "\" holds a character a file name cannot hold (" + hex + ")";
+      WriteLine(refusal);
+      LogMessage(1, "    " + JournalLiteral(refusal));
+      code = kExitEngineFailure;
+      continue;
+    }
     WriteLine("Defragmenting file : \"" + line + "\"");
     if (EngineFailed(DefragmentFile(line))) code = kExitEngineFailure;
     WriteLine("Done : \"" + line + "\"");

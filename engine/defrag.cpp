@@ -75,24 +75,28 @@ int32_t Control(HANDLE handle, platform::IoStatus& io, uint32_t code, const void
 }
 
 // Reads the volume bitmap from cluster 0, handing each chunk to `onChunk` until it returns
-// true or the end of the volume is reached. 0 then; a failed first answer's status
-// (zero-extended); -1 when a pending request failed or an answer made no progress.
-int64_t ReadVolumeBitmap(
-    HANDLE volume, const std::function<bool(const uint8_t*, int64_t, int64_t)>& onChunk) {
+// true or the end of the volume is reached. 0 then; otherwise why the bitmap could not be
+// read: the failure status of a request (pending or not, `wasPending` tells which), or
+// DEFRAG_E_BITMAP_ANSWER for an answer that starts elsewhere than asked or makes no
+// progress.
+int32_t ReadVolumeBitmap(HANDLE volume,
+                         const std::function<bool(const uint8_t*, int64_t, int64_t)>& onChunk,
+                         bool& wasPending) {
   std::vector<uint64_t> buffer(kBitmapOutputBytes / sizeof(uint64_t) + 1);
   auto* header = reinterpret_cast<platform::VolumeBitmapHeader*>(buffer.data());
   const auto* bits = reinterpret_cast<const uint8_t*>(header + 1);
   int64_t request = 0;
   for (;;) {
     platform::IoStatus io;
-    bool wasPending = false;
+    wasPending = false;
     const int32_t status = Control(volume, io, platform::kFsctlGetVolumeBitmap, &request,
                                    sizeof request, header, kBitmapOutputBytes, wasPending);
-    if (!IsMoreOrDone(status)) return wasPending ? -1 : ZeroExtended(status);
+    if (!IsMoreOrDone(status)) return status;
+    wasPending = false;
     // Only what the answer holds counts: the clusters it reports, no more than the bytes it
     // wrote, starting where it was asked to.
     if (io.Information < sizeof(platform::VolumeBitmapHeader) || header->StartingLcn != request) {
-      return -1;
+      return DEFRAG_E_BITMAP_ANSWER;
     }
     const int64_t written =
         static_cast<int64_t>(std::min<uint64_t>(io.Information, kBitmapOutputBytes) -
@@ -101,9 +105,43 @@ int64_t ReadVolumeBitmap(
     if (onChunk(bits, n, header->StartingLcn)) return 0;
     if (status == platform::kStatusSuccess) return 0;
     const int64_t next = header->StartingLcn + n;
-    if (n == 0 || next <= request) return -1;
+    if (n == 0 || next <= request) return DEFRAG_E_BITMAP_ANSWER;
     request = next;
   }
+}
+
+// The scans behind FindFirstFreeRun and CollectFreeRuns, with the reason of a failure kept.
+int32_t ScanFirstFreeRun(HANDLE volume, int64_t needed, std::optional<FreeRun>& found,
+                         bool& wasPending) {
+  TFreeRunScanner scanner;
+  found.reset();
+  auto onRun = [&](int64_t s, int64_t l) {
+    if (l < needed) return false;
+    found = FreeRun{s, l};
+    return true;
+  };
+  const int32_t status = ReadVolumeBitmap(
+      volume, [&](const uint8_t* bits, int64_t n, int64_t lcn) { return scanner.Scan(bits, n, lcn, onRun); },
+      wasPending);
+  if (status != 0) {
+    found.reset();
+    return status;
+  }
+  if (!found) scanner.Finish(onRun);
+  return 0;
+}
+
+int32_t ScanFreeRuns(HANDLE volume, TFreeRunList& runs, int64_t needed, bool& wasPending) {
+  TFreeRunScanner scanner;
+  auto onRun = [&](int64_t s, int64_t l) {
+    if (l >= needed) runs.push_back({s, l});
+    return false;
+  };
+  const int32_t status = ReadVolumeBitmap(
+      volume, [&](const uint8_t* bits, int64_t n, int64_t lcn) { return scanner.Scan(bits, n, lcn, onRun); },
+      wasPending);
+  if (status == 0) scanner.Finish(onRun);
+  return status;
 }
 
 // Log texts. Every path is made literal, so braces in a file name are logged as they stand.
@@ -127,6 +165,13 @@ void LogNoRegion(const std::string& path, int64_t clusters) {
   LogMessage(1, "    No region to place file " + Quote(path) + "!");
   LogMessage(1, "    Need as minimum as " + std::to_string(clusters) + " clusters to complete!");
   LogMessage(1, "    Defragmentation will not performed.");
+}
+
+// The bitmap could not be read: that is no answer about free space, so it is never told as
+// "no region".
+void LogBitmapFailure(const std::string& path, int32_t status) {
+  LogMessage(1, "    Cannot read the volume bitmap for " + Quote(path) + "! Exit with:");
+  LogError(1, status);
 }
 
 // Opens the file and its volume and reads the merged map, logging every way out.
@@ -185,9 +230,10 @@ int32_t MoveExtents(const Operation& op, const std::string& path, HANDLE volume,
   return 0;
 }
 
-// Decides where a mapped file goes: sets the target and says whether to move it.
-using TChooseTarget =
-    std::function<bool(HANDLE volume, const TExtentList& extents, int64_t totalClusters)>;
+// Decides where a mapped file goes: sets the target and whether to move it. A status other
+// than 0 says the volume bitmap could not be read.
+using TChooseTarget = std::function<int32_t(HANDLE volume, const TExtentList& extents,
+                                            int64_t totalClusters, bool& move)>;
 
 // The common road of the single-file placements after their start line: open, map, choose,
 // move, finish. `target` advances past every piece moved.
@@ -197,7 +243,17 @@ int32_t PlaceFile(const Operation& op, const std::string& path, int64_t& target,
   TExtentList extents;
   int64_t count = 0, total = 0;
   if (int32_t status = OpenAndMap(op, path, file, volume, extents, count, total)) return status;
-  if (count >= 1 && choose(volume.Get(), extents, total)) {
+  bool move = false;
+  if (count >= 1) {
+    if (int32_t status = choose(volume.Get(), extents, total, move)) {
+      file.Close();
+      volume.Close();
+      LogBitmapFailure(path, status);
+      LogMessage(1, op.Escape());
+      return status;
+    }
+  }
+  if (move) {
     if (int32_t status = MoveExtents(op, path, volume.Get(), file.Get(), extents, target)) {
       return status;
     }
@@ -221,6 +277,9 @@ std::string EngineErrorText(int32_t code) {
       return "The volume of the list's first file cannot be opened.";
     case DEFRAG_E_EMPTY_LIST:
       return "The list names no file.";
+    case DEFRAG_E_BITMAP_ANSWER:
+      return "The file system answered the request for the volume's bitmap with clusters it "
+             "was not asked for, or without progress; nothing is moved.";
     case kStatusFileCorruptError:
       return "The file system answered the request for the file's map with extents that do "
              "not follow each other; the file is left as it is.";
@@ -369,38 +428,19 @@ void MergeAdjacentExtents(int64_t& extentCount, TExtentList& extents) {
 }
 
 int64_t FindFirstFreeRun(HANDLE volume, int64_t& start, int64_t& length, int64_t needed) {
-  TFreeRunScanner scanner;
-  bool found = false;
-  int64_t foundStart = 0, foundLength = 0;
-  auto onRun = [&](int64_t s, int64_t l) {
-    if (l < needed) return false;
-    found = true;
-    foundStart = s;
-    foundLength = l;
-    return true;
-  };
-  const int64_t status = ReadVolumeBitmap(volume, [&](const uint8_t* bits, int64_t n, int64_t lcn) {
-    return scanner.Scan(bits, n, lcn, onRun);
-  });
-  if (status != 0) return -1;
-  if (!found) scanner.Finish(onRun);
-  if (!found) return -1;
-  start = foundStart;
-  length = foundLength;
-  return foundLength;
+  std::optional<FreeRun> found;
+  bool wasPending = false;
+  if (ScanFirstFreeRun(volume, needed, found, wasPending) != 0 || !found) return -1;
+  start = found->Start;
+  length = found->Length;
+  return found->Length;
 }
 
 int64_t CollectFreeRuns(HANDLE volume, TFreeRunList& runs, int64_t needed) {
-  TFreeRunScanner scanner;
-  auto onRun = [&](int64_t s, int64_t l) {
-    if (l >= needed) runs.push_back({s, l});
-    return false;
-  };
-  const int64_t status = ReadVolumeBitmap(volume, [&](const uint8_t* bits, int64_t n, int64_t lcn) {
-    return scanner.Scan(bits, n, lcn, onRun);
-  });
-  if (status == 0) scanner.Finish(onRun);
-  return status;
+  bool wasPending = false;
+  const int32_t status = ScanFreeRuns(volume, runs, needed, wasPending);
+  if (status == 0) return 0;
+  return wasPending || status == DEFRAG_E_BITMAP_ANSWER ? -1 : ZeroExtended(status);
 }
 
 int32_t MoveClusters(HANDLE volume, HANDLE file, uint32_t clusterCount, int64_t startingVcn,
@@ -437,14 +477,19 @@ int32_t DefragmentFile(const std::string& path) {
   LogMessage(1, kFileOp.Start(path));
   int64_t target = 0;
   return PlaceFile(kFileOp, path, target,
-                   [&](HANDLE volume, const TExtentList& extents, int64_t total) {
-                     int64_t start = 0, length = 0;
-                     if (FindFirstFreeRun(volume, start, length, total) < 0) {
-                       LogNoRegion(path, total);
-                       return false;
+                   [&](HANDLE volume, const TExtentList& extents, int64_t total, bool& move) {
+                     std::optional<FreeRun> found;
+                     bool wasPending = false;
+                     if (int32_t status = ScanFirstFreeRun(volume, total, found, wasPending)) {
+                       return status;
                      }
-                     target = start;
-                     return !(extents.size() == 1 && extents[0].Lcn <= start);
+                     if (!found) {
+                       LogNoRegion(path, total);
+                       return 0;
+                     }
+                     target = found->Start;
+                     move = !(extents.size() == 1 && extents[0].Lcn <= found->Start);
+                     return 0;
                    });
 }
 
@@ -452,18 +497,23 @@ int32_t DefragmentFileToTail(const std::string& path) {
   LogMessage(1, kTailOp.Start(path));
   int64_t target = 0;
   return PlaceFile(kTailOp, path, target,
-                   [&](HANDLE volume, const TExtentList& extents, int64_t total) {
+                   [&](HANDLE volume, const TExtentList& extents, int64_t total, bool& move) {
                      TFreeRunList runs;
-                     CollectFreeRuns(volume, runs, total);
+                     bool wasPending = false;
+                     if (int32_t status = ScanFreeRuns(volume, runs, total, wasPending)) {
+                       return status;
+                     }
                      if (runs.empty()) {
                        LogNoRegion(path, total);
-                       return false;
+                       return 0;
                      }
                      target = runs.back().Start + runs.back().Length - total;
-                     if (extents.size() > 1 || extents[0].Lcn < target) return true;
-                     LogMessage(2, "    File " + Quote(path) +
-                                       " is already in the good shape. Just skipping...");
-                     return false;
+                     move = extents.size() > 1 || extents[0].Lcn < target;
+                     if (!move) {
+                       LogMessage(2, "    File " + Quote(path) +
+                                         " is already in the good shape. Just skipping...");
+                     }
+                     return 0;
                    });
 }
 
@@ -472,7 +522,10 @@ int32_t DefragmentFileToOffset(const std::string& path, int64_t& target) {
   LogMessage(2, "     \"Starting cluster for file: " + Quote(path) + " is " +
                     std::to_string(target));
   return PlaceFile(kOffsetOp, path, target,
-                   [](HANDLE, const TExtentList&, int64_t) { return true; });
+                   [](HANDLE, const TExtentList&, int64_t, bool& move) {
+                     move = true;
+                     return 0;
+                   });
 }
 
 int32_t DefragmentList(const TStringList& paths, bool toEnd) {
@@ -490,7 +543,7 @@ int32_t DefragmentList(const TStringList& paths, bool toEnd) {
     std::vector<int> members;
     int64_t total = 0;
     std::optional<int64_t> target;  // where the next file goes; none: no room
-    bool skipped = false;           // the volume could not be opened
+    const char* skipped = nullptr;  // why this volume's files are left as they are
   };
   std::vector<VolumeGroup> groups;
   std::vector<size_t> groupOf;
@@ -536,7 +589,7 @@ int32_t DefragmentList(const TStringList& paths, bool toEnd) {
         LogMessage(1, kListOp.Escape());
         return DEFRAG_E_LIST_VOLUME;
       }
-      group.skipped = true;
+      group.skipped = "its volume cannot be opened";
       result = DEFRAG_E_LIST_VOLUME;
       continue;
     }
@@ -546,7 +599,13 @@ int32_t DefragmentList(const TStringList& paths, bool toEnd) {
       continue;
     }
     TFreeRunList runs;
-    CollectFreeRuns(volume.Get(), runs, group.total);
+    bool wasPending = false;
+    if (int32_t scan = ScanFreeRuns(volume.Get(), runs, group.total, wasPending)) {
+      LogBitmapFailure(first, scan);
+      group.skipped = "the bitmap of its volume cannot be read";
+      if (result == 0) result = scan;
+      continue;
+    }
     if (runs.empty()) {
       LogNoRegion(first, group.total);
       continue;
@@ -556,7 +615,7 @@ int32_t DefragmentList(const TStringList& paths, bool toEnd) {
   for (int i = 0; i < paths.Count(); ++i) {
     VolumeGroup& group = groups[groupOf[static_cast<size_t>(i)]];
     if (group.skipped) {
-      LogMessage(1, "    File " + Quote(paths[i]) + " is skipped: its volume cannot be opened.");
+      LogMessage(1, "    File " + Quote(paths[i]) + " is skipped: " + group.skipped + ".");
     } else if (group.target) {
       DefragmentFileToOffset(paths[i], *group.target);
     }

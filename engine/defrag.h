@@ -38,6 +38,8 @@ constexpr int32_t DEFRAG_E_LIST_VOLUME = 0x20000001;
 constexpr int32_t DEFRAG_E_PATH_VOLUME = 0x20000002;
 // A list with no path in it.
 constexpr int32_t DEFRAG_E_EMPTY_LIST = 0x20000003;
+// The volume bitmap was answered with clusters that were not asked for, or without progress.
+constexpr int32_t DEFRAG_E_BITMAP_ANSWER = 0x20000004;
 
 // Log levels: 0 nothing, 1 operations and errors, 2 also details.
 int CurrentLogLevel();

@@ -146,16 +146,19 @@ std::optional<TJLSnapshot> ReadHeapUse() {
 }
 
 TJLOsVersion ReadOsVersion() {
-  OSVERSIONINFOW info{};
+  OSVERSIONINFOEXW info{};
   info.dwOSVersionInfoSize = sizeof info;
-  if (!GetVersionExW(&info)) throw Exception("The system version cannot be read");
+  if (!GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&info))) {
+    throw Exception("The system version cannot be read");
+  }
   return {info.dwMajorVersion,
           info.dwMinorVersion,
           info.dwBuildNumber,
           info.dwPlatformId,
           WideToUtf8(info.szCSDVersion),
           RegistryText(TJLRegistryRoot::LocalMachine,
-                       "SYSTEM\\CurrentControlSet\\Control\\ProductOptions", "ProductSuite")};
+                       "SYSTEM\\CurrentControlSet\\Control\\ProductOptions", "ProductSuite"),
+          info.wProductType};
 }
 
 TJLCpuInfo ReadCpuInfo() {

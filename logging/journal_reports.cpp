@@ -144,6 +144,22 @@ std::string SystemName(const TJLOsVersion& v) {
     if (v.Minor == 1) return "Windows XP";
     if (v.Minor == 2) return "Windows Server 2003 family";
   }
+  // The versions after the table above, each with its client and its server edition.
+  const bool server = v.ProductType >= 2;
+  if (v.Major == 6) {
+    if (v.Minor == 0) return server ? "Windows Server 2008" : "Windows Vista";
+    if (v.Minor == 1) return server ? "Windows Server 2008 R2" : "Windows 7";
+    if (v.Minor == 2) return server ? "Windows Server 2012" : "Windows 8";
+    if (v.Minor == 3) return server ? "Windows Server 2012 R2" : "Windows 8.1";
+  }
+  if (v.Major == 10 && v.Minor == 0) {
+    const uint32_t build = v.Build & 0xFFFF;
+    if (!server) return build >= 22000 ? "Windows 11" : "Windows 10";
+    if (build >= 26100) return "Windows Server 2025";
+    if (build >= 20348) return "Windows Server 2022";
+    if (build >= 17763) return "Windows Server 2019";
+    return "Windows Server 2016";
+  }
   return {};
 }
 

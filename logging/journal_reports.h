@@ -45,6 +45,7 @@ struct TJLOsVersion {
   uint32_t PlatformId = 0;
   std::string ServicePack;
   std::string Suite;  // registry text of the product suite
+  uint32_t ProductType = 1;  // 1 workstation, 2 domain controller, 3 server
 };
 
 struct TJLCpuInfo {

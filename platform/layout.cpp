@@ -87,12 +87,41 @@ void SetBits(uint8_t* bits, uint64_t from, uint64_t to) {
   for (; from < to; ++from) bits[from >> 3] |= uint8_t(1u << (from & 7));
 }
 
+// Why a listed path can never be the path of a file below the volume root, as files are
+// opened there (each name of it must survive the system's full-path form unchanged); null
+// when it can.
+const char* PathFault(std::string_view path) {
+  if (path.empty()) return "empty";
+  size_t start = 0;
+  for (;;) {
+    const size_t end = path.find_first_of("\\/", start);
+    const std::string_view name =
+        path.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+    if (name.empty()) {
+      return start == 0 ? "it starts at the root of a drive" : "it holds an empty name";
+    }
+    if (name == "." || name == "..") return "it steps through \".\" or \"..\"";
+    for (const char c : name) {
+      const auto code = static_cast<unsigned char>(c);
+      if (code == 0) return "it holds a NUL";
+      if (code < 0x20) return "it holds a control character";
+      if (c == ':') return "it names a drive or a stream";
+    }
+    if (name.back() == '.' || name.back() == ' ') {
+      return "a name of it ends with a dot or a blank, which the system drops";
+    }
+    if (end == std::string_view::npos) return nullptr;
+    start = end + 1;
+  }
+}
+
 class LayoutParser {
  public:
   void Line(int number, std::string_view text);
   // Checks what only the whole text can show; returns the occupied runs sorted by LCN.
   std::vector<SourceRun> Finish();
 
+  int64_t maxTotal = VolumeLayout::kMaxDiskClusters;
   int64_t total = 0;
   int64_t bytesPerCluster = 0;
   std::vector<LayoutFile> files;
@@ -167,8 +196,9 @@ std::vector<LayoutExtent> LayoutParser::Extents(std::string_view text) const {
 }
 
 void LayoutParser::AddFile(std::string_view path, std::vector<LayoutExtent> extents) {
-  if (path.empty() || path.front() == '\\' || path.back() == '\\') {
-    Fail("bad path \"" + std::string(path) + "\" (expected a path relative to the volume root)");
+  if (const char* why = PathFault(path)) {
+    Fail("bad path \"" + EscapeControlCharacters(path) + "\" (" + why +
+         "; expected a path relative to the volume root)");
   }
   const auto [where, added] = index.emplace(FoldPath(path), files.size());
   if (!added) {
@@ -193,6 +223,10 @@ void LayoutParser::Line(int number, std::string_view text) {
     if (haveVolume_) Fail("a second \"volume\" record");
     ExpectFields(fields, 3);
     total = Number(fields[1], 1, VolumeLayout::kMaxClusters, "total clusters");
+    if (total > maxTotal) {
+      Fail("a volume of " + std::to_string(total) + " clusters is larger than the file system " +
+           "allows (at most " + std::to_string(maxTotal) + " clusters)");
+    }
     bytesPerCluster = Number(fields[2], 512, 1 << 21, "bytes per cluster");
     if ((bytesPerCluster & (bytesPerCluster - 1)) != 0) {
       Fail("bytes per cluster " + std::to_string(bytesPerCluster) + " is not a power of two");
@@ -262,9 +296,10 @@ std::string FoldPath(std::string_view path) {
   return WideToUtf8(upper);
 }
 
-VolumeLayout VolumeLayout::Parse(std::string_view text) {
+VolumeLayout VolumeLayout::Parse(std::string_view text, int64_t maxClusters) {
   VolumeLayout layout;
   LayoutParser parser;
+  parser.maxTotal = std::min(maxClusters, kMaxClusters);
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   int number = 0;
   for (size_t pos = 0; pos < text.size();) {

@@ -35,12 +35,17 @@ struct LayoutFile {
 class VolumeLayout {
  public:
   static constexpr int64_t kHole = -1;
-  // Larger than any NTFS volume, so that extents too long for one move request can be made.
+  // The largest volume the file system allows: a layout on disk may not declare more, since a
+  // full scan of its bitmap holds the volume's lock for the whole scan.
+  static constexpr int64_t kMaxDiskClusters = int64_t{1} << 32;
+  // Larger than any NTFS volume, so that extents too long for one move request can be made on
+  // volumes that live only in memory.
   static constexpr int64_t kMaxClusters = int64_t{1} << 48;
   static constexpr size_t kNoFile = SIZE_MAX;
 
-  // Throws LayoutError for text that is not a whole, consistent layout.
-  static VolumeLayout Parse(std::string_view text);
+  // Throws LayoutError for text that is not a whole, consistent layout, or that declares more
+  // than `maxClusters` clusters.
+  static VolumeLayout Parse(std::string_view text, int64_t maxClusters = kMaxDiskClusters);
   std::string Serialize() const;
 
   int64_t TotalClusters() const { return total_; }

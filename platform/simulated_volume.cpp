@@ -1,9 +1,13 @@
 #include "platform/simulated_volume.h"
 
+#include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <cstdio>
 #include <functional>
+#include <initializer_list>
 #include <map>
+#include <vector>
 
 #include "platform/simulation_hooks.h"
 #include "runtime/exception.h"
@@ -15,6 +19,59 @@ namespace {
 
 constexpr wchar_t kLayoutName[] = L"volume.layout";
 constexpr wchar_t kLayoutNewName[] = L"volume.layout.new";
+// The moves made since the layout file was last written, one checked record a line.
+constexpr wchar_t kJournalName[] = L"volume.layout.journal";
+// A journal smaller than this is never folded only for its size.
+constexpr uint64_t kFoldFloor = 1 << 20;
+
+uint64_t Fnv64(std::string_view text) {
+  uint64_t hash = 0xCBF29CE484222325ull;
+  for (const char c : text) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 0x100000001B3ull;
+  }
+  return hash;
+}
+
+std::string HexText(uint64_t value) {
+  char text[20];
+  std::snprintf(text, sizeof text, "%016llX", static_cast<unsigned long long>(value));
+  return text;
+}
+
+// A journal record: its fields separated by TABs, then a TAB and the check of what precedes
+// it, then the line end. A record torn by a crash fails its check or lacks its line end.
+std::string CheckedLine(std::initializer_list<std::string> fields) {
+  std::string line;
+  for (const std::string& field : fields) {
+    if (!line.empty()) line += '\t';
+    line += field;
+  }
+  const std::string check = HexText(Fnv64(line));
+  return line + '\t' + check + '\n';
+}
+
+// The fields of a record whose check holds; nullopt for one that is damaged.
+std::optional<std::vector<std::string_view>> CheckedRecord(std::string_view line) {
+  const size_t tab = line.rfind('\t');
+  if (tab == std::string_view::npos || line.substr(tab + 1) != HexText(Fnv64(line.substr(0, tab)))) {
+    return std::nullopt;
+  }
+  std::vector<std::string_view> fields;
+  std::string_view rest = line.substr(0, tab);
+  for (;;) {
+    const size_t next = rest.find('\t');
+    fields.push_back(rest.substr(0, next));
+    if (next == std::string_view::npos) return fields;
+    rest.remove_prefix(next + 1);
+  }
+}
+
+bool ReadNumber(std::string_view text, int64_t& value) {
+  if (text.empty()) return false;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc() && end == text.data() + text.size();
+}
 
 char UpperLetter(char letter) {
   return letter >= 'a' && letter <= 'z' ? static_cast<char>(letter - 'a' + 'A') : letter;
@@ -30,6 +87,8 @@ struct Simulation {
   std::function<void(char)> beforeMove;
   int failMoveCountdown = 0;
   int32_t failMoveStatus = 0;
+  int failBitmapCountdown = 0;
+  int32_t failBitmapStatus = 0;
   std::string lastProblem;
   std::atomic<bool> pending{false};
 };
@@ -39,12 +98,11 @@ Simulation& State() {
   return state;
 }
 
-// Consumes one move of the FailMove countdown; true when this move is the one to fail.
-bool TakeFailingMove(int32_t& status) {
-  Simulation& state = State();
-  std::lock_guard lock(state.mutex);
-  if (state.failMoveCountdown <= 0 || --state.failMoveCountdown > 0) return false;
-  status = state.failMoveStatus;
+// Consumes one request of a failure countdown; true when this request is the one to fail.
+bool TakeFailing(int& countdown, const int32_t& chosen, int32_t& status) {
+  std::lock_guard lock(State().mutex);
+  if (countdown <= 0 || --countdown > 0) return false;
+  status = chosen;
   return true;
 }
 
@@ -154,7 +212,8 @@ SimulatedVolume::SimulatedVolume(char letter, std::wstring root, UniqueHandle na
 std::shared_ptr<SimulatedVolume> SimulatedVolume::InMemory(char letter,
                                                            std::string_view layoutText) {
   std::shared_ptr<SimulatedVolume> volume(new SimulatedVolume(letter, L"", nullptr));
-  volume->Parse(layoutText, "memory volume " + std::string(1, letter) + ": ");
+  volume->Parse(layoutText, "memory volume " + std::string(1, letter) + ": ",
+                VolumeLayout::kMaxClusters);
   if (!volume->problem_.empty()) ReportProblem(volume->problem_);
   return volume;
 }
@@ -170,14 +229,18 @@ std::shared_ptr<SimulatedVolume> SimulatedVolume::OnDisk(char letter, std::wstri
       new SimulatedVolume(letter, std::move(root), std::move(lock)));
 }
 
+std::wstring SimulatedVolume::LayoutPath() const { return root_ + kLayoutName; }
+std::wstring SimulatedVolume::JournalPath() const { return root_ + kJournalName; }
+
 int32_t SimulatedVolume::Fail(int32_t status, const std::string& problem) {
   ReportProblem(problem);
   return status;
 }
 
-void SimulatedVolume::Parse(std::string_view text, const std::string& source) {
+void SimulatedVolume::Parse(std::string_view text, const std::string& source,
+                            int64_t maxClusters) {
   try {
-    layout_ = VolumeLayout::Parse(text);
+    layout_ = VolumeLayout::Parse(text, maxClusters);
     problem_.clear();
   } catch (const LayoutError& error) {
     layout_.reset();
@@ -194,36 +257,162 @@ std::optional<SimulatedVolume::Stamp> SimulatedVolume::ReadStamp(HANDLE file) co
 
 int32_t SimulatedVolume::Refresh() {
   if (!IsInMemory()) {
-    const std::wstring path = root_ + kLayoutName;
-    const std::string name = WideToUtf8(path);
+    const std::wstring path = LayoutPath();
     UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) {
       stamp_.reset();
       return Fail(kStatusUnexpectedIoError,
-                  "cannot open " + name + " (" + ErrorText(GetLastError()) + ")");
+                  "cannot open " + WideToUtf8(path) + " (" + ErrorText(GetLastError()) + ")");
     }
     const std::optional<Stamp> stamp = ReadStamp(file.get());
-    if (!stamp || !stamp_ || !(*stamp == *stamp_)) {
-      std::string text;
-      if (!stamp ||
-          !ReadAll(file.get(), (uint64_t{stamp->SizeHigh} << 32) | stamp->SizeLow, text)) {
-        stamp_.reset();
-        return Fail(kStatusUnexpectedIoError,
-                    "cannot read " + name + " (" + ErrorText(GetLastError()) + ")");
-      }
-      Parse(text, name + " ");
-      stamp_ = stamp;
+    if (!stamp) {
+      stamp_.reset();
+      return Fail(kStatusUnexpectedIoError,
+                  "cannot read " + WideToUtf8(path) + " (" + ErrorText(GetLastError()) + ")");
+    }
+    if (!stamp_ || !(*stamp == *stamp_)) return Load(file.get(), *stamp);
+    if (problem_.empty()) {
+      const int32_t status = ReadJournal(false);
+      if (status != kStatusSuccess) return status;
     }
   }
   if (!problem_.empty()) return Fail(kStatusDiskCorruptError, problem_);
   return kStatusSuccess;
 }
 
-int32_t SimulatedVolume::Persist() {
+int32_t SimulatedVolume::Load(HANDLE file, const Stamp& stamp) {
+  const std::string name = WideToUtf8(LayoutPath());
+  std::string text;
+  if (!ReadAll(file, (uint64_t{stamp.SizeHigh} << 32) | stamp.SizeLow, text)) {
+    stamp_.reset();
+    return Fail(kStatusUnexpectedIoError,
+                "cannot read " + name + " (" + ErrorText(GetLastError()) + ")");
+  }
+  // Whoever wrote it holds the lock we hold now: a temporary file still there is the remains
+  // of a writer that died.
+  DeleteFileW((root_ + kLayoutNewName).c_str());
+  Parse(text, name + " ", VolumeLayout::kMaxDiskClusters);
+  stamp_ = stamp;
+  baseSize_ = text.size();
+  baseHash_ = Fnv64(text);
+  journalLength_ = 0;
+  journalId_.reset();
+  if (!problem_.empty()) return Fail(kStatusDiskCorruptError, problem_);
+  return ReadJournal(true);
+}
+
+int32_t SimulatedVolume::ReadJournal(bool fresh) {
+  const std::wstring path = JournalPath();
+  UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool opened = file.get() != INVALID_HANDLE_VALUE;
+  if (!opened || !GetFileInformationByHandle(file.get(), &info)) {
+    if (journalLength_ == 0) return kStatusSuccess;
+    // The moves the model holds are gone from disk: read what the files say now.
+    stamp_.reset();
+    return Refresh();
+  }
+  const uint64_t size = (uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+  const std::pair<DWORD, DWORD> id{info.nFileIndexHigh, info.nFileIndexLow};
+  if (journalLength_ != 0 && (id != journalId_ || size < journalLength_)) {
+    // Another journal than the one applied: start again from the layout file.
+    file.reset();
+    stamp_.reset();
+    return Refresh();
+  }
+  if (size == journalLength_) return kStatusSuccess;
+  LARGE_INTEGER offset;
+  offset.QuadPart = static_cast<LONGLONG>(journalLength_);
+  std::string text;
+  if (!SetFilePointerEx(file.get(), offset, nullptr, FILE_BEGIN) ||
+      !ReadAll(file.get(), size - journalLength_, text)) {
+    stamp_.reset();
+    return Fail(kStatusUnexpectedIoError, "cannot read " + WideToUtf8(path) + " (" +
+                                              ErrorText(GetLastError()) + ")");
+  }
+  file.reset();
+  size_t pos = 0;
+  bool belongs = journalLength_ != 0;
+  for (;;) {
+    const size_t end = text.find('\n', pos);
+    if (end == std::string::npos) break;  // a record cut short by a crash: it never completed
+    const std::optional<std::vector<std::string_view>> fields =
+        CheckedRecord(std::string_view(text).substr(pos, end - pos));
+    if (!fields) break;
+    if (!belongs) {
+      // The first record names the layout file the moves were made on.
+      if (fields->size() != 3 || (*fields)[0] != "layout" ||
+          (*fields)[1] != std::to_string(baseSize_) || (*fields)[2] != HexText(baseHash_)) {
+        break;
+      }
+      belongs = true;
+    } else {
+      int64_t vcn = 0, lcn = 0, count = 0;
+      if (fields->size() != 5 || (*fields)[0] != "move" || !ReadNumber((*fields)[2], vcn) ||
+          !ReadNumber((*fields)[3], lcn) || !ReadNumber((*fields)[4], count) || count <= 0 ||
+          count > UINT32_MAX ||
+          layout_->Move((*fields)[1], vcn, lcn, static_cast<uint32_t>(count)) != kStatusSuccess) {
+        break;
+      }
+    }
+    pos = end + 1;
+  }
+  if (!belongs) {
+    // The journal of an earlier layout file, left by a fold that died before removing it.
+    if (fresh) DeleteFileW(path.c_str());
+    return kStatusSuccess;
+  }
+  // Whatever follows the last whole record is cut off by the next record appended.
+  journalLength_ += pos;
+  journalId_ = id;
+  return kStatusSuccess;
+}
+
+int32_t SimulatedVolume::AppendMove(const std::string& path, int64_t vcn, int64_t lcn,
+                                    uint32_t count) {
+  const std::wstring journal = JournalPath();
+  std::string text;
+  if (journalLength_ == 0) {
+    text = CheckedLine({"layout", std::to_string(baseSize_), HexText(baseHash_)});
+  }
+  text += CheckedLine({"move", path, std::to_string(vcn), std::to_string(lcn),
+                       std::to_string(count)});
+  UniqueHandle file(CreateFileW(journal.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER offset;
+  offset.QuadPart = static_cast<LONGLONG>(journalLength_);
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool written = file.get() != INVALID_HANDLE_VALUE &&
+                       SetFilePointerEx(file.get(), offset, nullptr, FILE_BEGIN) &&
+                       SetEndOfFile(file.get()) && WriteAll(file.get(), text) &&
+                       FlushFileBuffers(file.get()) &&
+                       GetFileInformationByHandle(file.get(), &info);
+  if (!written) {
+    const DWORD error = GetLastError();
+    if (file.get() != INVALID_HANDLE_VALUE &&
+        SetFilePointerEx(file.get(), offset, nullptr, FILE_BEGIN)) {
+      SetEndOfFile(file.get());
+    }
+    stamp_.reset();  // the next control reads what is on disk
+    return Fail(kStatusUnexpectedIoError,
+                "cannot write " + WideToUtf8(journal) + " (" + ErrorText(error) + ")");
+  }
+  file.reset();
+  journalLength_ += text.size();
+  journalId_ = std::pair<DWORD, DWORD>{info.nFileIndexHigh, info.nFileIndexLow};
+  // Folded once it outgrows the layout, so that reading it never costs more than the layout.
+  if (journalLength_ > std::max<uint64_t>(baseSize_, kFoldFloor)) Compact();
+  return kStatusSuccess;
+}
+
+int32_t SimulatedVolume::Compact() {
   if (IsInMemory()) return kStatusSuccess;
-  const std::wstring path = root_ + kLayoutName;
+  const std::wstring path = LayoutPath();
   const std::wstring newPath = root_ + kLayoutNewName;
   const std::string text = layout_->Serialize();
   bool written = false;
@@ -237,10 +426,17 @@ int32_t SimulatedVolume::Persist() {
                                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     const DWORD error = GetLastError();
     DeleteFileW(newPath.c_str());
-    stamp_.reset();  // the next control reads the layout that is still on disk
+    stamp_.reset();  // the next control reads the layout and journal still on disk
     return Fail(kStatusUnexpectedIoError,
                 "cannot rewrite " + WideToUtf8(path) + " (" + ErrorText(error) + ")");
   }
+  // From here the journal names the old layout file and is never applied again, even where it
+  // cannot be removed.
+  DeleteFileW(JournalPath().c_str());
+  baseSize_ = text.size();
+  baseHash_ = Fnv64(text);
+  journalLength_ = 0;
+  journalId_.reset();
   UniqueHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -262,34 +458,62 @@ int32_t SimulatedVolume::RetrievalPointers(const std::string& path, int64_t vcn,
 }
 
 int32_t SimulatedVolume::Bitmap(int64_t lcn, void* out, uint32_t outLength, uint64_t& written) {
+  Simulation& state = State();
+  int32_t failure = kStatusSuccess;
+  const bool fail = TakeFailing(state.failBitmapCountdown, state.failBitmapStatus, failure);
+  if (fail && failure != kStatusSuccess) return failure;
   Lock lock(*this);
-  const int32_t status = Refresh();
-  if (status != kStatusSuccess) return status;
-  return layout_->Bitmap(lcn, out, outLength, written);
+  const bool sameScan = layout_ && lcn >= 0 && lcn == scanNext_;
+  scanNext_ = -1;
+  if (!sameScan) {
+    const int32_t status = Refresh();
+    if (status != kStatusSuccess) return status;
+  }
+  const int32_t status = layout_->Bitmap(lcn, out, outLength, written);
+  if (status == kStatusBufferOverflow && written > sizeof(VolumeBitmapHeader)) {
+    scanNext_ = (lcn & ~int64_t{7}) +
+                static_cast<int64_t>((written - sizeof(VolumeBitmapHeader)) * 8);
+  }
+  // The chosen answer that cannot be trusted: it starts past the cluster asked for.
+  if (fail && written >= sizeof(VolumeBitmapHeader)) {
+    static_cast<VolumeBitmapHeader*>(out)->StartingLcn += 1;
+  }
+  return status;
 }
 
 int32_t SimulatedVolume::Move(const std::string& path, int64_t vcn, int64_t lcn, uint32_t count) {
   int32_t status = kStatusSuccess;
-  if (TakeFailingMove(status)) return status;
+  Simulation& state = State();
+  if (TakeFailing(state.failMoveCountdown, state.failMoveStatus, status)) return status;
   Lock lock(*this);
+  scanNext_ = -1;
   if (const auto hook = BeforeMoveHook()) hook(letter_);
   status = Refresh();
   if (status != kStatusSuccess) return status;
   status = layout_->Move(path, vcn, lcn, count);
-  return status == kStatusSuccess ? Persist() : status;
+  if (status != kStatusSuccess || IsInMemory()) return status;
+  return AppendMove(path, vcn, lcn, count);
 }
 
 void SimulatedVolume::Take(int64_t lcn, int64_t length) {
   Lock lock(*this);
+  scanNext_ = -1;
   if (Refresh() != kStatusSuccess) throw Exception(LastSimulationProblem());
   layout_->Take(lcn, length);
-  if (Persist() != kStatusSuccess) throw Exception(LastSimulationProblem());
+  if (Compact() != kStatusSuccess) throw Exception(LastSimulationProblem());
 }
 
 std::string SimulatedVolume::LayoutText() {
   Lock lock(*this);
   return Refresh() == kStatusSuccess ? layout_->Serialize() : std::string();
 }
+
+void SimulatedVolume::Fold() {
+  if (IsInMemory()) return;
+  Lock lock(*this);
+  if (Refresh() == kStatusSuccess && journalLength_ != 0) Compact();
+}
+
 
 std::shared_ptr<SimulatedVolume> SimulatedVolumeOf(char letter) {
   letter = UpperLetter(letter);
@@ -386,6 +610,12 @@ std::string MemoryVolumeLayout(char letter) {
   return volume->LayoutText();
 }
 
+std::string DiskVolumeLayout(char letter) {
+  const auto volume = detail::SimulatedVolumeOf(letter);
+  if (!volume || volume->IsInMemory()) return {};
+  return volume->LayoutText();
+}
+
 void SetRootDriveType(const std::string& root, int type) {
   detail::Simulation& state = detail::State();
   std::lock_guard lock(state.mutex);
@@ -407,6 +637,13 @@ void FailMove(int nth, int32_t status) {
   std::lock_guard lock(state.mutex);
   state.failMoveCountdown = nth;
   state.failMoveStatus = status;
+}
+
+void FailBitmap(int nth, int32_t status) {
+  detail::Simulation& state = detail::State();
+  std::lock_guard lock(state.mutex);
+  state.failBitmapCountdown = nth;
+  state.failBitmapStatus = status;
 }
 
 void SetBeforeMove(std::function<void(char letter)> hook) {
@@ -431,6 +668,8 @@ void ResetAll() {
   state.beforeMove = nullptr;
   state.failMoveCountdown = 0;
   state.failMoveStatus = 0;
+  state.failBitmapCountdown = 0;
+  state.failBitmapStatus = 0;
   state.lastProblem.clear();
   state.pending = false;
 }

@@ -13,6 +13,9 @@ void MountMemoryVolume(char letter, const std::string& layoutText);
 void UnmountMemoryVolume(char letter);
 // The current layout of a memory volume, in the layout file's format.
 std::string MemoryVolumeLayout(char letter);
+// The current layout of a simulated folder drive, its journalled moves included; empty when
+// it is refused.
+std::string DiskVolumeLayout(char letter);
 
 // GetDriveType answers `type` for the drive of `letter`; a negative type removes the choice.
 void SetDriveType(char letter, int type);
@@ -27,6 +30,11 @@ void SetPendingAnswers(bool on);
 // The Nth move on a simulated volume from now (1 = the next) fails with `status` and changes
 // nothing; 0 switches it off.
 void FailMove(int nth, int32_t status);
+
+// The Nth volume bitmap request on a simulated volume from now (1 = the next) fails with
+// `status`; with STATUS_SUCCESS (0) it is answered instead, but as starting one cluster past
+// the one asked for, an answer no reader may trust. A count of 0 switches it off.
+void FailBitmap(int nth, int32_t status);
 
 // Called inside the simulated move control before it looks at its target, with the volume's
 // lock held; it may take clusters with TakeClusters to model another writer.

@@ -36,9 +36,19 @@ class HandleRegistry {
     std::lock_guard lock(mutex_);
     handles_[handle] = std::move(entry);
   }
-  void Remove(HANDLE handle) {
+  // The volume whose last volume handle this was, or null.
+  std::shared_ptr<detail::SimulatedVolume> Remove(HANDLE handle) {
     std::lock_guard lock(mutex_);
-    handles_.erase(handle);
+    const auto found = handles_.find(handle);
+    if (found == handles_.end()) return nullptr;
+    std::shared_ptr<detail::SimulatedVolume> volume = std::move(found->second.Volume);
+    const bool wasVolume = found->second.IsVolume;
+    handles_.erase(found);
+    if (!wasVolume) return nullptr;
+    for (const auto& [other, entry] : handles_) {
+      if (entry.IsVolume && entry.Volume == volume) return nullptr;
+    }
+    return volume;
   }
   std::optional<SimulatedHandle> Find(HANDLE handle) {
     std::lock_guard lock(mutex_);
@@ -84,6 +94,21 @@ std::wstring FullPath(const std::wstring& path) {
   if (full.rfind(L"\\\\?\\", 0) == 0) full.erase(0, 4);
   return full;
 }
+
+}  // namespace
+
+std::wstring detail::LongPathForm(const std::wstring& path) {
+  // Below MAX_PATH the plain form opens everywhere; at and above it only the form that
+  // bypasses the name length limit does.
+  if (path.size() < MAX_PATH || path.rfind(L"\\\\?\\", 0) == 0 || path.rfind(L"\\\\.\\", 0) == 0) {
+    return path;
+  }
+  if (path.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + path.substr(2);
+  if (DriveLetterOf(path) != 0 && path.size() > 2 && path[2] == L'\\') return L"\\\\?\\" + path;
+  return path;
+}
+
+namespace {
 
 HANDLE SignalledEvent() { return CreateEventW(nullptr, TRUE, TRUE, nullptr); }
 
@@ -172,7 +197,7 @@ HANDLE OpenFile(const std::string& path, uint32_t& error) {
   const std::string relative = full.size() > 3 ? WideToUtf8(full.substr(3)) : std::string();
   HANDLE handle = INVALID_HANDLE_VALUE;
   if (!volume || !volume->IsInMemory()) {
-    handle = detail::OpenShared(wide, FILE_FLAG_NO_BUFFERING);
+    handle = detail::OpenShared(detail::LongPathForm(full), FILE_FLAG_NO_BUFFERING);
   } else if (volume->ListsFile(relative)) {
     handle = SignalledEvent();
   } else {
@@ -230,8 +255,17 @@ uint32_t WaitHandle(HANDLE handle, uint32_t milliseconds) {
 
 void CloseHandle(HANDLE handle) {
   if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return;
-  Handles().Remove(handle);
+  const auto lastOfVolume = Handles().Remove(handle);
   ::CloseHandle(handle);
+  // Moves are journalled while the volume is in use; once it is let go, the layout file says
+  // where everything lies again. Should that fail, the journal stays and is read instead.
+  if (lastOfVolume) {
+    try {
+      lastOfVolume->Fold();
+    } catch (const std::exception& error) {
+      detail::ReportProblem(error.what());
+    }
+  }
 }
 
 }  // namespace movra::platform

@@ -30,8 +30,10 @@ void TOptions::CreateFromNode(const TXmlElement* element) {
   MinimizeOnClose = ReadBool(element, "MinimizeOnClose", false);
   AnimateTray = ReadBool(element, "AnimateTray", true);
   ConfirmExit = ReadBool(element, "ConfirmExit", true);
-  LogLevel = ReadInt(element, "LogLevel", 1);
-  LogMaxLines = ReadInt(element, "LogMaxLines", 100);
+  // A number the program has no meaning for reads as the default, as an unreadable one does:
+  // a level of 7 would otherwise switch logging off through the options dialog.
+  LogLevel = ReadIntInRange(element, "LogLevel", 1, kMinLogLevel, kMaxLogLevel);
+  LogMaxLines = ReadIntInRange(element, "LogMaxLines", 100, 0, kMaxLogMaxLines);
   Language = ReadString(element, "Language", CurrentLanguage());
   ShowLogWindow = ReadBool(element, "ShowLogWindow", true);
   ShowSchedule = ReadBool(element, "ShowSchedule", true);
@@ -52,6 +54,12 @@ void TOptions::WriteToNode(TXmlElement& element) const {
 int32_t TOptions::ReadInt(const TXmlElement* element, const std::string& name, int32_t fallback) {
   return ReadAttribute(element, name, fallback,
                        [](const std::string& text) { return ParseInt(text); });
+}
+
+int32_t TOptions::ReadIntInRange(const TXmlElement* element, const std::string& name,
+                                 int32_t fallback, int32_t lowest, int32_t highest) {
+  const int32_t value = ReadInt(element, name, fallback);
+  return value < lowest || value > highest ? fallback : value;
 }
 
 bool TOptions::ReadBool(const TXmlElement* element, const std::string& name, bool fallback) {

@@ -27,8 +27,16 @@ struct TOptions {
   // Writes the nine attributes of config.cfg.
   void WriteToNode(TXmlElement& element) const;
 
+  // The ranges the program knows: the log levels, and the memo line limit (0 for none).
+  static constexpr int32_t kMinLogLevel = 0;
+  static constexpr int32_t kMaxLogLevel = 2;
+  static constexpr int32_t kMaxLogMaxLines = 999999;
+
   // The attribute converted, or `fallback` on any failure.
   static int32_t ReadInt(const TXmlElement* element, const std::string& name, int32_t fallback);
+  // As ReadInt; a value outside lowest..highest is `fallback` too.
+  static int32_t ReadIntInRange(const TXmlElement* element, const std::string& name,
+                                int32_t fallback, int32_t lowest, int32_t highest);
   static bool ReadBool(const TXmlElement* element, const std::string& name, bool fallback);
   static std::string ReadString(const TXmlElement* element, const std::string& name,
                                 const std::string& fallback);

@@ -111,4 +111,21 @@ bool SameTextAscii(std::string_view a, std::string_view b) {
   return true;
 }
 
+std::string EscapeControlCharacters(std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    const auto code = static_cast<unsigned char>(c);
+    if (code < 0x20 || code == 0x7F) {
+      out += "\\x";
+      out += kHex[code >> 4];
+      out += kHex[code & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
 }  // namespace movra

@@ -24,5 +24,8 @@ std::string ProgramFileName();
 std::string AsciiUpper(std::string_view text);
 std::string AsciiLower(std::string_view text);
 bool SameTextAscii(std::string_view a, std::string_view b);
+// The text with its control characters (a NUL above all) written as \xNN, so that it can be
+// shown and logged whole.
+std::string EscapeControlCharacters(std::string_view text);
 
 }  // namespace movra

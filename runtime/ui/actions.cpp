@@ -96,21 +96,18 @@ TShortCut TextToShortCut(std::string_view text) {
 
 // --- Action links ----------------------------------------------------------------------------
 
-TActionLink::~TActionLink() { SetAction(nullptr); }
+TBasicActionLink::~TBasicActionLink() { SetAction(nullptr); }
 
-void TActionLink::SetAction(TBasicAction* action) {
+void TBasicActionLink::SetAction(TBasicAction* action) {
   if (action == action_) return;
   if (action_) std::erase(action_->clients_, this);
   action_ = action;
-  if (action_) {
-    action_->clients_.push_back(this);
-    Refresh();
-  }
+  if (action_) action_->clients_.push_back(this);
 }
 
-bool TActionLink::Execute() {
+bool TBasicActionLink::Execute(TObject* component) {
   if (!action_) return false;
-  action_->ActionComponent = client_;
+  action_->ActionComponent = component ? component : client_;
   bool done = false;
   try {
     done = action_->Execute();
@@ -122,13 +119,28 @@ bool TActionLink::Execute() {
   return done;
 }
 
-bool TActionLink::Update() { return action_ && action_->Update(); }
+bool TBasicActionLink::Update() { return action_ && action_->Update(); }
+
+void TBasicActionLink::Change() {
+  if (OnChange) OnChange(action_);
+}
+
+TCustomAction* TActionLink::CustomAction() const { return dynamic_cast<TCustomAction*>(Action()); }
+
+bool TActionLink::IsCaptionLinked() { return CustomAction() != nullptr; }
+bool TActionLink::IsCheckedLinked() { return CustomAction() != nullptr; }
+bool TActionLink::IsEnabledLinked() { return CustomAction() != nullptr; }
+bool TActionLink::IsHelpContextLinked() { return CustomAction() != nullptr; }
+bool TActionLink::IsHintLinked() { return CustomAction() != nullptr; }
+bool TActionLink::IsImageIndexLinked() { return CustomAction() != nullptr; }
+bool TActionLink::IsShortCutLinked() { return CustomAction() != nullptr; }
+bool TActionLink::IsVisibleLinked() { return CustomAction() != nullptr; }
 
 // --- Actions ---------------------------------------------------------------------------------
 
 TBasicAction::~TBasicAction() {
   auto clients = clients_;
-  for (TActionLink* link : clients) link->action_ = nullptr;
+  for (TBasicActionLink* link : clients) link->action_ = nullptr;
   clients_.clear();
 }
 
@@ -145,7 +157,9 @@ bool TBasicAction::Update() {
 }
 
 void TBasicAction::Change() {
-  for (TActionLink* link : std::vector<TActionLink*>(clients_)) link->Refresh();
+  if (OnChange) OnChange(this);
+  for (TBasicActionLink* link : std::vector<TBasicActionLink*>(clients_))
+    if (std::find(clients_.begin(), clients_.end(), link) != clients_.end()) link->Change();
 }
 
 TContainedAction::~TContainedAction() { SetActionList(nullptr); }
@@ -169,24 +183,28 @@ bool TContainedAction::Update() {
 
 void TCustomAction::SetCaption(const std::string& caption) {
   if (caption == caption_) return;
+  ForEachLink([&](TActionLink& link) { link.SetCaption(caption); });
   caption_ = caption;
   Change();
 }
 
 void TCustomAction::SetHint(const std::string& hint) {
   if (hint == hint_) return;
+  ForEachLink([&](TActionLink& link) { link.SetHint(hint); });
   hint_ = hint;
   Change();
 }
 
 void TCustomAction::SetEnabled(bool enabled) {
   if (enabled == enabled_) return;
+  ForEachLink([&](TActionLink& link) { link.SetEnabled(enabled); });
   enabled_ = enabled;
   Change();
 }
 
 void TCustomAction::SetChecked(bool checked) {
   if (checked == checked_) return;
+  ForEachLink([&](TActionLink& link) { link.SetChecked(checked); });
   checked_ = checked;
   if (checked && groupIndex_ > 0 && ActionList()) {
     for (int i = 0; i < ActionList()->ActionCount(); ++i) {
@@ -199,20 +217,43 @@ void TCustomAction::SetChecked(bool checked) {
 
 void TCustomAction::SetVisible(bool visible) {
   if (visible == visible_) return;
+  ForEachLink([&](TActionLink& link) { link.SetVisible(visible); });
   visible_ = visible;
   Change();
 }
 
 void TCustomAction::SetImageIndex(int index) {
   if (index == imageIndex_) return;
+  ForEachLink([&](TActionLink& link) { link.SetImageIndex(index); });
   imageIndex_ = index;
   Change();
 }
 
 void TCustomAction::SetShortCut(TShortCut shortcut) {
   if (shortcut == shortcut_) return;
+  ForEachLink([&](TActionLink& link) { link.SetShortCut(shortcut); });
   shortcut_ = shortcut;
   Change();
+}
+
+void TCustomAction::SetAutoCheck(bool on) {
+  if (on == autoCheck_) return;
+  ForEachLink([&](TActionLink& link) { link.SetAutoCheck(on); });
+  autoCheck_ = on;
+  Change();
+}
+
+void TCustomAction::SetHelpContext(int context) {
+  if (context == helpContext_) return;
+  ForEachLink([&](TActionLink& link) { link.SetHelpContext(context); });
+  helpContext_ = context;
+  Change();
+}
+
+bool TCustomAction::DoHint(std::string& hint) {
+  bool show = true;
+  if (OnHint) OnHint(hint, show);
+  return show;
 }
 
 void TCustomAction::SetGroupIndex(int index) {
@@ -227,7 +268,7 @@ bool TCustomAction::Execute() {
   // Update first, so that a command whose state has changed since the last idle does not run.
   Update();
   if (!enabled_) return false;
-  if (AutoCheck) SetChecked(!checked_);
+  if (autoCheck_) SetChecked(!checked_);
   return TContainedAction::Execute();
 }
 

@@ -2,6 +2,7 @@
 // Actions: commands with a caption, state and shortcut that menu items and buttons show and run,
 // updated when the application is idle.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,28 +30,81 @@ class TCustomAction;
 class TCustomActionList;
 class TCustomImageList;
 
-// Connects a client (menu item, button) to an action: the client shows the action's state and
-// runs it when clicked.
-class TActionLink {
+// Connects a client (menu item, button, toolbar item) to an action: the client shows the
+// action's state and runs it when clicked. When a property of the action changes, the action
+// hands the new value to SetX of every link before it stores it; a link passes it on only
+// while IsXLinked, that is while the client still shows the action's old value, so a value
+// the client set itself survives. Afterwards every link's OnChange runs.
+class TBasicActionLink : public TObject {
  public:
-  explicit TActionLink(TObject* client) : client_(client) {}
-  virtual ~TActionLink();
-  TActionLink(const TActionLink&) = delete;
-  TActionLink& operator=(const TActionLink&) = delete;
+  explicit TBasicActionLink(TObject* client) : client_(client) {}
+  ~TBasicActionLink() override;
+  TBasicActionLink(const TBasicActionLink&) = delete;
+  TBasicActionLink& operator=(const TBasicActionLink&) = delete;
 
   TBasicAction* Action() const { return action_; }
   void SetAction(TBasicAction* action);
   TObject* Client() const { return client_; }
-  bool Execute();
-  bool Update();
-  // Copies every property of the action into the client.
-  virtual void Refresh() = 0;
+  // Runs the action with `component` (the client when null) as its ActionComponent.
+  virtual bool Execute(TObject* component = nullptr);
+  // Runs the action's update handler; true when one ran.
+  virtual bool Update();
+  // The client's handler is the action's OnExecute.
+  virtual bool IsOnExecuteLinked() { return true; }
+  virtual void SetOnExecute(const TNotifyEvent&) {}
+  // Runs after every change of the action (set by the client).
+  TNotifyEvent OnChange;
+
+ protected:
+  // Takes the client; a derived link keeps its typed pointer here. Links made by
+  // CreateActionLink get it called once after construction.
+  virtual void AssignClient(TObject* client) { client_ = client; }
+  virtual void Change();
 
  private:
   friend class TBasicAction;
+  template <class L>
+  friend std::unique_ptr<L> CreateActionLink(TObject* client);
   TObject* client_;
   TBasicAction* action_ = nullptr;
 };
+
+// The link of clients that show a caption, state, image and shortcut. Each IsXLinked here is
+// the common test (the action is a TCustomAction); links of concrete clients add that the
+// client's value equals the action's. The SetX do nothing here.
+class TActionLink : public TBasicActionLink {
+ public:
+  using TBasicActionLink::TBasicActionLink;
+
+  virtual bool IsCaptionLinked();
+  virtual bool IsCheckedLinked();
+  virtual bool IsEnabledLinked();
+  virtual bool IsHelpContextLinked();
+  virtual bool IsHintLinked();
+  virtual bool IsImageIndexLinked();
+  virtual bool IsShortCutLinked();
+  virtual bool IsVisibleLinked();
+  virtual void SetAutoCheck(bool) {}
+  virtual void SetCaption(const std::string&) {}
+  virtual void SetChecked(bool) {}
+  virtual void SetEnabled(bool) {}
+  virtual void SetHelpContext(int) {}
+  virtual void SetHint(const std::string&) {}
+  virtual void SetImageIndex(int) {}
+  virtual void SetShortCut(TShortCut) {}
+  virtual void SetVisible(bool) {}
+
+  // The bound action as a TCustomAction, or nullptr.
+  TCustomAction* CustomAction() const;
+};
+
+// Makes a link of class L for `client` and lets it take the client (AssignClient).
+template <class L>
+std::unique_ptr<L> CreateActionLink(TObject* client) {
+  auto link = std::make_unique<L>(client);
+  static_cast<TBasicActionLink*>(link.get())->AssignClient(client);
+  return link;
+}
 
 class TBasicAction : public TComponent {
  public:
@@ -72,11 +126,21 @@ class TBasicAction : public TComponent {
   TNotifyEvent OnUpdate;
 
   int ClientCount() const { return static_cast<int>(clients_.size()); }
+  TBasicActionLink* Clients(int index) const { return clients_.at(static_cast<size_t>(index)); }
+  // Runs after every change, before the clients' OnChange.
+  TNotifyEvent OnChange;
 
  protected:
-  friend class TActionLink;
+  friend class TBasicActionLink;
+  // Tells every client link that the action changed.
   void Change();
-  std::vector<TActionLink*> clients_;
+  // Calls `set` for every client link that is a TActionLink (the property protocol).
+  template <class F>
+  void ForEachLink(F set) {
+    for (TBasicActionLink* client : std::vector<TBasicActionLink*>(clients_))
+      if (auto* link = dynamic_cast<TActionLink*>(client)) set(*link);
+  }
+  std::vector<TBasicActionLink*> clients_;
 };
 
 class TContainedAction : public TBasicAction {
@@ -126,15 +190,23 @@ class TCustomAction : public TContainedAction {
   void SetShortCut(TShortCut shortcut);
   int GroupIndex() const { return groupIndex_; }
   void SetGroupIndex(int index);
-  bool AutoCheck = false;
+  bool AutoCheck() const { return autoCheck_; }
+  void SetAutoCheck(bool on);
+  int HelpContext() const { return helpContext_; }
+  void SetHelpContext(int context);
+
+  // The hint a client is about to show, which OnHint may rewrite; false: show no hint.
+  virtual bool DoHint(std::string& hint);
+  TDelegate<std::string&, bool&> OnHint;
 
   bool Execute() override;
   void GetProperties(TPropertyList& properties) override;
 
  private:
   std::string caption_, hint_;
-  bool enabled_ = true, checked_ = false, visible_ = true;
+  bool enabled_ = true, checked_ = false, visible_ = true, autoCheck_ = false;
   int imageIndex_ = -1;
+  int helpContext_ = 0;
   TShortCut shortcut_ = 0;
   int groupIndex_ = 0;
 };

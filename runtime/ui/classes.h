@@ -141,6 +141,12 @@ class EListError : public Exception {
  public:
   using Exception::Exception;
 };
+// An operation the object cannot do in its present state (a control placed where it cannot
+// live, a property that cannot change any more).
+class EInvalidOperation : public Exception {
+ public:
+  using Exception::Exception;
+};
 
 class TPersistent : public TObject {
  public:

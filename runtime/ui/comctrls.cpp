@@ -285,7 +285,11 @@ void TListView::CreateWnd() {
     SendMessageW(handle_, LVM_SETITEMCOUNT, static_cast<WPARAM>(items_.virtualCount_), 0);
     return;
   }
+  // Drawn once when they are all in: a list that draws itself after every row it gains takes
+  // minutes for a few thousand rows.
+  SendMessageW(handle_, WM_SETREDRAW, FALSE, 0);
   for (size_t i = 0; i < items_.items_.size(); ++i) InsertRow(static_cast<int>(i), items_.items_[i].get());
+  if (items_.updateCount_ == 0) SendMessageW(handle_, WM_SETREDRAW, TRUE, 0);
 }
 
 void TListView::DestroyWnd() {

@@ -34,22 +34,6 @@ thread_local TWinControl* creatingControl = nullptr;
 
 DWORD mainThreadId = GetCurrentThreadId();
 
-class TControlActionLink : public TActionLink {
- public:
-  explicit TControlActionLink(TControl* control) : TActionLink(control), control_(control) {}
-  void Refresh() override {
-    auto* action = dynamic_cast<TCustomAction*>(Action());
-    if (!action) return;
-    control_->SetCaption(action->Caption());
-    control_->SetHint(action->Hint());
-    control_->SetEnabled(action->Enabled());
-    control_->SetVisible(action->Visible());
-  }
-
- private:
-  TControl* control_;
-};
-
 }  // namespace
 
 DWORD MainThreadId() { return mainThreadId; }
@@ -380,7 +364,7 @@ void TControl::SetPopupMenu(TPopupMenu* menu) {
 
 TBasicAction* TControl::Action() const { return actionLink_ ? actionLink_->Action() : nullptr; }
 
-std::unique_ptr<TActionLink> TControl::CreateActionLink() { return std::make_unique<TControlActionLink>(this); }
+std::unique_ptr<TActionLink> TControl::CreateActionLink() { return movra::ui::CreateActionLink<TControlActionLink>(this); }
 
 void TControl::SetAction(TBasicAction* action) {
   if (!action) {
@@ -388,8 +372,58 @@ void TControl::SetAction(TBasicAction* action) {
     return;
   }
   if (!actionLink_) actionLink_ = CreateActionLink();
+  // Later changes arrive property by property through the link, which passes on only what
+  // the control still shows of the action.
   actionLink_->SetAction(action);
+  ActionChange(action, action->IsLoading());
   action->FreeNotification(this);
+}
+
+void TControl::ActionChange(TObject* sender, bool checkDefaults) {
+  auto* action = dynamic_cast<TCustomAction*>(sender);
+  if (!action) return;
+  if (!checkDefaults || Caption().empty()) SetCaption(action->Caption());
+  if (!checkDefaults || enabled_) SetEnabled(action->Enabled());
+  if (!checkDefaults || hint_.empty()) SetHint(action->Hint());
+  if (!checkDefaults || visible_) SetVisible(action->Visible());
+}
+
+// --- TControlActionLink ----------------------------------------------------------------------
+
+void TControlActionLink::AssignClient(TObject* client) {
+  TActionLink::AssignClient(client);
+  control_ = dynamic_cast<TControl*>(client);
+}
+
+bool TControlActionLink::IsCaptionLinked() {
+  return TActionLink::IsCaptionLinked() && control_->Caption() == CustomAction()->Caption();
+}
+bool TControlActionLink::IsEnabledLinked() {
+  return TActionLink::IsEnabledLinked() && control_->Enabled() == CustomAction()->Enabled();
+}
+bool TControlActionLink::IsHintLinked() {
+  return TActionLink::IsHintLinked() && control_->Hint() == CustomAction()->Hint();
+}
+bool TControlActionLink::IsVisibleLinked() {
+  return TActionLink::IsVisibleLinked() && control_->Visible() == CustomAction()->Visible();
+}
+bool TControlActionLink::IsOnExecuteLinked() {
+  return TActionLink::IsOnExecuteLinked() && Action() && control_->OnClick == Action()->OnExecute;
+}
+void TControlActionLink::SetCaption(const std::string& value) {
+  if (IsCaptionLinked()) control_->SetCaption(value);
+}
+void TControlActionLink::SetEnabled(bool value) {
+  if (IsEnabledLinked()) control_->SetEnabled(value);
+}
+void TControlActionLink::SetHint(const std::string& value) {
+  if (IsHintLinked()) control_->SetHint(value);
+}
+void TControlActionLink::SetVisible(bool value) {
+  if (IsVisibleLinked()) control_->SetVisible(value);
+}
+void TControlActionLink::SetOnExecute(const TNotifyEvent& value) {
+  if (IsOnExecuteLinked()) control_->OnClick = value;
 }
 
 void TControl::Notification(TComponent* component, TOperation operation) {
@@ -401,7 +435,7 @@ void TControl::Notification(TComponent* component, TOperation operation) {
 
 void TControl::Loaded() {
   TComponent::Loaded();
-  if (actionLink_) actionLink_->Refresh();
+  if (actionLink_ && actionLink_->Action()) ActionChange(actionLink_->Action(), true);
   RememberAnchors();
 }
 
@@ -530,7 +564,7 @@ void TWinControl::BeforeDestruction() {
 void TWinControl::CreateParams(TCreateParams& params) {
   params.Caption = Utf8ToWide(text_);
   params.Style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-  if (visible_) params.Style |= WS_VISIBLE;
+  // Windows are created hidden; the showing notice shows them.
   if (!enabled_) params.Style |= WS_DISABLED;
   if (tabStop_) params.Style |= WS_TABSTOP;
   params.X = left_;
@@ -606,8 +640,56 @@ HWND TWinControl::Handle() {
     for (TControl* child : std::vector<TControl*>(controls_))
       if (auto* win = dynamic_cast<TWinControl*>(child); win && win->Visible()) win->HandleNeeded();
     Realign();
+    if (!parent_ || parent_->showing_) UpdateShowing();
   }
   return handle_;
+}
+
+void TWinControl::UpdateShowing() {
+  bool showing = handle_ && visible_ && (!parent_ || parent_->showing_);
+  if (auto* form = dynamic_cast<TCustomForm*>(this); form && !parent_) showing = handle_ && IsWindowVisible(handle_);
+  if (showing != showing_) {
+    showing_ = showing;
+    try {
+      Perform(CM_SHOWINGCHANGED);
+    } catch (...) {
+      showing_ = !showing;
+      throw;
+    }
+  }
+  for (TControl* child : std::vector<TControl*>(controls_))
+    if (auto* win = dynamic_cast<TWinControl*>(child); win && win->handle_) win->UpdateShowing();
+}
+
+void TWinControl::SetParent(TWinControl* parent) {
+  if (parent == parent_) return;
+  if (parent == this) throw EComponentError("A control cannot have itself as its parent");
+  // The window stays while the control changes hands; InsertControl moves it.
+  reparenting_ = handle_ && parent && !IsDestroying();
+  try {
+    TControl::SetParent(parent);
+  } catch (...) {
+    reparenting_ = false;
+    throw;
+  }
+  reparenting_ = false;
+}
+
+RECT TWinControl::NonClientMargins() const {
+  if (handle_) {
+    RECT window, client;
+    GetWindowRect(handle_, &window);
+    GetClientRect(handle_, &client);
+    POINT origin{0, 0};
+    ::ClientToScreen(handle_, &origin);
+    return {origin.x - window.left, origin.y - window.top, window.right - origin.x - client.right,
+            window.bottom - origin.y - client.bottom};
+  }
+  TCreateParams params;
+  const_cast<TWinControl*>(this)->CreateParamsForMeasure(params);
+  RECT frame{0, 0, 0, 0};
+  AdjustWindowRectEx(&frame, params.Style & ~WS_VISIBLE, !(params.Style & WS_CHILD) && params.Menu, params.ExStyle);
+  return {-frame.left, -frame.top, frame.right, frame.bottom};
 }
 
 void TWinControl::DetachHandle() {
@@ -616,6 +698,7 @@ void TWinControl::DetachHandle() {
   if (defWndProc_ && defWndProc_ != DefWindowProcW && IsWindow(handle_))
     SetWindowLongPtrW(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(defWndProc_));
   handle_ = nullptr;
+  showing_ = false;
   hintTool_ = nullptr;
 }
 
@@ -654,11 +737,16 @@ void TWinControl::InsertControl(TControl* control) {
   if (auto* win = dynamic_cast<TWinControl*>(control)) {
     if (win->HandleAllocated()) {
       bool wasChild = GetWindowLongPtrW(win->handle_, GWL_STYLE) & WS_CHILD;
+      // A form without a window yet gets one rather than cost the child its window.
+      if (wasChild && !handle_ && !parent_ && dynamic_cast<TCustomForm*>(this)) HandleNeeded();
       if (wasChild && handle_) {
-        // Moving between parents keeps the window.
+        // Moving between parents keeps the window; its frame may differ in the new place.
         ::SetParent(win->handle_, handle_);
+        SetWindowPos(win->handle_, nullptr, 0, 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
         SetWindowPos(win->handle_, nullptr, win->left_, win->top_, win->width_, win->height_,
                      SWP_NOZORDER | SWP_NOACTIVATE);
+        win->UpdateShowing();
       } else {
         win->DestroyHandle();
         if (handle_ && win->Visible()) win->HandleNeeded();
@@ -668,17 +756,20 @@ void TWinControl::InsertControl(TControl* control) {
     }
   }
   Realign();
+  Perform(CM_CONTROLLISTCHANGE, reinterpret_cast<WPARAM>(control), 1);
 }
 
 void TWinControl::RemoveControl(TControl* control) {
+  if (std::find(controls_.begin(), controls_.end(), control) == controls_.end()) return;
+  if (!IsDestroying()) Perform(CM_CONTROLLISTCHANGE, reinterpret_cast<WPARAM>(control), 0);
   auto it = std::find(controls_.begin(), controls_.end(), control);
   if (it == controls_.end()) return;
   controls_.erase(it);
   control->parent_ = nullptr;
   if (auto* win = dynamic_cast<TWinControl*>(control); win && win->HandleAllocated() && !IsDestroying()) {
-    // A child window cannot live without a parent window: keep it hidden under the
-    // application window until it gets a new parent.
-    ShowWindow(win->handle_, SW_HIDE);
+    // A child window cannot live without a parent window: until it gets a new parent it
+    // waits under the application window, hidden unless it is only changing parents.
+    if (!win->reparenting_) win->UpdateShowing();
     ::SetParent(win->handle_, Application().Handle());
   }
   Realign();
@@ -690,12 +781,9 @@ RECT TWinControl::ClientRect() const {
     GetClientRect(handle_, &r);
     return r;
   }
-  TCreateParams params;
-  const_cast<TWinControl*>(this)->CreateParamsForMeasure(params);
-  RECT frame{0, 0, 0, 0};
-  AdjustWindowRectEx(&frame, params.Style & ~WS_VISIBLE, !(params.Style & WS_CHILD) && params.Menu, params.ExStyle);
-  r.right = std::max<LONG>(0, width_ - (frame.right - frame.left));
-  r.bottom = std::max<LONG>(0, height_ - (frame.bottom - frame.top));
+  RECT frame = NonClientMargins();
+  r.right = std::max<LONG>(0, width_ - frame.left - frame.right);
+  r.bottom = std::max<LONG>(0, height_ - frame.top - frame.bottom);
   return r;
 }
 
@@ -822,7 +910,7 @@ void TWinControl::SetVisible(bool visible) { TControl::SetVisible(visible); }
 
 void TWinControl::VisibleChanged() {
   if (visible_ && parent_ && parent_->HandleAllocated()) HandleNeeded();
-  if (handle_) ShowWindow(handle_, visible_ ? SW_SHOWNA : SW_HIDE);
+  if (handle_) UpdateShowing();
 }
 
 void TWinControl::SetEnabled(bool enabled) {
@@ -1142,6 +1230,12 @@ void TWinControl::WndProc(TMessage& m) {
       return;
     case CM_RECREATEWND:
       RecreateWnd();
+      return;
+    case CM_SHOWINGCHANGED:
+      if (handle_)
+        SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE |
+                         (showing_ ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
       return;
     default:
       break;

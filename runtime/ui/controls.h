@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/ui/actions.h"
 #include "runtime/ui/classes.h"
 #include "runtime/ui/graphics.h"
 
@@ -31,6 +32,8 @@ enum : UINT {
   CM_PARENTSHOWHINTCHANGED,
   CM_RECREATEWND,
   CM_SYNCHRONIZE,
+  // A child control was inserted (LParam 1) or is being removed (LParam 0); WParam is it.
+  CM_CONTROLLISTCHANGE,
   // Notifications of a native control, reflected back to it by its parent.
   CN_BASE = 0xBC00,
   CN_COMMAND = CN_BASE + WM_COMMAND,
@@ -77,9 +80,14 @@ enum TControlStyleFlag : unsigned {
   csDoubleClicks = 8,
   csOpaque = 16,
   csSetCaption = 32,
+  // Keyboard menu messages (WM_SYSCOMMAND, dialog characters) are relayed to the control.
+  csMenuEvents = 64,
+  // The control shows actions of its own and takes part in the idle action updates.
+  csActionClient = 128,
 };
 
 using TModalResult = int;
+
 inline constexpr TModalResult mrNone = 0;
 inline constexpr TModalResult mrOk = IDOK;
 inline constexpr TModalResult mrCancel = IDCANCEL;
@@ -119,7 +127,7 @@ class TControl : public TComponent {
   void SetHeight(int v) { SetBounds(left_, top_, width_, v); }
   RECT BoundsRect() const { return {left_, top_, left_ + width_, top_ + height_}; }
   // Places the control as its user asks; anchors measure from here.
-  void SetBounds(int left, int top, int width, int height);
+  virtual void SetBounds(int left, int top, int width, int height);
   virtual RECT ClientRect() const { return {0, 0, width_, height_}; }
   int ClientWidth() const { return ClientRect().right; }
   int ClientHeight() const { return ClientRect().bottom; }
@@ -215,8 +223,11 @@ class TControl : public TComponent {
   virtual void VisibleChanged();
   // Whether the control shows its Caption in the window title (true) or keeps it inside.
   virtual bool HasCaption() const { return true; }
-  // Menu item and button links override this to mirror more of the action.
+  // Controls that mirror more of an action return their own link class here.
   virtual std::unique_ptr<TActionLink> CreateActionLink();
+  // Copies the action's properties; with `checkDefaults` only into properties that still
+  // have their default value (the action is being loaded).
+  virtual void ActionChange(TObject* sender, bool checkDefaults);
   void FontChange(TObject*);
   void RememberAnchors();
   void ApplyAnchors(int parentWidth, int parentHeight);
@@ -247,6 +258,31 @@ class TControl : public TComponent {
   HCURSOR cursor_ = nullptr;
   unsigned controlStyle_ = csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
   bool mouseInside_ = false;
+};
+
+// The link of a control to its action: caption, hint, enabled state, visibility and the
+// click handler follow the action while they still show the action's values.
+class TControlActionLink : public TActionLink {
+ public:
+  using TActionLink::TActionLink;
+  TControl* Control() const { return control_; }
+
+  bool IsCaptionLinked() override;
+  bool IsEnabledLinked() override;
+  bool IsHintLinked() override;
+  bool IsVisibleLinked() override;
+  bool IsOnExecuteLinked() override;
+  void SetCaption(const std::string& value) override;
+  void SetEnabled(bool value) override;
+  void SetHint(const std::string& value) override;
+  void SetVisible(bool value) override;
+  void SetOnExecute(const TNotifyEvent& value) override;
+
+ protected:
+  void AssignClient(TObject* client) override;
+
+ private:
+  TControl* control_ = nullptr;
 };
 
 // What a windowed control asks CreateWindowEx for.
@@ -284,8 +320,15 @@ class TWinControl : public TControl {
 
   int ControlCount() const { return static_cast<int>(controls_.size()); }
   TControl* Controls(int index) const { return controls_.at(static_cast<size_t>(index)); }
-  void InsertControl(TControl* control);
-  void RemoveControl(TControl* control);
+  // Both tell this control with CM_CONTROLLISTCHANGE: after the insertion, before the removal.
+  virtual void InsertControl(TControl* control);
+  virtual void RemoveControl(TControl* control);
+  // Moving to another parent keeps the window: it is moved to the new parent's window with
+  // its frame recomputed, and shown or hidden as the new place asks.
+  void SetParent(TWinControl* parent) override;
+  // The widths of the frame around the client area (left, top, right, bottom) that the
+  // control's window has or will have; ClientRect uses it before the window exists.
+  virtual RECT NonClientMargins() const;
   // Lays the aligned and anchored children out in the client area.
   void Realign();
   void DisableAlign() { ++alignDisabled_; }
@@ -294,6 +337,12 @@ class TWinControl : public TControl {
   RECT ClientRect() const override;
   void SetClientSize(int width, int height) override;
   bool Showing() const override;
+  // Works out whether the control is showing now (a window, visible, on a showing parent)
+  // and, on a change, performs CM_SHOWINGCHANGED, whose default shows or hides the window;
+  // then does the same for the child controls.
+  void UpdateShowing();
+  // The showing state last announced.
+  bool ShowingState() const { return showing_; }
   void SetVisible(bool visible) override;
   void SetEnabled(bool enabled) override;
   std::string GetText() const override;
@@ -355,6 +404,8 @@ class TWinControl : public TControl {
  private:
   void DetachHandle();
   void CreateParamsForMeasure(TCreateParams& params);
+  bool showing_ = false;
+  bool reparenting_ = false;
   int alignDisabled_ = 0;
   bool alignPending_ = false;
   bool realigning_ = false;

@@ -209,10 +209,12 @@ void TCustomForm::VisibleChanged() {
               : windowState_ == TWindowState::wsMaximized ? SW_SHOWMAXIMIZED
                                                           : SW_SHOWNORMAL;
     ShowWindow(handle_, cmd);
+    UpdateShowing();
     if (activeControl_ && activeControl_->CanFocus()) activeControl_->SetFocus();
     if (OnShow) OnShow(this);
   } else if (handle_) {
     ShowWindow(handle_, SW_HIDE);
+    UpdateShowing();
     if (OnHide) OnHide(this);
   }
 }
@@ -298,6 +300,7 @@ TModalResult TCustomForm::ShowModal() {
       if (IsWindow(w)) EnableWindow(w, TRUE);
     if (handle_) SetWindowPos(handle_, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     visible_ = false;
+    if (handle_) UpdateShowing();
     modal_ = false;
     if (previous && IsWindow(previous)) SetActiveWindow(previous);
   };
@@ -376,6 +379,9 @@ void TCustomForm::WndProc(TMessage& m) {
       return;
     case CM_RELEASE:
       Free(this);
+      return;
+    case CM_SHOWINGCHANGED:
+      // A form shows itself (with its window state) when it becomes visible.
       return;
     case WM_ACTIVATE:
       DefaultHandler(m);

@@ -1,6 +1,7 @@
 #include "runtime/ui/graphics.h"
 
 #include <algorithm>
+#include <cstddef>
 
 #include "runtime/text.h"
 
@@ -28,15 +29,18 @@ int ScreenPixelsPerInch() {
 
 // --- GDI objects -----------------------------------------------------------------------------
 
-TGraphicsObject::~TGraphicsObject() {
-  if (handle_) DeleteObject(handle_);
+TGraphicsObject::~TGraphicsObject() { ReleaseHandle(); }
+
+void TGraphicsObject::ReleaseHandle() {
+  if (!handle_) return;
+  // A handle still selected into a device context would not be deleted.
+  if (OnReleasing) OnReleasing(this);
+  DeleteObject(handle_);
+  handle_ = nullptr;
 }
 
 void TGraphicsObject::Changed() {
-  if (handle_) {
-    DeleteObject(handle_);
-    handle_ = nullptr;
-  }
+  ReleaseHandle();
   if (OnChange) OnChange(this);
 }
 
@@ -71,32 +75,92 @@ void TFont::SetStyle(unsigned style) {
   Changed();
 }
 
+void TFont::SetCharset(BYTE charset) {
+  if (charset == charset_) return;
+  charset_ = charset;
+  Changed();
+}
+
+void TFont::SetPitch(BYTE pitch) {
+  if (pitch == pitch_) return;
+  pitch_ = pitch;
+  Changed();
+}
+
+void TFont::SetOrientation(int tenths) {
+  if (tenths == orientation_) return;
+  orientation_ = tenths;
+  Changed();
+}
+
+LOGFONTW TFont::LogFont() const {
+  LOGFONTW lf{};
+  lf.lfHeight = height_;
+  lf.lfEscapement = orientation_;
+  lf.lfOrientation = orientation_;
+  lf.lfWeight = (style_ & fsBold) ? FW_BOLD : FW_NORMAL;
+  lf.lfItalic = (style_ & fsItalic) ? 1 : 0;
+  lf.lfUnderline = (style_ & fsUnderline) ? 1 : 0;
+  lf.lfStrikeOut = (style_ & fsStrikeOut) ? 1 : 0;
+  lf.lfCharSet = charset_;
+  lf.lfQuality = DEFAULT_QUALITY;
+  lf.lfPitchAndFamily = pitch_;
+  std::wstring face = Utf8ToWide(name_);
+  wcsncpy(lf.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+  return lf;
+}
+
 HFONT TFont::Handle() {
   if (!handle_) {
-    LOGFONTW lf{};
-    lf.lfHeight = height_;
-    lf.lfWeight = (style_ & fsBold) ? FW_BOLD : FW_NORMAL;
-    lf.lfItalic = (style_ & fsItalic) ? 1 : 0;
-    lf.lfUnderline = (style_ & fsUnderline) ? 1 : 0;
-    lf.lfStrikeOut = (style_ & fsStrikeOut) ? 1 : 0;
-    lf.lfCharSet = DEFAULT_CHARSET;
-    lf.lfQuality = DEFAULT_QUALITY;
-    std::wstring face = Utf8ToWide(name_);
-    wcsncpy(lf.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+    LOGFONTW lf = LogFont();
     handle_ = CreateFontIndirectW(&lf);
   }
   return static_cast<HFONT>(handle_);
 }
 
+void TFont::AssignLogFont(const LOGFONTW& lf) {
+  std::wstring face(lf.lfFaceName, wcsnlen(lf.lfFaceName, LF_FACESIZE));
+  unsigned style = (lf.lfWeight >= FW_BOLD ? fsBold : 0u) | (lf.lfItalic ? fsItalic : 0u) |
+                   (lf.lfUnderline ? fsUnderline : 0u) | (lf.lfStrikeOut ? fsStrikeOut : 0u);
+  std::string name = WideToUtf8(face);
+  if (name == name_ && lf.lfHeight == height_ && style == style_ && lf.lfCharSet == charset_ &&
+      (lf.lfPitchAndFamily & 0x0F) == pitch_ && lf.lfEscapement == orientation_)
+    return;
+  name_ = name;
+  height_ = lf.lfHeight;
+  style_ = style;
+  charset_ = lf.lfCharSet;
+  pitch_ = lf.lfPitchAndFamily & 0x0F;
+  orientation_ = lf.lfEscapement;
+  Changed();
+}
+
+void TFont::SetHandle(HFONT font) {
+  LOGFONTW lf{};
+  if (font && GetObjectW(font, sizeof(lf), &lf) == sizeof(lf)) AssignLogFont(lf);
+}
+
+bool GetNonClientMetrics(NONCLIENTMETRICSW& metrics) {
+  // The record grew with Windows Vista; the older size is the one every version takes.
+  constexpr UINT kPortableSize = offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);
+  metrics = NONCLIENTMETRICSW{};
+  metrics.cbSize = kPortableSize;
+  return SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, kPortableSize, &metrics, 0) != FALSE;
+}
+
 void TFont::Assign(const TPersistent& source) {
   auto* font = dynamic_cast<const TFont*>(&source);
   if (!font) return TPersistent::Assign(source);
-  if (name_ == font->name_ && height_ == font->height_ && color_ == font->color_ && style_ == font->style_)
+  if (name_ == font->name_ && height_ == font->height_ && color_ == font->color_ && style_ == font->style_ &&
+      charset_ == font->charset_ && pitch_ == font->pitch_ && orientation_ == font->orientation_)
     return;
   name_ = font->name_;
   height_ = font->height_;
   color_ = font->color_;
   style_ = font->style_;
+  charset_ = font->charset_;
+  pitch_ = font->pitch_;
+  orientation_ = font->orientation_;
   Changed();
 }
 
@@ -135,6 +199,21 @@ HPEN TPen::Handle() {
   return static_cast<HPEN>(handle_);
 }
 
+TBrush::~TBrush() = default;
+
+void TBrush::SetBitmap(const TBitmap* bitmap) {
+  if (!bitmap && !bitmap_) return;
+  if (bitmap) {
+    auto copy = std::make_unique<TBitmap>();
+    copy->Assign(*bitmap);
+    copy->Dormant();
+    bitmap_ = std::move(copy);
+  } else {
+    bitmap_.reset();
+  }
+  Changed();
+}
+
 void TBrush::SetColor(TColor color) {
   if (color != color_) color_ = color, Changed();
 }
@@ -145,15 +224,24 @@ void TBrush::SetStyle(TBrushStyle style) {
 void TBrush::Assign(const TPersistent& source) {
   auto* brush = dynamic_cast<const TBrush*>(&source);
   if (!brush) return TPersistent::Assign(source);
-  if (brush->color_ == color_ && brush->style_ == style_) return;
+  if (brush->color_ == color_ && brush->style_ == style_ && !brush->bitmap_ && !bitmap_) return;
   color_ = brush->color_;
   style_ = brush->style_;
+  if (brush->bitmap_) {
+    bitmap_ = std::make_unique<TBitmap>();
+    bitmap_->Assign(*brush->bitmap_);
+    bitmap_->Dormant();
+  } else {
+    bitmap_.reset();
+  }
   Changed();
 }
 
 HBRUSH TBrush::Handle() {
   if (!handle_) {
-    if (style_ == TBrushStyle::bsClear || color_ == clNone)
+    if (bitmap_ && !bitmap_->Empty())
+      handle_ = CreatePatternBrush(bitmap_->Handle());
+    else if (style_ == TBrushStyle::bsClear || color_ == clNone)
       handle_ = GetStockObject(NULL_BRUSH);
     else
       handle_ = CreateSolidBrush(ColorToRGB(color_));
@@ -163,7 +251,18 @@ HBRUSH TBrush::Handle() {
 
 // --- TCanvas ---------------------------------------------------------------------------------
 
-TCanvas::TCanvas() = default;
+TCanvas::TCanvas() {
+  font_.OnReleasing = TNotifyEvent(this, &TCanvas::ReleasingObject);
+  pen_.OnReleasing = TNotifyEvent(this, &TCanvas::ReleasingObject);
+  brush_.OnReleasing = TNotifyEvent(this, &TCanvas::ReleasingObject);
+}
+
+void TCanvas::ReleasingObject(TObject* object) {
+  if (!dc_) return;
+  HGDIOBJ* old = object == &font_ ? &oldFont_ : object == &pen_ ? &oldPen_ : &oldBrush_;
+  if (*old) SelectObject(dc_, *old);
+  *old = nullptr;
+}
 
 TCanvas::~TCanvas() { SetHandle(nullptr); }
 
@@ -202,7 +301,8 @@ void TCanvas::Deselect() {
 
 void TCanvas::FillRect(const RECT& rect) {
   Select(false, true, false);
-  if (brush_.Style() != TBrushStyle::bsClear && brush_.Color() != clNone) ::FillRect(dc_, &rect, brush_.Handle());
+  if (brush_.Bitmap() || (brush_.Style() != TBrushStyle::bsClear && brush_.Color() != clNone))
+    ::FillRect(dc_, &rect, brush_.Handle());
 }
 
 void TCanvas::FrameRect(const RECT& rect) {
@@ -233,6 +333,56 @@ void TCanvas::MoveTo(int x, int y) {
 void TCanvas::LineTo(int x, int y) {
   Select(true, false, false);
   ::LineTo(dc_, x, y);
+}
+
+POINT TCanvas::PenPos() {
+  Select(false, false, false);
+  POINT p{};
+  GetCurrentPositionEx(dc_, &p);
+  return p;
+}
+
+void TCanvas::Polyline(const std::vector<POINT>& points) {
+  Select(true, false, false);
+  if (!points.empty()) ::Polyline(dc_, points.data(), static_cast<int>(points.size()));
+}
+
+void TCanvas::Polygon(const std::vector<POINT>& points) {
+  Select(true, true, false);
+  if (!points.empty()) ::Polygon(dc_, points.data(), static_cast<int>(points.size()));
+}
+
+void TCanvas::DrawFocusRect(const RECT& rect) {
+  Select(false, true, false);
+  ::DrawFocusRect(dc_, &rect);
+}
+
+COLORREF TCanvas::Pixel(int x, int y) {
+  Select(false, false, false);
+  return ::GetPixel(dc_, x, y);
+}
+
+void TCanvas::SetPixel(int x, int y, TColor color) {
+  Select(false, false, false);
+  ::SetPixelV(dc_, x, y, ColorToRGB(color));
+}
+
+RECT TCanvas::ClipRect() {
+  Select(false, false, false);
+  RECT r{};
+  ::GetClipBox(dc_, &r);
+  return r;
+}
+
+void TCanvas::CopyRect(const RECT& dest, TCanvas& from, const RECT& source) {
+  Select(false, true, false);
+  from.Select(false, false, false);
+  int dw = dest.right - dest.left, dh = dest.bottom - dest.top;
+  int sw = source.right - source.left, sh = source.bottom - source.top;
+  if (dw == sw && dh == sh)
+    BitBlt(dc_, dest.left, dest.top, dw, dh, from.dc_, source.left, source.top, CopyMode);
+  else
+    StretchBlt(dc_, dest.left, dest.top, dw, dh, from.dc_, source.left, source.top, sw, sh, CopyMode);
 }
 
 void TCanvas::TextOut(int x, int y, const std::string& text) {
@@ -457,23 +607,80 @@ bool TCustomImageList::ResourceLoad(HINSTANCE instance, const std::wstring& name
 }
 
 void TCustomImageList::Draw(TCanvas& canvas, int x, int y, int index, bool enabled) {
+  Draw(canvas.Handle(), x, y, index, enabled);
+}
+
+void TCustomImageList::Replace(int index, TBitmap& image, TColor maskColor) {
   if (!list_ || index < 0 || index >= Count()) return;
+  TBitmap copy;
+  copy.Assign(image);
+  copy.Dormant();
+  if (maskColor == clNone) {
+    ImageList_Replace(list_, index, copy.Handle(), nullptr);
+  } else {
+    // The masked form has no replacing call: add, then move the new image into place.
+    int added = ImageList_AddMasked(list_, copy.Handle(), ColorToRGB(maskColor));
+    if (added >= 0) {
+      ImageList_Copy(list_, index, list_, added, ILCF_MOVE);
+      ImageList_Remove(list_, added);
+    }
+  }
+  Change();
+}
+
+bool TCustomImageList::GetBitmap(int index, TBitmap& image) {
+  if (!list_ || index < 0 || index >= Count()) return false;
+  if (image.PixelFormat() == TPixelFormat::pf1bit) {
+    // Through a colour copy: the blit to one bit turns the background colour into 1 (white)
+    // and everything else into 0, whatever the image list makes of a monochrome target.
+    TBitmap colour;
+    if (!GetBitmap(index, colour)) return false;
+    image.SetSize(width_, height_, TPixelFormat::pf1bit);
+    HDC source = colour.Canvas().Handle();
+    SetBkColor(source, ColorToRGB(BkColor == clNone ? clWhite : BkColor));
+    BitBlt(image.Canvas().Handle(), 0, 0, width_, height_, source, 0, 0, SRCCOPY);
+    GdiFlush();
+    return true;
+  }
+  image.SetSize(width_, height_, image.PixelFormat());
+  TCanvas& canvas = image.Canvas();
+  canvas.Brush().SetStyle(TBrushStyle::bsSolid);
+  canvas.Brush().SetColor(BkColor == clNone ? clWhite : BkColor);
+  canvas.FillRect({0, 0, width_, height_});
+  ImageList_Draw(list_, index, canvas.Handle(), 0, 0, ILD_TRANSPARENT);
+  GdiFlush();
+  return true;
+}
+
+bool TCustomImageList::GetMask(int index, TBitmap& mask) {
+  if (!list_ || index < 0 || index >= Count()) return false;
+  mask.SetSize(width_, height_, TPixelFormat::pf1bit);
+  TCanvas& canvas = mask.Canvas();
+  // The mask is put on with AND: start from all transparent.
+  PatBlt(canvas.Handle(), 0, 0, width_, height_, WHITENESS);
+  ImageList_Draw(list_, index, canvas.Handle(), 0, 0, ILD_MASK);
+  GdiFlush();
+  return true;
+}
+
+void TCustomImageList::Draw(HDC dc, int x, int y, int index, bool enabled) {
+  if (!list_ || index < 0 || index >= Count() || !dc) return;
   if (enabled) {
-    ImageList_Draw(list_, index, canvas.Handle(), x, y, ILD_TRANSPARENT);
+    ImageList_Draw(list_, index, dc, x, y, ILD_TRANSPARENT);
     return;
   }
   IMAGELISTDRAWPARAMS p{};
   p.cbSize = sizeof(p);
   p.himl = list_;
   p.i = index;
-  p.hdcDst = canvas.Handle();
+  p.hdcDst = dc;
   p.x = x;
   p.y = y;
   p.rgbBk = CLR_NONE;
   p.rgbFg = CLR_DEFAULT;
   p.fStyle = ILD_TRANSPARENT;
   p.fState = ILS_SATURATE;
-  if (!ImageList_DrawIndirect(&p)) ImageList_DrawEx(list_, index, canvas.Handle(), x, y, 0, 0, CLR_NONE, GetSysColor(COLOR_BTNSHADOW), ILD_BLEND50);
+  if (!ImageList_DrawIndirect(&p)) ImageList_DrawEx(list_, index, dc, x, y, 0, 0, CLR_NONE, GetSysColor(COLOR_BTNSHADOW), ILD_BLEND50);
 }
 
 bool TCustomImageList::GetIcon(int index, TIcon& icon) {

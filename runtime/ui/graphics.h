@@ -53,9 +53,12 @@ class TGraphicsObject : public TPersistent {
  public:
   ~TGraphicsObject() override;
   TNotifyEvent OnChange;
+  // Runs before the handle is deleted, so that a device context holding it can let it go.
+  TNotifyEvent OnReleasing;
 
  protected:
   void Changed();
+  void ReleaseHandle();
   HGDIOBJ handle_ = nullptr;
 };
 
@@ -78,7 +81,19 @@ class TFont : public TGraphicsObject {
   void SetColor(TColor color);
   unsigned Style() const { return style_; }
   void SetStyle(unsigned style);
+  BYTE Charset() const { return charset_; }
+  void SetCharset(BYTE charset);
+  BYTE Pitch() const { return pitch_; }
+  void SetPitch(BYTE pitch);
+  // Angle of the text in tenths of a degree (escapement and orientation).
+  int Orientation() const { return orientation_; }
+  void SetOrientation(int tenths);
   HFONT Handle();
+  // Takes the font's face, height, style, charset, pitch and angle from `font` (a handle the
+  // caller keeps) or from a description.
+  void SetHandle(HFONT font);
+  void AssignLogFont(const LOGFONTW& font);
+  LOGFONTW LogFont() const;
 
   void Assign(const TPersistent& source) override;
   void GetProperties(TPropertyList& properties) override;
@@ -88,7 +103,14 @@ class TFont : public TGraphicsObject {
   int height_;
   TColor color_ = clWindowText;
   unsigned style_ = 0;
+  BYTE charset_ = DEFAULT_CHARSET;
+  BYTE pitch_ = DEFAULT_PITCH;
+  int orientation_ = 0;
 };
+
+// The system's non-client metrics (menu, caption and message fonts), read with the record
+// size every Windows version accepts; false when the system refuses.
+bool GetNonClientMetrics(NONCLIENTMETRICSW& metrics);
 
 enum class TPenStyle { psSolid, psDash, psDot, psClear };
 class TPen : public TGraphicsObject {
@@ -108,19 +130,28 @@ class TPen : public TGraphicsObject {
   TPenStyle style_ = TPenStyle::psSolid;
 };
 
+class TBitmap;
+
 enum class TBrushStyle { bsSolid, bsClear };
 class TBrush : public TGraphicsObject {
  public:
+  ~TBrush() override;
   TColor Color() const { return color_; }
   void SetColor(TColor color);
   TBrushStyle Style() const { return style_; }
   void SetStyle(TBrushStyle style);
+  // A pattern brush of a copy of `bitmap` (nullptr: back to the solid brush). A monochrome
+  // pattern paints its 0 bits in the text colour and its 1 bits in the background colour of
+  // the context it is used in.
+  TBitmap* Bitmap() const { return bitmap_.get(); }
+  void SetBitmap(const TBitmap* bitmap);
   HBRUSH Handle();
   void Assign(const TPersistent& source) override;
 
  private:
   TColor color_ = clWhite;
   TBrushStyle style_ = TBrushStyle::bsSolid;
+  std::unique_ptr<TBitmap> bitmap_;
 };
 
 // Drawing on a device context; pen, brush and font are selected when a call needs them.
@@ -143,6 +174,18 @@ class TCanvas : public TPersistent {
   void Ellipse(const RECT& rect);
   void MoveTo(int x, int y);
   void LineTo(int x, int y);
+  POINT PenPos();
+  // The outline through `points` with the pen; a polygon is closed and filled with the brush.
+  void Polyline(const std::vector<POINT>& points);
+  void Polygon(const std::vector<POINT>& points);
+  void DrawFocusRect(const RECT& rect);
+  COLORREF Pixel(int x, int y);
+  void SetPixel(int x, int y, TColor color);
+  // The part of the surface that drawing reaches (the clip box).
+  RECT ClipRect();
+  // Copies `source` of `from` into `dest`, stretched to fit, with CopyMode as raster operation.
+  void CopyRect(const RECT& dest, TCanvas& from, const RECT& source);
+  DWORD CopyMode = SRCCOPY;
   void TextOut(int x, int y, const std::string& text);
   void TextRect(const RECT& rect, const std::string& text, UINT format);
   SIZE TextExtent(const std::string& text);
@@ -154,6 +197,7 @@ class TCanvas : public TPersistent {
  private:
   void Select(bool pen, bool brush, bool font);
   void Deselect();
+  void ReleasingObject(TObject* object);
   HDC dc_ = nullptr;
   HGDIOBJ oldPen_ = nullptr, oldBrush_ = nullptr, oldFont_ = nullptr;
   TFont font_;
@@ -256,12 +300,21 @@ class TCustomImageList : public TComponent {
   int Add(TBitmap& image, TBitmap* mask);
   int AddMasked(TBitmap& image, TColor maskColor);
   int AddIcon(const TIcon& icon);
+  // Replaces the image at `index` (masked by `maskColor` when not clNone).
+  void Replace(int index, TBitmap& image, TColor maskColor = clNone);
   void Delete(int index);
   void Clear();
   // Loads a bitmap strip resource cut into images of the list's width; white or `maskColor`
   // pixels are transparent. False when the resource is missing.
   bool ResourceLoad(HINSTANCE instance, const std::wstring& name, TColor maskColor);
   void Draw(TCanvas& canvas, int x, int y, int index, bool enabled = true);
+  void Draw(HDC dc, int x, int y, int index, bool enabled = true);
+  // The image at `index` drawn over the list's BkColor (white when none) into `image`,
+  // which takes the list's size and keeps its own pixel format; false outside the list.
+  bool GetBitmap(int index, TBitmap& image);
+  // The image's mask as a monochrome bitmap: 1 (white) where the image is transparent,
+  // 0 (black) where it covers; false outside the list.
+  bool GetMask(int index, TBitmap& mask);
   // The image as a new icon (assigned to `icon`); false for an index outside the list.
   bool GetIcon(int index, TIcon& icon);
 

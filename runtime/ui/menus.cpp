@@ -24,23 +24,37 @@ UINT AllocateCommand(TMenuItem* item) {
   return id;
 }
 
+// A menu item follows its action's caption, state, image and shortcut while it still shows
+// the action's values.
 class TMenuActionLink : public TActionLink {
  public:
-  explicit TMenuActionLink(TMenuItem* item) : TActionLink(item), item_(item) {}
-  void Refresh() override {
-    auto* action = dynamic_cast<TCustomAction*>(Action());
-    if (!action) return;
-    item_->SetCaption(action->Caption());
-    item_->SetHint(action->Hint());
-    item_->SetEnabled(action->Enabled());
-    item_->SetChecked(action->Checked());
-    item_->SetVisible(action->Visible());
-    item_->SetShortCut(action->ShortCut());
-    item_->SetImageIndex(action->ImageIndex());
+  using TActionLink::TActionLink;
+
+  bool IsCaptionLinked() override { return TActionLink::IsCaptionLinked() && item_->Caption() == CustomAction()->Caption(); }
+  bool IsCheckedLinked() override { return TActionLink::IsCheckedLinked() && item_->Checked() == CustomAction()->Checked(); }
+  bool IsEnabledLinked() override { return TActionLink::IsEnabledLinked() && item_->Enabled() == CustomAction()->Enabled(); }
+  bool IsHintLinked() override { return TActionLink::IsHintLinked() && item_->Hint() == CustomAction()->Hint(); }
+  bool IsImageIndexLinked() override {
+    return TActionLink::IsImageIndexLinked() && item_->ImageIndex() == CustomAction()->ImageIndex();
+  }
+  bool IsShortCutLinked() override { return TActionLink::IsShortCutLinked() && item_->ShortCut() == CustomAction()->ShortCut(); }
+  bool IsVisibleLinked() override { return TActionLink::IsVisibleLinked() && item_->Visible() == CustomAction()->Visible(); }
+  void SetCaption(const std::string& v) override { if (IsCaptionLinked()) item_->SetCaption(v); }
+  void SetChecked(bool v) override { if (IsCheckedLinked()) item_->SetChecked(v); }
+  void SetEnabled(bool v) override { if (IsEnabledLinked()) item_->SetEnabled(v); }
+  void SetHint(const std::string& v) override { if (IsHintLinked()) item_->SetHint(v); }
+  void SetImageIndex(int v) override { if (IsImageIndexLinked()) item_->SetImageIndex(v); }
+  void SetShortCut(TShortCut v) override { if (IsShortCutLinked()) item_->SetShortCut(v); }
+  void SetVisible(bool v) override { if (IsVisibleLinked()) item_->SetVisible(v); }
+
+ protected:
+  void AssignClient(TObject* client) override {
+    TActionLink::AssignClient(client);
+    item_ = static_cast<TMenuItem*>(client);
   }
 
  private:
-  TMenuItem* item_;
+  TMenuItem* item_ = nullptr;
 };
 
 }  // namespace
@@ -147,8 +161,21 @@ void TMenuItem::SetAction(TBasicAction* action) {
     actionLink_.reset();
     return;
   }
-  if (!actionLink_) actionLink_ = std::make_unique<TMenuActionLink>(this);
+  if (!actionLink_) actionLink_ = CreateActionLink<TMenuActionLink>(this);
   actionLink_->SetAction(action);
+  ActionChanged(action);
+}
+
+void TMenuItem::ActionChanged(TObject* sender) {
+  auto* action = dynamic_cast<TCustomAction*>(sender);
+  if (!action || !actionLink_ || actionLink_->Action() != sender) return;
+  SetCaption(action->Caption());
+  SetHint(action->Hint());
+  SetEnabled(action->Enabled());
+  SetChecked(action->Checked());
+  SetVisible(action->Visible());
+  SetShortCut(action->ShortCut());
+  SetImageIndex(action->ImageIndex());
 }
 
 int TMenuItem::IndexOf(const TMenuItem* item) const {
@@ -201,7 +228,7 @@ TMenuItem* TMenuItem::Find(std::string_view caption) const {
 void TMenuItem::Click() {
   if (!enabled_) return;
   if (AutoCheck && !(actionLink_ && dynamic_cast<TCustomAction*>(actionLink_->Action()) &&
-                     static_cast<TCustomAction*>(actionLink_->Action())->AutoCheck))
+                     static_cast<TCustomAction*>(actionLink_->Action())->AutoCheck()))
     SetChecked(!checked_);
   if (actionLink_ && actionLink_->Action() && (!OnClick || OnClick == actionLink_->Action()->OnExecute))
     actionLink_->Execute();

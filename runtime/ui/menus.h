@@ -83,6 +83,7 @@ class TMenuItem : public TComponent {
   friend class TMenu;
   friend class TMenuActionLink;
   void Changed();
+  void ActionChanged(TObject* sender);
   TMenuItem* parent_ = nullptr;
   TMenu* menu_ = nullptr;  // for the root item only
   std::vector<TMenuItem*> items_;

@@ -75,6 +75,19 @@ inline constexpr TResStringRec DlgWarning{nullptr, IDS_UI_DLG_WARNING, "Warning"
 inline constexpr TResStringRec DlgError{nullptr, IDS_UI_DLG_ERROR, "Error"};
 inline constexpr TResStringRec DlgInformation{nullptr, IDS_UI_DLG_INFORMATION, "Information"};
 inline constexpr TResStringRec DlgConfirm{nullptr, IDS_UI_DLG_CONFIRM, "Confirm"};
+inline constexpr TResStringRec ErrOwnParent{nullptr, IDS_UI_ERR_OWN_PARENT, "Can't insert own parent"};
+inline constexpr TResStringRec ErrNoParentWindow{nullptr, IDS_UI_ERR_NO_PARENT_WINDOW, "Control '%s' has no parent window"};
+// The toolbar framework's texts; a framework unit adds its own next to these (identifier in
+// ui_string_ids.h, English text in ui_strings.rc and here as the fallback).
+inline constexpr TResStringRec BarItemIndex{nullptr, IDS_BAR_ITEM_INDEX, "Toolbar item index out of range"};
+inline constexpr TResStringRec BarItemInserted{nullptr, IDS_BAR_ITEM_INSERTED, "Toolbar item already inserted"};
+inline constexpr TResStringRec BarMoreButtons{nullptr, IDS_BAR_MORE_BUTTONS, "More Buttons|"};
+inline constexpr TResStringRec BarDockParent{nullptr, IDS_BAR_DOCK_PARENT,
+                                             "A TBarDock control cannot be placed inside a tool window or another TBarDock"};
+inline constexpr TResStringRec BarDockPosition{nullptr, IDS_BAR_DOCK_POSITION,
+                                               "Cannot change Position of a TBarDock if it already contains controls"};
+inline constexpr TResStringRec BarViewerNotFound{nullptr, IDS_BAR_VIEWER_NOT_FOUND,
+                                                 "An item viewer associated with the specified item could not be found"};
 }  // namespace res
 
 }  // namespace movra::ui

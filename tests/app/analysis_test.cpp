@@ -253,6 +253,46 @@ TEST_F(AnalysisTest, EscapeOrCloseDuringAScanStopsItFirst) {
   }
 }
 
+// Defragment pressed during a second scan: the records being found have not been seen, so the
+// press is refused and the window stays open.
+TEST_F(AnalysisTest, DefragmentPressedDuringASecondScanIsRefused) {
+  for (int i = 0; i < 300; ++i)
+    Add("data\\many\\f" + std::to_string(i) + "\\x.bin",
+        "0:" + std::to_string(3000 + 4 * i) + ":1 1:" + std::to_string(3002 + 4 * i) + ":1");
+  Map();
+  bool pressed = false;
+  WhenOpen([&](TformAnalyze& form) {
+    form.edtPath->SetText(Data() + "sub");
+    form.seMinFragments->SetValue(2);
+    form.btnAnalyze->Click();
+    form.UpdateActions();
+    ASSERT_TRUE(form.actDefragment->Enabled()) << "the first scan's results can be chosen";
+
+    form.edtPath->SetText(Data());
+    After(1, [&form, &pressed] {
+      if (!form.Scanning()) return true;
+      EXPECT_FALSE(form.actDefragment->Enabled());
+      EXPECT_FALSE(IsWindowEnabled(form.btnDefragment->Handle()));
+      EXPECT_FALSE(form.actSelectAll->Enabled());
+      // What a press of the button sends its window, had it got through.
+      SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(form.btnDefragment->Handle()), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(form.btnDefragment->Handle()));
+      pressed = true;
+      return false;
+    });
+    form.btnAnalyze->Click();
+    EXPECT_TRUE(pressed);
+    EXPECT_EQ(form.ModalResult(), mrNone);
+    EXPECT_EQ(form.lblStatusValue->Caption(), "Finished");
+    form.UpdateActions();
+    EXPECT_TRUE(form.actDefragment->Enabled()) << "the new results are shown and can be chosen";
+    EXPECT_TRUE(form.actSelectAll->Enabled());
+    form.btnCancel->Click();
+  });
+  EXPECT_FALSE(ExecuteAnalysis(list_));
+  EXPECT_TRUE(pressed);
+}
+
 TEST_F(AnalysisTest, CancellingTheFolderBrowserKeepsThePath) {
   bool browsed = false;
   WhenOpen([&](TformAnalyze& form) {

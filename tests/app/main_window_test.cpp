@@ -20,6 +20,7 @@ using ui::test::PumpUntil;
 struct FakeHost : TPalvexHost {
   std::vector<std::unique_ptr<TProfile>> seed;
   TOptions seedOptions;
+  TConfigState seedState = TConfigState::Read;
   TDateTime now = 0;
   std::vector<std::shared_ptr<TExecutor>> started;
   bool confirmAnswer = true;
@@ -30,10 +31,12 @@ struct FakeHost : TPalvexHost {
   std::vector<std::string> savedNames;
 
   std::string ConfigFile() const override { return "unused.cfg"; }
-  void LoadSettings(const std::string&, const TProfileSink& addProfile, TOptions& options) override {
+  TConfigState LoadSettings(const std::string&, const TProfileSink& addProfile,
+                            TOptions& options) override {
     options = seedOptions;
     for (auto& profile : seed) addProfile(std::move(profile));
     seed.clear();
+    return seedState;
   }
   void SaveSettings(const std::string&, const std::vector<const TProfile*>& profiles,
                     const TOptions&) override {
@@ -42,25 +45,51 @@ struct FakeHost : TPalvexHost {
     for (const TProfile* profile : profiles) savedNames.push_back(profile->Name());
   }
   TDateTime Now() const override { return now; }
+  // 0 starts; 1 reports that the run will never run; 2 fails as a thread that cannot be made.
+  int startFailure = 0;
+  std::vector<std::string> errors;
   bool StartRun(TExecutor& executor) override {
+    if (startFailure == 2) throw std::runtime_error("no thread");
+    if (startFailure == 1) return false;
     started.push_back(executor.shared_from_this());
     return true;
   }
+  void ShowError(const std::string& text) override { errors.push_back(text); }
   bool Confirm(const std::string& text) override {
     questions.push_back(text);
     return confirmAnswer;
   }
-  std::vector<std::string> ChooseFiles(TOpenDialog&) override { return {}; }
+  // Called inside every dialog with the dialog's name, while it is open.
+  std::function<void(const std::string&)> inDialog;
+  std::vector<std::string> dialogs;
+  void Opened(const std::string& name) {
+    dialogs.push_back(name);
+    if (inDialog) inDialog(name);
+  }
+  std::vector<std::string> ChooseFiles(TOpenDialog&) override {
+    Opened("files");
+    return {};
+  }
   int ProfileProps(TProfile&) override {
     ++propsCalls;
+    Opened("props");
     return propsResult;
   }
   bool Analysis(TFileRegionList&) override { return false; }
-  bool Options(TOptions&) override { return false; }
-  int Wizard(const std::vector<std::string>&, std::vector<std::unique_ptr<TProfile>>&) override {
-    return mrCancel;
+  bool Options(TOptions&) override {
+    Opened("options");
+    return false;
   }
-  void About(const std::string&, const std::string&) override {}
+  std::vector<std::string> wizardNames;  // the profiles the wizard makes
+  int Wizard(const std::vector<std::string>&,
+             std::vector<std::unique_ptr<TProfile>>& created) override {
+    for (const std::string& name : wizardNames) {
+      created.push_back(std::make_unique<TProfile>());
+      created.back()->SetName(name);
+    }
+    return created.empty() ? mrCancel : mrOk;
+  }
+  void About(const std::string&, const std::string&) override { Opened("about"); }
 };
 
 // What the window owns: hands every call on to a host the test keeps, so that the test can
@@ -69,8 +98,9 @@ struct ProxyHost : TPalvexHost {
   explicit ProxyHost(TPalvexHost& target) : target(target) {}
   TPalvexHost& target;
   std::string ConfigFile() const override { return target.ConfigFile(); }
-  void LoadSettings(const std::string& path, const TProfileSink& add, TOptions& options) override {
-    target.LoadSettings(path, add, options);
+  TConfigState LoadSettings(const std::string& path, const TProfileSink& add,
+                            TOptions& options) override {
+    return target.LoadSettings(path, add, options);
   }
   void SaveSettings(const std::string& path, const std::vector<const TProfile*>& profiles,
                     const TOptions& options) override {
@@ -79,6 +109,7 @@ struct ProxyHost : TPalvexHost {
   TDateTime Now() const override { return target.Now(); }
   bool StartRun(TExecutor& executor) override { return target.StartRun(executor); }
   bool Confirm(const std::string& text) override { return target.Confirm(text); }
+  void ShowError(const std::string& text) override { target.ShowError(text); }
   std::vector<std::string> ChooseFiles(TOpenDialog& dialog) override {
     return target.ChooseFiles(dialog);
   }
@@ -416,28 +447,104 @@ TEST_F(MainWindow, SessionEndClosesWithoutQuestionUntilCancelled) {
   EXPECT_FALSE(form->CloseQuery()) << "the close button minimises again";
 }
 
-TEST_F(MainWindow, CloseCancelsQueuedRunsAndWaitsForTheRunningOne) {
+TEST_F(MainWindow, ExitDropsQueuedRunsAndDoesNotWaitForTheRunningOne) {
   Seed(MakeProfile("running"));
   Seed(MakeProfile("waiting"));
   Create();
-  form->Options().ConfirmExit = false;
+  form->Options().ConfirmExit = true;
   form->Show();
   form->actProfileRunAll->Execute();
   Started(0);
   Settle();
 
-  EXPECT_FALSE(form->CloseQuery());
-  EXPECT_TRUE(form->ClosePending());
+  host->confirmAnswer = false;
+  form->ExitProgram();
+  EXPECT_FALSE(form->Closing()) << "No keeps the window and its runs";
+  EXPECT_EQ(form->QueueCount(), 1);
+
+  host->confirmAnswer = true;
+  EXPECT_TRUE(form->CloseQuery()) << "a running profile does not hold the window";
+  EXPECT_TRUE(form->Closing());
   EXPECT_EQ(form->QueueCount(), 0);
   EXPECT_EQ(form->ProfileOf(1).RunState(), TProfileRunState::Idle);
   EXPECT_FALSE(host->started[1]->Start()) << "the waiting run was cancelled: it never runs";
-  EXPECT_EQ(Panel(0), "Waiting for the running profile to finish...");
   form->RunProfile(form->ProfileOf(1));
   EXPECT_EQ(host->started.size(), 2u) << "no new runs while closing";
 
-  Finished(0);
-  // The window closes by itself once the run has ended.
-  EXPECT_TRUE(PumpUntil([&] { return !form->Visible(); }, 3000));
+  // The settings are saved as the window goes, with the run still under way.
+  const int saves = host->saves;
+  Settle();
+  form.reset();
+  EXPECT_EQ(host->saves, saves + 1);
+  EXPECT_EQ(host->savedNames, (std::vector<std::string>{"running", "waiting"}));
+}
+
+TEST_F(MainWindow, ARunThatCannotStartLeavesNothingQueued) {
+  Seed(MakeProfile("refused"));
+  Seed(MakeProfile("no thread"));
+  Create();
+  form->Show();
+  for (int failure : {1, 2}) {
+    host->startFailure = failure;
+    const int row = failure - 1;
+    form->RunProfile(form->ProfileOf(row));
+    EXPECT_EQ(form->ProfileOf(row).RunState(), TProfileRunState::Idle) << failure;
+    EXPECT_EQ(StateImage(row), -1);
+    EXPECT_EQ(form->QueueCount(), 0);
+    EXPECT_EQ(Panel(1), "In queue: 0 profile(s)");
+    ASSERT_EQ(host->errors.size(), static_cast<size_t>(failure));
+    EXPECT_NE(host->errors.back().find("'" + form->ProfileOf(row).Name() + "'"), std::string::npos)
+        << host->errors.back();
+  }
+  EXPECT_NE(host->errors[1].find("no thread"), std::string::npos);
+  form->RunFile("C:\\x.bin", TRunMethod::StartOfDisk);
+  EXPECT_EQ(form->QueueCount(), 0);
+  ASSERT_EQ(host->errors.size(), 3u);
+
+  // Run is on again for the rows, and a close does not wait for anything.
+  host->startFailure = 0;
+  form->lvProfiles->Items()[0]->SetSelected(true);
+  form->actProfileRun->Update();
+  EXPECT_TRUE(form->actProfileRun->Enabled());
+  form->Options().ConfirmExit = false;
+  EXPECT_TRUE(form->CloseQuery());
+}
+
+// Dialogs opened from the tray come up while the main window is hidden.
+TEST_F(MainWindow, OneDialogAtATimeWithTheHiddenWindowDisabled) {
+  Create();
+  form->HandleNeeded();
+  ASSERT_FALSE(form->Visible());
+  const HWND window = form->Handle();
+  std::vector<std::string> nested;
+  host->inDialog = [&](const std::string& name) {
+    EXPECT_FALSE(IsWindowEnabled(window)) << name;
+    EXPECT_TRUE(form->ModalOpen());
+    // Restored from the tray meanwhile: the window's commands open nothing more, and it does
+    // not close under the dialog.
+    const size_t before = host->dialogs.size();
+    form->actFileOptions->Execute();
+    form->actHelpAbout->Execute();
+    form->actToolsDefragmentFile->Execute();
+    form->actProfileAdd->Execute();
+    form->Options().ConfirmExit = false;
+    EXPECT_FALSE(form->CloseQuery());
+    if (host->dialogs.size() != before) nested.push_back(name);
+  };
+  form->actFileOptions->Execute();
+  form->actHelpAbout->Execute();
+  form->actToolsDefragmentFile->Execute();
+  form->actProfileAdd->Execute();
+  EXPECT_EQ(host->dialogs, (std::vector<std::string>{"options", "about", "files", "props"}));
+  EXPECT_TRUE(nested.empty());
+  EXPECT_TRUE(IsWindowEnabled(window));
+  EXPECT_FALSE(form->ModalOpen());
+
+  // A dialog that fails still gives the window back.
+  host->inDialog = [](const std::string&) { throw std::runtime_error("dialog failed"); };
+  EXPECT_THROW(form->actFileOptions->Execute(), std::runtime_error);
+  EXPECT_TRUE(IsWindowEnabled(window));
+  EXPECT_FALSE(form->ModalOpen());
 }
 
 TEST_F(MainWindow, LanguageSwitchRetranslatesMenusColumnsAndStatus) {
@@ -459,6 +566,13 @@ TEST_F(MainWindow, LanguageSwitchRetranslatesMenusColumnsAndStatus) {
   EXPECT_EQ(Panel(1), "In der Warteschlange: 0 Profil(e)");
   EXPECT_EQ(form->popuptrayRun->Items(0)->Caption(), "Alle Profile");
   EXPECT_EQ(deutsch->Caption(), "Deutsch");
+  // Labels read together with what stands beside them.
+  EXPECT_EQ(_("Move files to the") + " " + _("start of disk"),
+            "Dateien verschieben zum Anfang des Datenträgers");
+  EXPECT_EQ(_("Move files to the") + " " + _("end of disk"),
+            "Dateien verschieben zum Ende des Datenträgers");
+  EXPECT_EQ(_("Special thanks:") + " " + _("The translators of the Russian and German texts."),
+            "Besonderer Dank gilt: Den Übersetzern der russischen und deutschen Texte.");
 
   form->SetLanguageByTag(0);
   EXPECT_EQ(file->Caption(), "&File");
@@ -522,6 +636,88 @@ TEST_F(MainWindow, DestroySavesTheProfilesInRowOrder) {
   form.reset();
   EXPECT_EQ(host->saves, 1);
   EXPECT_EQ(host->savedNames, (std::vector<std::string>{"x", "y"}));
+}
+
+}  // namespace
+}  // namespace movra::app
+
+namespace movra::app {
+namespace {
+
+// The tray's Run menu lists "All Profiles", a line, then every row with its index as Tag.
+void ExpectTrayMenuInStep(TPalvexForm& form) {
+  TMenuItem* run = form.popuptrayRun;
+  ASSERT_EQ(run->Count(), 2 + form.ProfileCount());
+  for (int row = 0; row < form.ProfileCount(); ++row) {
+    EXPECT_EQ(run->Items(2 + row)->Caption(), form.ProfileOf(row).Name()) << row;
+    EXPECT_EQ(run->Items(2 + row)->Tag, row);
+  }
+}
+
+TEST_F(MainWindow, ManyRowsAddNoComponentsAndKeepTheTrayMenuInStep) {
+  for (int n = 0; n < 300; ++n) Seed(MakeProfile("p" + std::to_string(n)));
+  Create();
+  ASSERT_EQ(form->ProfileCount(), 300);
+  ExpectTrayMenuInStep(*form);
+  // Every component of the window hears of every other one made or freed: the menu's items
+  // are not among them, or each row would cost in proportion to all the others.
+  const int components = form->ComponentCount();
+
+  host->propsResult = mrOk;
+  form->actProfileAdd->Execute();
+  form->actProfileAdd->Execute();
+  host->wizardNames = {"w1", "w2", "w3"};
+  form->actToolsWizard->Execute();
+  ASSERT_EQ(form->ProfileCount(), 305);
+  EXPECT_EQ(form->ProfileOf(304).Name(), "w3");
+  ExpectTrayMenuInStep(*form);
+  EXPECT_EQ(form->ComponentCount(), components);
+
+  for (int row : {0, 7, 8, 304}) form->lvProfiles->SetIndexSelected(row, true);
+  form->actProfileDelete->Execute();
+  ASSERT_EQ(form->ProfileCount(), 301);
+  EXPECT_EQ(form->ProfileOf(0).Name(), "p1");
+  EXPECT_EQ(form->ProfileOf(6).Name(), "p9");
+  EXPECT_EQ(form->ProfileOf(300).Name(), "w2");
+  ExpectTrayMenuInStep(*form);
+  form->popuptrayRun->Items(2 + 6)->Click();
+  ASSERT_EQ(host->started.size(), 1u);
+  EXPECT_EQ(host->started[0]->Profile().Name(), "p9");
+
+  form->lvProfiles->SelectAll();
+  form->actProfileDelete->Execute();
+  EXPECT_EQ(form->ProfileCount(), 0);
+  ExpectTrayMenuInStep(*form);
+  EXPECT_EQ(form->ComponentCount(), components);
+}
+
+TEST_F(MainWindow, ASettingsFileReadOnlyInPartIsReportedInTheLogPanel) {
+  host->seedState = TConfigState::Damaged;
+  host->seedOptions.LogLevel = 0;  // no system reports ahead of the line
+  Create();
+  EXPECT_TRUE(PumpUntil([&] {
+    return form->memoLog->Lines().Text().find("unused.cfg.bak") != std::string::npos;
+  }, 30000));
+  const std::string text = form->memoLog->Lines().Text();
+  EXPECT_NE(text.find("The settings file unused.cfg could not be read in full"), std::string::npos)
+      << text;
+  EXPECT_EQ(text.find("unused.cfg.bak", text.find("unused.cfg.bak") + 1), std::string::npos)
+      << "said once";
+}
+
+TEST_F(MainWindow, ASettingsFileThatCouldNotBeKeptIsReportedAsLeftAlone) {
+  host->seedState = TConfigState::Unreadable;
+  host->seedOptions.LogLevel = 0;
+  Create();
+  EXPECT_TRUE(PumpUntil([&] {
+    return form->memoLog->Lines().Text().find("it is left as it is") != std::string::npos;
+  }, 30000));
+}
+
+TEST_F(MainWindow, ASettingsFileReadInFullIsNotMentioned) {
+  Create();
+  Settle();
+  EXPECT_EQ(form->memoLog->Lines().Text().find("settings file"), std::string::npos);
 }
 
 }  // namespace

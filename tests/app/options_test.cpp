@@ -105,6 +105,24 @@ TEST_F(OptionsDialog, OpensOnTheGeneralTabWithTheRecordsValues) {
   EXPECT_EQ(form->cbContextMenu->Caption(), "Windows Explorer conext menu");
 }
 
+TEST_F(OptionsDialog, ValuesTheControlsCannotShowAreKeptUnlessChanged) {
+  auto form = MakeOwned<TformOptions>(nullptr, StoreRegistrySwitches);
+  TOptions options = SampleOptions();
+  options.LogLevel = 7;      // no entry of the list
+  options.LogMaxLines = 0;   // below the spin edit's minimum
+  form->LoadFrom(options);
+  EXPECT_EQ(form->cbLogLevel->ItemIndex(), -1);
+  TOptions written = options;
+  form->WriteBack(written);
+  EXPECT_EQ(written.LogLevel, 7) << "never -1";
+  EXPECT_EQ(written.LogMaxLines, 0);
+  form->cbLogLevel->SetItemIndex(0);
+  form->seMaxLog->SetValue(40);
+  form->WriteBack(written);
+  EXPECT_EQ(written.LogLevel, 0);
+  EXPECT_EQ(written.LogMaxLines, 40);
+}
+
 TEST_F(OptionsDialog, WriteBackCopiesEachControlIntoItsFieldInOrder) {
   const std::vector<std::string> expected{"MinimizeOnStartup", "MinimizeOnClose", "AnimateTray",
                                           "Startup",           "ContextMenu",     "ConfirmExit",

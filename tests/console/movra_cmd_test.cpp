@@ -200,6 +200,49 @@ TEST_F(MovraCmdTest, ListFileWithAnEmptyLine) {
   EXPECT_NE(layout.find("Größe {dte}.bin\t0:120:6"), std::string::npos);
 }
 
+TEST_F(MovraCmdTest, ListLinesWithCharactersNoFileNameHoldsAreRefused) {
+  const std::string list = programDir_.Path() + "list.txt";
+  const std::string withNul = OnDrive("frag.bin") + std::string(1, '\0') + "garbage";
+  WriteTextFile(list, withNul + "\r\n" + OnDrive("one|bin") + "\r\n" + OnDrive("one.bin") + "\n");
+  ProgramResult r = Run({"-l", list});
+  EXPECT_EQ(r.exitCode, 2u);
+  const std::string shown = OnDrive("frag.bin") + "\\x00garbage";
+  const std::string refusal =
+      "Skipped : \"" + shown + "\" holds a character a file name cannot hold (0x00)";
+  EXPECT_EQ(LinesOf(r.output),
+            (std::vector<std::string>{
+                refusal,
+                "Skipped : \"" + OnDrive("one|bin") +
+                    "\" holds a character a file name cannot hold (0x7C)",
+                "Defragmenting file : \"" + OnDrive("one.bin") + "\"",
+                "Done : \"" + OnDrive("one.bin") + "\"",
+            }));
+  // The name before the NUL is not taken for the line.
+  EXPECT_NE(ReadTextFile(volume_.Path() + "volume.layout").find("frag.bin\t0:5000:10 "),
+            std::string::npos);
+  EXPECT_TRUE(Contains(Log(), "    " + refusal));
+}
+
+TEST_F(MovraCmdTest, InfoOnARefusedLayoutSaysWhy) {
+  WriteTextFile(volume_.Path() + "a.dat", "data");
+  WriteTextFile(volume_.Path() + "volume.layout",
+                "volume\t100000\t4096\nfile\tsub\\..\\a.dat\t0:500:20\n");
+  ProgramResult r = Run({"-i", OnDrive("a.dat")});
+  EXPECT_EQ(r.exitCode, 1u);
+  EXPECT_EQ(LinesOf(r.output),
+            (std::vector<std::string>{
+                "Information for file : \"" + OnDrive("a.dat") + "\"",
+                "Fatal error! Cannot read the file's cluster map. " + OnDrive("volume.layout") +
+                    " line 2: bad path \"sub\\..\\a.dat\" (it steps through \".\" or \"..\"; "
+                    "expected a path relative to the volume root)",
+            }));
+  r = Run({"-d", OnDrive("a.dat")});
+  EXPECT_EQ(r.exitCode, 2u);
+  bool logged = false;
+  for (const std::string& line : Log()) logged = logged || line.find("bad path") != std::string::npos;
+  EXPECT_TRUE(logged);
+}
+
 TEST_F(MovraCmdTest, ListFileInTheAnsiCodePage) {
   if (GetACP() != 1252) GTEST_SKIP() << "needs the Windows-1252 code page";
   const std::string list = programDir_.Path() + "ansi.txt";

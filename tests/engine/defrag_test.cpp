@@ -308,5 +308,101 @@ TEST_F(ListTest, EmptyListAndUnopenableVolume) {
   EXPECT_TRUE(log.Has(">>>> Escaped from \"Defragment list\"."));
 }
 
+
+// A bitmap that cannot be read says nothing about free space: every placement ends with its
+// escape line and the failure's status, never with "no region".
+class BitmapFailureTest : public EngineTest {
+ protected:
+  static void ExpectFailureLogged(const EngineLog& log, const std::string& path,
+                                  const std::string& escape) {
+    EXPECT_TRUE(log.Has("    Cannot read the volume bitmap for \"" + path + "\"! Exit with:"));
+    EXPECT_TRUE(log.Has(escape));
+    EXPECT_FALSE(log.HasPrefix("    No region to place file"));
+    EXPECT_FALSE(log.HasPrefix("    Need as minimum as"));
+  }
+};
+
+TEST_F(BitmapFailureTest, SingleFilePlacementsReturnTheStatus) {
+  Mount('M', std::string(kSmallVolume) + FileRecord("f", "0:5000:10 10:6000:10"));
+  {
+    EngineLog log;
+    hooks::FailBitmap(1, platform::kStatusInvalidDeviceRequest);
+    EXPECT_EQ(DefragmentFile("M:\\f"), platform::kStatusInvalidDeviceRequest);
+    ExpectFailureLogged(log, "M:\\f", ">>>> Escaped from \"Defragment file\".");
+    EXPECT_FALSE(log.Has(">>>> \"Defragment file\" finished normally."));
+  }
+  {
+    EngineLog log;
+    hooks::FailBitmap(1, platform::kStatusNotSupported);
+    EXPECT_EQ(DefragmentFileToTail("M:\\f"), platform::kStatusNotSupported);
+    ExpectFailureLogged(log, "M:\\f", ">>>> Escaped from \"Defragment file to tail\".");
+    EXPECT_FALSE(log.Has(">>>> \"Defragment file to tail\" finished normally."));
+  }
+  // Pending requests that end in failure, and answers that start elsewhere than asked.
+  hooks::SetPendingAnswers(true);
+  hooks::FailBitmap(1, platform::kStatusUnexpectedIoError);
+  EXPECT_EQ(DefragmentFile("M:\\f"), platform::kStatusUnexpectedIoError);
+  hooks::SetPendingAnswers(false);
+  hooks::FailBitmap(1, platform::kStatusSuccess);
+  EXPECT_EQ(DefragmentFileToTail("M:\\f"), DEFRAG_E_BITMAP_ANSWER);
+  hooks::FailBitmap(1, platform::kStatusSuccess);
+  EXPECT_EQ(DefragmentFile("M:\\f"), DEFRAG_E_BITMAP_ANSWER);
+  // Nothing moved through any of it; with the bitmap back, the file moves.
+  EXPECT_EQ(MapOf("M:\\f").size(), 2u);
+  EXPECT_EQ(DefragmentFile("M:\\f"), 0);
+  EXPECT_EQ(LcnOf("M:\\f"), 100);
+}
+
+TEST_F(BitmapFailureTest, ALaterChunkFailingIsAFailureToo) {
+  // Two requests are needed for this volume; the second one fails.
+  Mount('M', "volume\t2000000\t4096\nused\t0:1048576\n" + FileRecord("f", "0:1900000:5 5:1950000:5"));
+  hooks::FailBitmap(2, platform::kStatusInvalidParameter);
+  EXPECT_EQ(DefragmentFile("M:\\f"), platform::kStatusInvalidParameter);
+  // The public scans keep their own answers: -1 from first fit, the status from collect-all.
+  HANDLE volume = INVALID_HANDLE_VALUE;
+  ASSERT_EQ(OpenVolumeHandle("M:\\f", volume), 0);
+  int64_t start = 7, length = 7;
+  hooks::FailBitmap(2, platform::kStatusInvalidParameter);
+  EXPECT_EQ(FindFirstFreeRun(volume, start, length, 5), -1);
+  EXPECT_EQ(start, 7);
+  TFreeRunList runs;
+  hooks::FailBitmap(1, platform::kStatusInvalidParameter);
+  EXPECT_EQ(CollectFreeRuns(volume, runs, 5),
+            static_cast<int64_t>(static_cast<uint32_t>(platform::kStatusInvalidParameter)));
+  hooks::FailBitmap(1, platform::kStatusSuccess);
+  EXPECT_EQ(CollectFreeRuns(volume, runs, 5), -1);
+  CloseEngineHandle(volume);
+}
+
+TEST_F(BitmapFailureTest, ListSkipsThatVolumesFilesAndEscapes) {
+  Mount('M', std::string(kSmallVolume) + FileRecord("a", "0:5000:10 10:5100:10"));
+  Mount('N', std::string(kSmallVolume) + FileRecord("b", "0:5000:10 10:5100:10"));
+  EngineLog log;
+  // M's bitmap is asked for first and fails; N's is read.
+  hooks::FailBitmap(1, platform::kStatusInvalidDeviceRequest);
+  EXPECT_EQ(DefragmentList({"M:\\a", "N:\\b"}, false), platform::kStatusInvalidDeviceRequest);
+  EXPECT_EQ(MapOf("M:\\a").size(), 2u);
+  EXPECT_EQ(LcnOf("N:\\b"), 100);
+  EXPECT_TRUE(log.Has("    Cannot read the volume bitmap for \"M:\\a\"! Exit with:"));
+  EXPECT_TRUE(
+      log.Has("    File \"M:\\a\" is skipped: the bitmap of its volume cannot be read."));
+  std::vector<std::string> lines = log.Lines();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back(), ">>>> Escaped from \"Defragment list\".");
+  EXPECT_FALSE(log.HasPrefix("    No region to place file"));
+}
+
+TEST_F(PlacementTest, LongPathsKeepTheirFormAndAreLoggedAsGiven) {
+  std::string relative;
+  while (relative.size() < 300) relative += "a-rather-long-folder-name\\";
+  relative += "f.bin";
+  Mount('M', std::string(kSmallVolume) + FileRecord(relative, "0:5000:10 10:6000:10"));
+  const std::string given = "\\\\?\\M:\\" + relative;
+  EngineLog log;
+  EXPECT_EQ(DefragmentFile(given), 0);
+  EXPECT_EQ(LcnOf(given), 100);
+  EXPECT_TRUE(log.Has("<<<< \"Defragment file\" started. File: \"" + given + "\""));
+}
+
 }  // namespace
 }  // namespace movra::testing

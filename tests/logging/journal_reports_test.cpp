@@ -117,7 +117,28 @@ TEST(JournalReportTexts, OperatingSystemVersion) {
   EXPECT_EQ(name(4, 90, 1), "  OS Name   : Windows Me ()");
   EXPECT_EQ(name(5, 0, 2), "  OS Name   : Windows 2000 ()");
   EXPECT_EQ(name(5, 2, 2), "  OS Name   : Windows Server 2003 family ()");
-  EXPECT_EQ(name(6, 1, 2), "  OS Name   :  ()");
+  EXPECT_EQ(name(6, 4, 2), "  OS Name   :  ()");
+  EXPECT_EQ(name(7, 0, 2), "  OS Name   :  ()");
+  // Later versions by edition (1 workstation, 2 domain controller, 3 server) and build.
+  const auto later = [](uint32_t major, uint32_t minor, uint32_t build, uint32_t type) {
+    return OsVersionBlock({major, minor, build, 2, "Service Pack 1", "", type})[3];
+  };
+  EXPECT_EQ(later(6, 0, 6002, 1), "  OS Name   : Windows Vista (Service Pack 1)");
+  EXPECT_EQ(later(6, 0, 6002, 3), "  OS Name   : Windows Server 2008 (Service Pack 1)");
+  EXPECT_EQ(later(6, 1, 7601, 1), "  OS Name   : Windows 7 (Service Pack 1)");
+  EXPECT_EQ(later(6, 1, 7601, 2), "  OS Name   : Windows Server 2008 R2 (Service Pack 1)");
+  EXPECT_EQ(later(6, 2, 9200, 1), "  OS Name   : Windows 8 (Service Pack 1)");
+  EXPECT_EQ(later(6, 2, 9200, 3), "  OS Name   : Windows Server 2012 (Service Pack 1)");
+  EXPECT_EQ(later(6, 3, 9600, 1), "  OS Name   : Windows 8.1 (Service Pack 1)");
+  EXPECT_EQ(later(6, 3, 9600, 3), "  OS Name   : Windows Server 2012 R2 (Service Pack 1)");
+  EXPECT_EQ(later(10, 0, 19045, 1), "  OS Name   : Windows 10 (Service Pack 1)");
+  EXPECT_EQ(later(10, 0, 22631, 1), "  OS Name   : Windows 11 (Service Pack 1)");
+  EXPECT_EQ(later(10, 0, 14393, 3), "  OS Name   : Windows Server 2016 (Service Pack 1)");
+  EXPECT_EQ(later(10, 0, 17763, 3), "  OS Name   : Windows Server 2019 (Service Pack 1)");
+  EXPECT_EQ(later(10, 0, 20348, 2), "  OS Name   : Windows Server 2022 (Service Pack 1)");
+  EXPECT_EQ(later(10, 0, 26100, 3), "  OS Name   : Windows Server 2025 (Service Pack 1)");
+  // The build number's high word (as the 9x family sets it) does not count.
+  EXPECT_EQ(later(10, 0, 0x0A284A63, 1), "  OS Name   : Windows 10 (Service Pack 1)");
   EXPECT_EQ(OsVersionBlock({4, 0, 0, 0, "", ""})[2], "  Platform  : Win32s under Windows 3.x");
   EXPECT_EQ(OsVersionBlock({4, 10, 0, 1, "", ""})[2],
             "  Platform  : Windows 95, Windows 98, or Windows Me.");

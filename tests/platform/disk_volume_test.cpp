@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <winternl.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "platform/layout.h"
@@ -48,6 +49,7 @@ class DiskVolume : public SimulationTest {
 
   std::string Root() const { return drive->Root(); }
   std::string LayoutFile() const { return dir.Path() + "volume.layout"; }
+  std::string JournalFile() const { return dir.Path() + "volume.layout.journal"; }
 
   TempDir dir;
   std::unique_ptr<MappedDrive> drive;
@@ -76,19 +78,131 @@ TEST_F(DiskVolume, AnswersFromTheLayoutForTheFolderDrive) {
   EXPECT_EQ(error, static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
 }
 
-TEST_F(DiskVolume, RewritesTheLayoutDurablyAfterEveryMove) {
-  Handle volume(OpenVolumeOf(drive->Letter()));
-  Handle a(OpenFileAt(Root() + "a.txt"));
-  ASSERT_EQ(MoveClusters(volume.get(), a.get(), 2, 102, 3), kStatusSuccess);
+TEST_F(DiskVolume, JournalsEveryMoveAndFoldsThemWhenTheVolumeIsLetGo) {
+  const std::string original = ReadTextFile(LayoutFile());
+  {
+    Handle volume(OpenVolumeOf(drive->Letter()));
+    Handle a(OpenFileAt(Root() + "a.txt"));
+    ASSERT_EQ(MoveClusters(volume.get(), a.get(), 2, 102, 3), kStatusSuccess);
+    // The move is on disk in the journal; the layout file is not rewritten for it.
+    EXPECT_EQ(ReadTextFile(LayoutFile()), original);
+    ASSERT_TRUE(FileExists(JournalFile()));
+    const VolumeLayout current = VolumeLayout::Parse(DiskVolumeLayout(drive->Letter()));
+    ASSERT_EQ(current.FindFile("a.txt")->Extents.size(), 1u);
+    EXPECT_EQ(current.FindFile("a.txt")->Extents[0].Length, 5);
+    EXPECT_TRUE(current.IsFree(200, 3));
+    // A refused move writes nothing.
+    const std::string journal = ReadTextFile(JournalFile());
+    EXPECT_EQ(MoveClusters(volume.get(), a.get(), 0, 400, 1), kStatusAlreadyCommitted);
+    EXPECT_EQ(ReadTextFile(JournalFile()), journal);
+  }
   const VolumeLayout written = VolumeLayout::Parse(ReadTextFile(LayoutFile()));
   EXPECT_EQ(written.FindFile("a.txt")->Extents.size(), 1u);
   EXPECT_EQ(written.FindFile("a.txt")->Extents[0].Length, 5);
   EXPECT_TRUE(written.IsFree(200, 3));
+  EXPECT_FALSE(FileExists(JournalFile()));
   EXPECT_FALSE(FileExists(dir.Path() + "volume.layout.new"));
-  // A refused move leaves the file as it was.
-  const std::string before = ReadTextFile(LayoutFile());
-  EXPECT_EQ(MoveClusters(volume.get(), a.get(), 0, 400, 1), kStatusAlreadyCommitted);
-  EXPECT_EQ(ReadTextFile(LayoutFile()), before);
+}
+
+// What a process that died in the middle of its moves leaves, as the next one finds it.
+class DiskVolumeAfterACrash : public DiskVolume {
+ protected:
+  // The journal of two moves (a.txt's second extent to 102, b.txt to 5000) made on the
+  // layout of SetUp, which is then put back as it was.
+  std::string TwoMovesJournal() {
+    const std::string original = ReadTextFile(LayoutFile());
+    std::string journal;
+    {
+      Handle volume(OpenVolumeOf(drive->Letter()));
+      Handle a(OpenFileAt(Root() + "a.txt"));
+      Handle b(OpenFileAt(Root() + "sub\\b.txt"));
+      EXPECT_EQ(MoveClusters(volume.get(), a.get(), 2, 102, 3), kStatusSuccess);
+      EXPECT_EQ(MoveClusters(volume.get(), b.get(), 0, 5000, 8), kStatusSuccess);
+      journal = ReadTextFile(JournalFile());
+    }
+    WriteTextFile(LayoutFile(), original);
+    ResetAll();  // this process forgets the volume, as a new one would not know it
+    return journal;
+  }
+  std::string MapNow(const std::string& name) {
+    Handle file(OpenFileAt(Root() + name));
+    return MapText(file.get());
+  }
+};
+
+TEST_F(DiskVolumeAfterACrash, ReplaysTheWholeRecordsAndIgnoresATornOne) {
+  const std::string journal = TwoMovesJournal();
+  ASSERT_EQ(std::count(journal.begin(), journal.end(), '\n'), 3);
+  // The second move was being written when the process died.
+  WriteTextFile(JournalFile(), journal.substr(0, journal.size() - 6));
+  EXPECT_EQ(MapNow("a.txt"), "0:100:5");
+  EXPECT_EQ(MapNow("sub\\b.txt"), "0:400:8");
+  {
+    // The next move goes after the last whole record, not after the torn one.
+    Handle volume(OpenVolumeOf(drive->Letter()));
+    Handle b(OpenFileAt(Root() + "sub\\b.txt"));
+    ASSERT_EQ(MoveClusters(volume.get(), b.get(), 0, 6000, 8), kStatusSuccess);
+    ResetAll();
+    EXPECT_EQ(MapNow("sub\\b.txt"), "0:6000:8");
+    EXPECT_EQ(MapNow("a.txt"), "0:100:5");
+  }
+  EXPECT_FALSE(FileExists(JournalFile()));
+  EXPECT_THAT(ReadTextFile(LayoutFile()), HasSubstr("SUB\\B.TXT\t0:6000:8"));
+}
+
+TEST_F(DiskVolumeAfterACrash, ARecordThatFailsItsCheckEndsTheJournal) {
+  std::string journal = TwoMovesJournal();
+  const size_t second = journal.find('\n') + 1;
+  journal[journal.find("102", second)] = '7';  // the first move's target, damaged
+  WriteTextFile(JournalFile(), journal);
+  EXPECT_EQ(MapNow("a.txt"), "0:100:2 2:200:3");
+  EXPECT_EQ(MapNow("sub\\b.txt"), "0:400:8");
+}
+
+TEST_F(DiskVolumeAfterACrash, AJournalOfAnotherLayoutFileIsDropped) {
+  const std::string journal = TwoMovesJournal();
+  // A fold replaced the layout file and died before removing the journal; or the layout was
+  // written anew by hand.
+  WriteTextFile(LayoutFile(), ReadTextFile(LayoutFile()) + "resident\tunlisted.txt\n");
+  WriteTextFile(JournalFile(), journal);
+  EXPECT_EQ(MapNow("a.txt"), "0:100:2 2:200:3");
+  EXPECT_FALSE(FileExists(JournalFile()));
+}
+
+TEST_F(DiskVolumeAfterACrash, AStaleTemporaryLayoutIsRemovedOnLoad) {
+  WriteTextFile(dir.Path() + "volume.layout.new", "volume\t10");
+  EXPECT_EQ(MapNow("a.txt"), "0:100:2 2:200:3");
+  EXPECT_FALSE(FileExists(dir.Path() + "volume.layout.new"));
+}
+
+TEST_F(DiskVolume, ABitmapScanLooksAtTheLayoutFileOnceNotForEveryChunk) {
+  constexpr int64_t kChunk = 1048576;
+  WriteTextFile(LayoutFile(), LayoutBuilder(3 * kChunk).Used(2 * kChunk + 5, 1).Text());
+  Handle volume(OpenVolumeOf(drive->Letter()));
+  constexpr size_t kChunkAnswer = 16 + kChunk / 8;
+  BitmapAnswer first = AskBitmap(volume.get(), 0, kChunkAnswer);
+  ASSERT_EQ(first.Status, kStatusBufferOverflow);
+  // Changed during the scan: the scan goes on with the layout it started with, like a
+  // snapshot; the next scan sees the change.
+  WriteTextFile(LayoutFile(), LayoutBuilder(3 * kChunk).Used(2 * kChunk + 9, 1).Text());
+  BitmapAnswer second = AskBitmap(volume.get(), kChunk, kChunkAnswer);
+  ASSERT_EQ(second.Status, kStatusBufferOverflow);
+  BitmapAnswer third = AskBitmap(volume.get(), 2 * kChunk, kChunkAnswer);
+  ASSERT_EQ(third.Status, kStatusSuccess);
+  EXPECT_TRUE(third.Used(5));
+  EXPECT_FALSE(third.Used(9));
+  BitmapAnswer again = AskBitmap(volume.get(), 2 * kChunk, kChunkAnswer);
+  EXPECT_FALSE(again.Used(5));
+  EXPECT_TRUE(again.Used(9));
+}
+
+TEST_F(DiskVolume, ALayoutLargerThanTheFileSystemAllowsIsRefused) {
+  WriteTextFile(LayoutFile(), "volume\t68719476736\t4096\nfile\ta.txt\t0:100:2\n");
+  Handle a(OpenFileAt(Root() + "a.txt"));
+  EXPECT_EQ(AskPointers(a.get(), 0).Status, kStatusDiskCorruptError);
+  EXPECT_THAT(LastSimulationProblem(),
+              HasSubstr("volume.layout line 1: a volume of 68719476736 clusters is larger than "
+                        "the file system allows"));
 }
 
 TEST_F(DiskVolume, ReloadsTheLayoutWhenItChangesBehindItsBack) {
@@ -235,7 +349,7 @@ TEST_F(DiskVolume, AnotherProcessMovesAtTheSameTime) {
   EXPECT_EQ(exitCode, 0u);
 
   // Each process saw the other's moves: none was lost to a stale layout.
-  const VolumeLayout final = VolumeLayout::Parse(ReadTextFile(LayoutFile()));
+  const VolumeLayout final = VolumeLayout::Parse(DiskVolumeLayout(drive->Letter()));
   for (int i = 0; i < kMovesEach; ++i) {
     EXPECT_EQ(final.FindFile("p" + std::to_string(i))->Extents[0].Lcn, 10000 + 2 * i);
     EXPECT_EQ(final.FindFile("c" + std::to_string(i))->Extents[0].Lcn, 20000 + 2 * i);

@@ -84,6 +84,32 @@ TEST(LayoutParse, AcceptsTheLargestVolume) {
   EXPECT_FALSE(Used(layout, (int64_t{1} << 32) - 2));
 }
 
+TEST(LayoutParse, RefusesVolumesLargerThanTheFileSystemUnlessInMemory) {
+  const std::string huge =
+      LayoutBuilder(int64_t{1} << 40).File("last", (int64_t{1} << 40) - 1, 1).Text();
+  EXPECT_THROW(VolumeLayout::Parse(huge), LayoutError);
+  const VolumeLayout layout = VolumeLayout::Parse(huge, VolumeLayout::kMaxClusters);
+  EXPECT_EQ(layout.TotalClusters(), int64_t{1} << 40);
+  EXPECT_THROW(VolumeLayout::Parse("volume\t281474976710657\t4096\n", VolumeLayout::kMaxClusters),
+               LayoutError);
+}
+
+TEST(LayoutParse, APathHoldingANulIsRefusedAndShownWithTheNul) {
+  const std::string text = std::string("volume\t100\t4096\nfile\ta.dat") + '\0' +
+                           "garbage\t0:1:20\n";
+  try {
+    VolumeLayout::Parse(text);
+    FAIL() << "accepted a path with a NUL";
+  } catch (const LayoutError& error) {
+    EXPECT_THAT(error.what(),
+                HasSubstr("line 2: bad path \"a.dat\\x00garbage\" (it holds a NUL"));
+  }
+  // Forward slashes separate names as backslashes do, and names may hold dots and blanks.
+  const VolumeLayout layout =
+      VolumeLayout::Parse("volume\t100\t4096\nfile\tmy dir/a b.c.dat\t0:1:2\n");
+  EXPECT_NE(layout.FindFile("MY DIR\\A B.C.DAT"), nullptr);
+}
+
 struct Refusal {
   const char* Text;
   const char* Expected;  // part of the message, the line number included
@@ -135,6 +161,24 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"volume\t10\t4096\nused\t-1:2\n", "line 2: bad LCN \"-1\""},
         Refusal{"volume\t10\t4096\nresident\t\\x\n", "line 2: bad path \"\\x\""},
         Refusal{"volume\t10\t4096\nresident\t\n", "line 2: bad path \"\""},
+        Refusal{"volume\t4294967297\t4096\n",
+                "line 1: a volume of 4294967297 clusters is larger than the file system allows "
+                "(at most 4294967296 clusters)"},
+        // Paths that no file below the root can have: opened, each becomes another path.
+        Refusal{"volume\t10\t4096\nresident\t..\\..\\outside.dat\n",
+                "line 2: bad path \"..\\..\\outside.dat\" (it steps through"},
+        Refusal{"volume\t10\t4096\nresident\tC:\\windows\\a.dat\n",
+                "line 2: bad path \"C:\\windows\\a.dat\" (it names a drive or a stream"},
+        Refusal{"volume\t10\t4096\nresident\t/a.dat\n",
+                "line 2: bad path \"/a.dat\" (it starts at the root of a drive"},
+        Refusal{"volume\t10\t4096\nresident\t.\\a.dat\n", "line 2: bad path \".\\a.dat\" (it steps"},
+        Refusal{"volume\t10\t4096\nfile\tsub\\..\\a.dat\t0:1:2\n",
+                "line 2: bad path \"sub\\..\\a.dat\" (it steps through"},
+        Refusal{"volume\t10\t4096\nresident\tsub\\\\a.dat\n", "(it holds an empty name"},
+        Refusal{"volume\t10\t4096\nresident\tsub\\\n", "(it holds an empty name"},
+        Refusal{"volume\t10\t4096\nresident\ta.dat.\n", "ends with a dot or a blank"},
+        Refusal{"volume\t10\t4096\nresident\ta\x01.dat\n",
+                "bad path \"a\\x01.dat\" (it holds a control character"},
         Refusal{"volume\t10\t4096\nfile\tA.txt\t0:1:1\nresident\ta.TXT\n",
                 "line 3: \"a.TXT\" is already listed on line 2"},
         Refusal{"volume\t10\t4096\nfile\ta\t0:1:3\n\nfile\tb\t0:3:1\n",

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "platform/layout.h"
+#include "platform/simulated_volume.h"
 #include "tests/platform/volume_test_support.h"
 #include "tests/support/support.h"
 
@@ -252,6 +253,42 @@ TEST_F(SimulationTest, AVolumeWithoutALayoutGetsThePlatformsAnswer) {
   if (!movra::testing::RunningUnderWine()) GTEST_SKIP() << "the answer is Wine's";
   Handle volume(OpenVolumeOf('C'));
   EXPECT_EQ(AskBitmap(volume.get(), 0).Status, kStatusNotSupported);
+}
+
+
+TEST_F(MemoryVolume, FailBitmapFailsOrSkewsTheChosenRequest) {
+  Handle volume(OpenVolumeOf('M'));
+  FailBitmap(2, kStatusDeviceBusy);
+  EXPECT_EQ(AskBitmap(volume.get(), 0).Status, kStatusSuccess);
+  EXPECT_EQ(AskBitmap(volume.get(), 0).Status, kStatusDeviceBusy);
+  EXPECT_EQ(AskBitmap(volume.get(), 0).Status, kStatusSuccess);
+  // Success chosen: answered, but from one cluster past the one asked for.
+  FailBitmap(1, kStatusSuccess);
+  const BitmapAnswer skewed = AskBitmap(volume.get(), 64);
+  EXPECT_EQ(skewed.Status, kStatusSuccess);
+  EXPECT_EQ(skewed.Header.StartingLcn, 65);
+  EXPECT_EQ(AskBitmap(volume.get(), 64).Header.StartingLcn, 64);
+  FailBitmap(1, kStatusDeviceBusy);
+  FailBitmap(0, kStatusDeviceBusy);
+  EXPECT_EQ(AskBitmap(volume.get(), 0).Status, kStatusSuccess);
+}
+
+TEST(LongPathForm, OnlyLongPathsGetThePrefixedForm) {
+  const std::wstring shortPath = L"C:\\dir\\file.bin";
+  EXPECT_EQ(detail::LongPathForm(shortPath), shortPath);
+  std::wstring tail;
+  while (tail.size() < MAX_PATH) tail += L"folder\\";
+  tail += L"f";
+  EXPECT_EQ(detail::LongPathForm(L"C:\\" + tail), L"\\\\?\\C:\\" + tail);
+  EXPECT_EQ(detail::LongPathForm(L"\\\\server\\share\\" + tail),
+            L"\\\\?\\UNC\\server\\share\\" + tail);
+  // Already in the long form, or a device name: left alone.
+  EXPECT_EQ(detail::LongPathForm(L"\\\\?\\C:\\" + tail), L"\\\\?\\C:\\" + tail);
+  EXPECT_EQ(detail::LongPathForm(L"\\\\.\\C:\\" + tail), L"\\\\.\\C:\\" + tail);
+  // Exactly MAX_PATH characters no longer opens in the plain form.
+  const std::wstring edge = L"C:\\" + std::wstring(MAX_PATH - 3, L'x');
+  EXPECT_EQ(detail::LongPathForm(edge), L"\\\\?\\" + edge);
+  EXPECT_EQ(detail::LongPathForm(edge.substr(1)), edge.substr(1));
 }
 
 }  // namespace

@@ -292,6 +292,25 @@ TEST_F(ConfigTest, OptionsTakeTheDefaultOfEachAttributeTheyCannotRead) {
   EXPECT_TRUE(options.ShowLogWindow);
 }
 
+TEST_F(ConfigTest, NumbersOutOfRangeReadAsTheDefault) {
+  struct Case {
+    const char* level;
+    const char* lines;
+    int32_t wantLevel;
+    int32_t wantLines;
+  };
+  for (const Case& c : {Case{"7", "-1", 1, 100}, Case{"-1", "1000000", 1, 100},
+                        Case{"0", "0", 0, 0}, Case{"2", "999999", 2, 999999},
+                        Case{"3", "2147483647", 1, 100}}) {
+    WriteTextFile(Path(), std::string("<Config><Profiles/><Options LogLevel=\"") + c.level +
+                              "\" LogMaxLines=\"" + c.lines + "\"/></Config>");
+    TOptions options;
+    EXPECT_EQ(Load(options), TConfigState::Read);
+    EXPECT_EQ(options.LogLevel, c.wantLevel) << c.level;
+    EXPECT_EQ(options.LogMaxLines, c.wantLines) << c.lines;
+  }
+}
+
 TEST_F(ConfigTest, FailedSaveLeavesTheOldFile) {
   TProfile profile;
   profile.SetName("old");

@@ -138,7 +138,7 @@ TEST(Actions, GroupedActionsCheckExclusively) {
     a = new TAction(owner.get());
     a->SetActionList(list);
     a->SetGroupIndex(1);
-    a->AutoCheck = true;
+    a->SetAutoCheck(true);
   }
   items[0]->SetChecked(true);
   items[2]->Execute();

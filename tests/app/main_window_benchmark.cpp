@@ -1,0 +1,152 @@
+// Benchmark, not a timed test: starts the main window on a config.cfg of 20 and of 5,000
+// profiles, adds 100 profiles one by one to each, deletes every other row, then the rest, and
+// prints the times side by side with their ratios. It asserts only that every profile came and
+// went.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+
+#include "app/main_form.h"
+#include "i18n/localizer.h"
+#include "profiles/xml_document.h"
+#include "runtime/text.h"
+#include "tests/runtime/ui/ui_test_support.h"
+#include "tests/support/support.h"
+
+namespace movra::app {
+namespace {
+
+using namespace movra::ui;
+
+// The real settings file is read; nothing is saved, no dialog is shown.
+struct BenchmarkHost : TPalvexHost {
+  explicit BenchmarkHost(std::string path) : path(std::move(path)) {}
+  std::string path;
+  std::string ConfigFile() const override { return path; }
+  void SaveSettings(const std::string&, const std::vector<const TProfile*>&,
+                    const TOptions&) override {}
+  bool StartRun(TExecutor&) override { return false; }
+  bool Confirm(const std::string&) override { return true; }
+  int ProfileProps(TProfile&) override { return mrOk; }
+  bool Analysis(TFileRegionList&) override { return false; }
+  bool Options(TOptions&) override { return false; }
+  int Wizard(const std::vector<std::string>&, std::vector<std::unique_ptr<TProfile>>&) override {
+    return mrCancel;
+  }
+  void About(const std::string&, const std::string&) override {}
+};
+
+std::unique_ptr<TProfile> NumberedProfile(int n) {
+  auto profile = std::make_unique<TProfile>();
+  profile->SetName("profile " + std::to_string(n));
+  profile->SetSchedulerActive(n % 2 == 0);
+  profile->SetDay(n % 7, true);
+  profile->Files().Add("C:\\data\\file" + std::to_string(n) + ".dat");
+  if (n % 3 == 0) profile->Files().Add("C:\\data\\more" + std::to_string(n));
+  return profile;
+}
+
+template <typename F>
+double Seconds(F&& f) {
+  const auto start = std::chrono::steady_clock::now();
+  f();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+constexpr int kAdded = 100;
+
+struct Figures {
+  double load = 0;  // the settings file alone
+  double create = 0;
+  double start = 0;
+  double add = 0;
+  double removeHalf = 0;
+  double removeAll = 0;
+};
+
+class MainWindowBenchmark : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { StartLocalization(); }
+  static void TearDownTestSuite() { StopLocalization(); }
+
+  Figures Measure(int count) {
+    const std::string path = folder.Path() + "config" + std::to_string(count) + ".cfg";
+    std::vector<std::unique_ptr<TProfile>> stored;
+    std::vector<const TProfile*> order;
+    for (int n = 0; n < count; ++n) {
+      stored.push_back(NumberedProfile(n));
+      order.push_back(stored.back().get());
+    }
+    TOptions options;
+    options.Language = "en_US";
+    SaveConfig(path, order, options);
+
+    Figures figures;
+    int loaded = 0;
+    figures.load = Seconds([&] {
+      TOptions read;
+      LoadConfig(path, [&](std::unique_ptr<TProfile>) { ++loaded; }, read);
+    });
+    EXPECT_EQ(loaded, count);
+    TOwned<TPalvexForm> form;
+    figures.start = Seconds([&] {
+      figures.create = Seconds(
+          [&] { form.reset(new TPalvexForm(nullptr, std::make_unique<BenchmarkHost>(path))); });
+      form->Show();
+      test::Pump();
+    });
+    EXPECT_EQ(form->ProfileCount(), count);
+    // The same number of profiles added to each window: each costs the same however many
+    // the list already holds.
+    figures.add = Seconds([&] {
+      for (int n = 0; n < kAdded; ++n) form->AddProfileItem(NumberedProfile(count + n));
+      test::Pump();
+    });
+    EXPECT_EQ(form->ProfileCount(), count + kAdded);
+    figures.removeHalf = Seconds([&] {
+      for (int row = 0; row < form->ProfileCount(); row += 2)
+        form->lvProfiles->SetIndexSelected(row, true);
+      form->actProfileDelete->Execute();
+      test::Pump();
+    });
+    EXPECT_EQ(form->ProfileCount(), (count + kAdded) / 2);
+    figures.removeAll = Seconds([&] {
+      form->lvProfiles->SelectAll();
+      form->actProfileDelete->Execute();
+      test::Pump();
+    });
+    EXPECT_EQ(form->ProfileCount(), 0);
+    test::PumpUntil([] { return false; }, 100);
+    form.reset();
+    return figures;
+  }
+
+  TComScope com;
+  movra::testing::TempDir folder;
+};
+
+TEST_F(MainWindowBenchmark, StartAddAndDeleteWithFewAndManyProfiles) {
+  constexpr int kFew = 20;
+  constexpr int kMany = 5000;
+  Measure(kFew);  // the first window pays for what every later one finds ready
+  const Figures few = Measure(kFew);
+  const Figures many = Measure(kMany);
+  const double scale = double(kMany) / kFew;
+  std::printf("main window with %d and with %d profiles (a cost linear in them: %.0fx; adding "
+              "%d: 1x):\n", kFew, kMany, scale, kAdded);
+  auto line = [&](const char* what, double a, double b) {
+    std::printf("  %-28s %8.3f s  %8.3f s  ratio %6.1fx\n", what, a, b, b / a);
+  };
+  line("start (load, rows, tray menu)", few.start, many.start);
+  line("  of which config.cfg read", few.load, many.load);
+  line("  of which window created", few.create, many.create);
+  line("add 100 one by one", few.add, many.add);
+  line("delete every other row", few.removeHalf, many.removeHalf);
+  line("delete all the rest", few.removeAll, many.removeAll);
+}
+
+}  // namespace
+}  // namespace movra::app
