@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "runtime/ui/resstrings.h"
+#include "toolbars/bar_common.h"
+
 namespace movra::bars {
 
 using namespace movra::ui;
@@ -41,14 +44,14 @@ void TBarDock::SetParent(TWinControl* parent) {
   for (TWinControl* p = parent; p; p = p->Parent())
     if (dynamic_cast<TBarCustomDockableWindow*>(p) || dynamic_cast<TBarDock*>(p) ||
         dynamic_cast<TBarFloatingWindowParent*>(p))
-      throw EInvalidOperation("A TBarDock control cannot be placed inside a tool window or another TBarDock");
+      throw EInvalidOperation(LoadResString(res::BarDockParent));
   TCustomControl::SetParent(parent);
 }
 
 void TBarDock::SetPosition(TBarDockPosition position) {
   if (position == position_) return;
   if (ControlCount() > 0)
-    throw EInvalidOperation("Cannot change Position of a TBarDock if it already contains controls");
+    throw EInvalidOperation(LoadResString(res::BarDockPosition));
   position_ = position;
   static constexpr TAlign aligns[] = {TAlign::alTop, TAlign::alBottom, TAlign::alLeft, TAlign::alRight};
   SetAlign(aligns[static_cast<int>(position)]);
@@ -657,23 +660,17 @@ void TBarDock::WndProc(TMessage& m) {
     }
     case WM_NCPAINT: {
       HDC dc = GetWindowDC(Handle());
-      if (m.WParam > 1) {
-        RECT w;
-        GetWindowRect(Handle(), &w);
-        HRGN region = CreateRectRgn(0, 0, 1, 1);
-        CombineRgn(region, reinterpret_cast<HRGN>(m.WParam), nullptr, RGN_COPY);
-        OffsetRgn(region, -w.left, -w.top);
-        SelectClipRgn(dc, region);
-        DeleteObject(region);
-      }
+      ClipDCToFrameUpdateRegion(Handle(), dc, reinterpret_cast<HRGN>(m.WParam));
       PaintNonClient(dc);
       ReleaseDC(Handle(), dc);
       m.Result = 0;
       return;
     }
     case WM_PRINT:
-      if (m.LParam & PRF_NONCLIENT) PaintNonClient(reinterpret_cast<HDC>(m.WParam));
-      break;
+      m.Result = AnswerPrintMessage(
+          Handle(), reinterpret_cast<HDC>(m.WParam), static_cast<UINT>(m.LParam),
+          [](HWND, HDC dc, void* dock) { static_cast<TBarDock*>(dock)->PaintNonClient(dc); }, this);
+      return;
     case WM_ERASEBKGND:
       if (BackgroundInUse()) {
         HDC dc = reinterpret_cast<HDC>(m.WParam);

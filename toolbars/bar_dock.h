@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/exception.h"
+#include "runtime/ui/classes.h"
 #include "runtime/ui/controls.h"
 #include "runtime/ui/forms.h"
 
@@ -21,10 +21,7 @@ using movra::ui::TObject;
 using movra::ui::TOperation;
 using movra::ui::TWinControl;
 
-class EInvalidOperation : public movra::Exception {
- public:
-  using Exception::Exception;
-};
+using movra::ui::EInvalidOperation;
 
 enum class TBarDockPosition { dpTop, dpBottom, dpLeft, dpRight };
 // A set of dock positions: bit (1 << position).
@@ -297,8 +294,8 @@ class TBarCustomDockableWindow : public movra::ui::TCustomControl {
   std::vector<movra::ui::TCustomForm*>& ExtraForms() { return extraForms_; }
 
   void SetParent(TWinControl* parent) override;
-  // Hides the window of the base class: a floating window sizes its floating parent.
-  void SetBounds(int left, int top, int width, int height);
+  // A floating window sizes its floating parent around the requested client size.
+  void SetBounds(int left, int top, int width, int height) override;
   RECT ClientRect() const override;
   void SuspendArrange() { ++arrangeSuspend_; }
   void ResumeArrange();

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "runtime/text.h"
+#include "toolbars/bar_common.h"
 #include "toolbars/bar_dock.h"
 #include "toolbars/bar_dock_support.h"
 
@@ -104,7 +105,7 @@ void TBarFloatingWindowParent::PaintFrame(bool useGivenDc, HDC givenDc, unsigned
   HDC dc = givenDc;
   if (!useGivenDc) {
     dc = GetWindowDC(Handle());
-    ClipToFrameUpdateRegion(Handle(), dc, updateRegion);
+    ClipDCToFrameUpdateRegion(Handle(), dc, updateRegion);
   }
   RECT window{0, 0, Width(), Height()};
   IntersectClipRect(dc, 0, 0, window.right, window.bottom);
@@ -194,7 +195,10 @@ void TBarFloatingWindowParent::WndProc(TMessage& m) {
       m.Result = 1;
       return;
     case WM_PRINT:
-      AnswerPrint(this, m, [this](HDC dc) { PaintFrame(true, dc, 1 | 2 | 4, nullptr); });
+      m.Result = AnswerPrintMessage(
+          Handle(), reinterpret_cast<HDC>(m.WParam), static_cast<UINT>(m.LParam),
+          [](HWND, HDC dc, void* fp) { static_cast<TBarFloatingWindowParent*>(fp)->PaintFrame(true, dc, 1 | 2 | 4, nullptr); },
+          this);
       return;
     case WM_NCLBUTTONDOWN: {
       TBarCustomDockableWindow* w = window_;

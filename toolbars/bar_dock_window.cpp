@@ -6,8 +6,11 @@
 #include <cstdio>
 
 #include "runtime/text.h"
+#include "runtime/ui/resstrings.h"
+#include "toolbars/bar_common.h"
 #include "toolbars/bar_dock.h"
 #include "toolbars/bar_dock_support.h"
+#include "toolbars/bar_hook.h"
 
 namespace movra::bars {
 
@@ -19,6 +22,9 @@ std::vector<TBarCustomDockableWindow*>& FloatingList() {
   static auto* list = new std::vector<TBarCustomDockableWindow*>;
   return *list;
 }
+
+void FloatingHookEvent(THookProcCode code, HWND window, WPARAM wparam, LPARAM lparam);
+constexpr THookProcCodes FloatingHookCodes = HookCodes(hpAppActivate, hpWindowPosChanged, hpWindowDestroy);
 
 }  // namespace
 
@@ -38,14 +44,14 @@ TBarCustomDockableWindow::TBarCustomDockableWindow(TComponent* owner) : TCustomC
   SetControlStyle((ControlStyle() | csAcceptsControls | csClickEvents | csSetCaption | csDoubleClicks) &
                   ~(csCaptureMouse | csOpaque));
   SetColor(clBtnFace);
-  RegisterFloatingHook(this);
+  RegisterHookCallback(FloatingHookEvent, FloatingHookCodes);
 }
 
 TBarCustomDockableWindow::~TBarCustomDockableWindow() { TBarCustomDockableWindow::BeforeDestruction(); }
 
 void TBarCustomDockableWindow::BeforeDestruction() {
   if (!IsDestroying()) {
-    UnregisterFloatingHook(this);
+    UnregisterHookCallback(FloatingHookEvent);
     std::erase(FloatingList(), this);
     // The docks that list this window forget it now, while it is still whole.
     for (TBarDock* dock : {currentDock_, lastDock_}) {
@@ -360,7 +366,7 @@ void TBarCustomDockableWindow::SetFloatingPosition(POINT p) {
 void TBarCustomDockableWindow::KeepOnScreen(bool onlyIfOffScreen) {
   if (!floating_ || !floatingParent_) return;
   RECT r = floatingParent_->BoundsRect();
-  RECT area = NearestMonitorWorkArea(r);
+  RECT area = NearestMonitorRectForRect(r, true);
   RECT overlap;
   if (onlyIfOffScreen && IntersectRect(&overlap, &r, &area)) return;
   int dx = 0, dy = 0;
@@ -408,7 +414,7 @@ void TBarCustomDockableWindow::SetFloating(bool on) {
   }
   if (floating_) return;
   TCustomForm* form = TopForm();
-  if (!form) throw EInvalidOperation(Format("Control '%s' has no parent window", {Name()}));
+  if (!form) throw EInvalidOperation(Format(LoadResString(res::ErrNoParentWindow), {Name()}));
   if (!floatingParent_ || floatingParent_->ownerForm_ != form) {
     if (floatingParent_) FreeFloatingParent();
     TBarFloatingWindowParent* parent = CreateFloatingParent();
@@ -719,13 +725,24 @@ void TBarCustomDockableWindow::PassActivation() {
   PassActivationFrom(HandleAllocated() ? Handle() : nullptr, parent);
 }
 
-void FloatingHookEvent(int kind, HWND window, WPARAM, LPARAM lparam) {
+namespace {
+
+// Non-client leave notices exist from Windows 98 and 2000 on.
+bool NonClientLeaveTracking() {
+  OSVERSIONINFOW info{};
+  info.dwOSVersionInfoSize = sizeof(info);
+  static const bool later = GetVersionExW(&info) &&
+                            (info.dwMajorVersion > 4 || (info.dwMajorVersion == 4 && info.dwMinorVersion > 9));
+  return later;
+}
+
+void FloatingHookEvent(THookProcCode code, HWND window, WPARAM, LPARAM lparam) {
   auto list = FloatingList();
-  switch (kind) {
-    case 0:
+  switch (code) {
+    case hpAppActivate:
       for (TBarCustomDockableWindow* w : list) w->UpdateShowing();
       break;
-    case 1: {
+    case hpWindowPosChanged: {
       auto* pos = reinterpret_cast<const WINDOWPOS*>(lparam);
       if (!pos || !(pos->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW | SWP_FRAMECHANGED))) break;
       for (TBarCustomDockableWindow* w : list) {
@@ -737,7 +754,7 @@ void FloatingHookEvent(int kind, HWND window, WPARAM, LPARAM lparam) {
       }
       break;
     }
-    case 2:
+    case hpWindowDestroy:
       for (TBarCustomDockableWindow* w : list) {
         TBarFloatingWindowParent* fp = w->FloatingParent();
         if (fp && fp->HandleAllocated() && GetWindow(fp->Handle(), GW_OWNER) == window && Application().Handle())
@@ -749,6 +766,8 @@ void FloatingHookEvent(int kind, HWND window, WPARAM, LPARAM lparam) {
   }
 }
 
+}  // namespace
+
 // --- The docked frame ------------------------------------------------------------------------
 
 void TBarCustomDockableWindow::PaintNonClient(bool useGivenDc, HDC givenDc, HRGN updateRegion) {
@@ -756,7 +775,7 @@ void TBarCustomDockableWindow::PaintNonClient(bool useGivenDc, HDC givenDc, HRGN
   HDC dc = givenDc;
   if (!useGivenDc) {
     dc = GetWindowDC(Handle());
-    ClipToFrameUpdateRegion(Handle(), dc, updateRegion);
+    ClipDCToFrameUpdateRegion(Handle(), dc, updateRegion);
   }
   RECT window;
   GetWindowRect(Handle(), &window);
@@ -843,50 +862,18 @@ void TBarCustomDockableWindow::RunCloseButtonLoop(HWND window, const std::functi
   bool accepted = false;
   {
     TModalCapture capture(window);
-    POINT start;
-    GetCursorPos(&start);
-    closePressed_ = inside(start);
+    const DWORD pressed = GetMessagePos();
+    closePressed_ = inside({GET_X_LPARAM(pressed), GET_Y_LPARAM(pressed)});
     if (floatingParent_ && Parent() == floatingParent_) floatingParent_->closePressed_ = closePressed_;
     repaint();
-    MSG msg;
-    while (capture.Next(msg)) {
-      switch (msg.message) {
-        case WM_LBUTTONUP:
-          accepted = inside(msg.pt);
-          capture.Stop();
-          break;
-        case WM_LBUTTONDOWN:
-        case WM_LBUTTONDBLCLK:
-          capture.Stop();
-          break;
-        case WM_MOUSEMOVE:
-        case WM_NCMOUSEMOVE: {
-          bool now = inside(msg.pt);
-          if (now != closePressed_) {
-            closePressed_ = now;
-            if (floatingParent_ && Parent() == floatingParent_) floatingParent_->closePressed_ = now;
-            repaint();
-          }
-          break;
-        }
-        case WM_KEYDOWN:
-        case WM_KEYUP:
-        case WM_SYSKEYDOWN:
-        case WM_SYSKEYUP:
-        case WM_CHAR:
-        case WM_RBUTTONDOWN:
-        case WM_RBUTTONUP:
-        case WM_RBUTTONDBLCLK:
-        case WM_MBUTTONDOWN:
-        case WM_MBUTTONUP:
-        case WM_MBUTTONDBLCLK:
-          break;
-        default:
-          TranslateMessage(&msg);
-          DispatchMessageW(&msg);
-          break;
-      }
-    }
+    const bool released = capture.Run(nullptr, [&](const MSG& msg) {
+      const bool now = inside(msg.pt);
+      if (now == closePressed_) return;
+      closePressed_ = now;
+      if (floatingParent_ && Parent() == floatingParent_) floatingParent_->closePressed_ = now;
+      repaint();
+    });
+    accepted = released && inside(capture.ReleasePoint());
   }
   closePressed_ = false;
   if (floatingParent_) floatingParent_->closePressed_ = false;
@@ -957,7 +944,10 @@ void TBarCustomDockableWindow::WndProc(TMessage& m) {
       m.Result = 0;
       return;
     case WM_PRINT:
-      AnswerPrint(this, m, [this](HDC dc) { PaintNonClient(true, dc, nullptr); });
+      m.Result = AnswerPrintMessage(
+          Handle(), reinterpret_cast<HDC>(m.WParam), static_cast<UINT>(m.LParam),
+          [](HWND, HDC dc, void* w) { static_cast<TBarCustomDockableWindow*>(w)->PaintNonClient(true, dc, nullptr); },
+          this);
       return;
     case WM_ERASEBKGND:
       if (docked_ && currentDock_ && currentDock_->BackgroundInUse() && currentDock_->BackgroundOnToolbars()) {
@@ -980,8 +970,7 @@ void TBarCustomDockableWindow::WndProc(TMessage& m) {
       }
       break;
     case WM_NCMOUSEMOVE: {
-      TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE | TME_NONCLIENT, Handle(), 0};
-      TrackMouseEvent(&tme);
+      if (NonClientLeaveTracking()) RequestMouseTracking(Handle(), TME_LEAVE | TME_NONCLIENT);
       bool hover = m.WParam == HT_BAR_CLOSE;
       if (hover != closeHover_) {
         closeHover_ = hover;

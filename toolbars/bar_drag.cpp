@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "toolbars/bar_common.h"
 #include "toolbars/bar_dock.h"
 #include "toolbars/bar_dock_support.h"
 
@@ -135,7 +136,7 @@ class DesktopFrame {
     if (!oldRect && !newRect) return;
     if (oldRect && newRect && EqualRect(oldRect, newRect) && thickness.cx == size_.cx && thickness.cy == size_.cy)
       return;
-    MoveDragFrame(dc_, newRect, oldRect, thickness, size_);
+    DrawDragFrame(dc_, newRect, oldRect, thickness, size_);
     shown_ = newRect != nullptr;
     if (newRect) rect_ = to;
     size_ = thickness;
@@ -143,7 +144,7 @@ class DesktopFrame {
   }
   void Erase() {
     if (dc_ && shown_) {
-      MoveDragFrame(dc_, nullptr, &rect_, size_, size_);
+      DrawDragFrame(dc_, nullptr, &rect_, size_, size_);
       GdiFlush();
     }
     shown_ = false;
@@ -314,7 +315,7 @@ void TBarDragLoop::Run(POINT clientPoint) {
     targets_.reserve(candidates_.size() + 1);
     for (TBarDock* d : candidates_) targets_.push_back(MakeRecord(d));
     targets_.push_back(MakeRecord(nullptr));
-    DispatchQueuedPaints();
+    DispatchPendingPaints();
     startCursor_ = GetCursor();
     GetCursorPos(&cursorStart_);
     cursorLast_ = cursorStart_;
@@ -323,13 +324,10 @@ void TBarDragLoop::Run(POINT clientPoint) {
       frame_ = &frame;
       TModalCapture capture(w_->Handle());
       Update(w_->Docked());
-      MSG msg;
-      while (capture.Next(msg)) {
-        switch (msg.message) {
-          case WM_KEYDOWN:
-          case WM_KEYUP:
+      accepted = capture.Run(
+          [&](const MSG& msg) {
             if (msg.wParam == VK_CONTROL) {
-              bool down = msg.message == WM_KEYDOWN;
+              const bool down = msg.message == WM_KEYDOWN;
               if (down != control_) {
                 control_ = down;
                 Update(true);
@@ -337,38 +335,12 @@ void TBarDragLoop::Run(POINT clientPoint) {
             } else if (msg.wParam == VK_ESCAPE) {
               capture.Stop();
             }
-            break;
-          case WM_SYSKEYDOWN:
-          case WM_SYSKEYUP:
-          case WM_CHAR:
-            break;
-          case WM_MOUSEMOVE: {
+          },
+          [&](const MSG&) {
             POINT p;
             GetCursorPos(&p);
             if (p.x != cursorLast_.x || p.y != cursorLast_.y) Update(true);
-            break;
-          }
-          case WM_LBUTTONDOWN:
-          case WM_LBUTTONDBLCLK:
-            capture.Stop();
-            break;
-          case WM_LBUTTONUP:
-            accepted = true;
-            capture.Stop();
-            break;
-          case WM_RBUTTONDOWN:
-          case WM_RBUTTONUP:
-          case WM_RBUTTONDBLCLK:
-          case WM_MBUTTONDOWN:
-          case WM_MBUTTONUP:
-          case WM_MBUTTONDBLCLK:
-            break;
-          default:
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-            break;
-        }
-      }
+          });
       frame_ = nullptr;
     }
     smooth_ = false;
@@ -417,7 +389,7 @@ void TBarDragLoop::Update(bool search) {
     }
   }
   if (!target) {
-    RECT area = NearestMonitorWorkArea(cursor);
+    RECT area = NearestMonitorRectForPoint(cursor, true);
     cursor.x = std::clamp<LONG>(cursor.x, area.left, area.right - 1);
     cursor.y = std::clamp<LONG>(cursor.y, area.top, area.bottom - 1);
   }
@@ -427,7 +399,7 @@ void TBarDragLoop::Update(bool search) {
   w_->FloatingBorderSize(border);
   if (!target) {
     int caption = w_->ShowCaption() ? GetSystemMetrics(SM_CYSMCAPTION) - 1 : 0;
-    rect = KeepFloatingTargetOnArea(rect, NearestMonitorWorkArea(cursor), border.cx, border.cy + caption);
+    rect = KeepFloatingTargetOnArea(rect, NearestMonitorRectForPoint(cursor, true), border.cx, border.cy + caption);
   }
   HCURSOR shape = startCursor_;
   if (cannotFloat_ && !target) {
@@ -542,11 +514,11 @@ void TBarSizingLoop::Run() {
   bool accepted = false;
   RECT current{};
   try {
-    DispatchQueuedPaints();
+    DispatchPendingPaints();
     {
       DesktopFrame frame(!smooth);
       TModalCapture capture(w_->Handle());
-      if ((w_->DockableStyle() & 2) && GetSystemMetrics(SM_CMONITORS) <= 1) {
+      if ((w_->DockableStyle() & 2) && !SeveralMonitors()) {
         RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
         ClipCursor(&screen);
       }
@@ -556,21 +528,14 @@ void TBarSizingLoop::Run() {
       POINT cursorStart, cursorLast;
       GetCursorPos(&cursorStart);
       cursorLast = cursorStart;
-      MSG msg;
-      while (capture.Next(msg)) {
-        switch (msg.message) {
-          case WM_KEYDOWN:
-          case WM_KEYUP:
+      accepted = capture.Run(
+          [&](const MSG& msg) {
             if (msg.wParam == VK_ESCAPE) capture.Stop();
-            break;
-          case WM_SYSKEYDOWN:
-          case WM_SYSKEYUP:
-          case WM_CHAR:
-            break;
-          case WM_MOUSEMOVE: {
+          },
+          [&](const MSG&) {
             POINT p;
             GetCursorPos(&p);
-            if (p.x == cursorLast.x && p.y == cursorLast.y) break;
+            if (p.x == cursorLast.x && p.y == cursorLast.y) return;
             cursorLast = p;
             RECT next = SizedRect(start, edge_, {p.x - cursorStart.x, p.y - cursorStart.y}, minimum, maximum);
             w_->SizingTrack(next, start);
@@ -579,29 +544,7 @@ void TBarSizingLoop::Run() {
               Apply(current);
             else
               frame.Move(current, border);
-            break;
-          }
-          case WM_LBUTTONDOWN:
-          case WM_LBUTTONDBLCLK:
-            capture.Stop();
-            break;
-          case WM_LBUTTONUP:
-            accepted = true;
-            capture.Stop();
-            break;
-          case WM_RBUTTONDOWN:
-          case WM_RBUTTONUP:
-          case WM_RBUTTONDBLCLK:
-          case WM_MBUTTONDOWN:
-          case WM_MBUTTONUP:
-          case WM_MBUTTONDBLCLK:
-            break;
-          default:
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-            break;
-        }
-      }
+          });
     }
     if (accepted && !smooth) Apply(current);
   } catch (...) {

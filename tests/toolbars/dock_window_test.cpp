@@ -95,6 +95,14 @@ TEST(DockWindow, DockingAndFloatingThroughPropertiesKeepTheWindowAndReportInOrde
   EXPECT_EQ(client.right, 120);  // floating: no frame of its own, the content size
   EXPECT_EQ(client.bottom, 22);
   EXPECT_EQ(f.Bar->TopForm(), f.Form);
+  // Sized through the class library's own interface, a floating window sizes its parent.
+  static_cast<movra::ui::TControl*>(f.Bar)->SetBounds(30, 40, 150, 30);
+  GetClientRect(floating, &client);
+  EXPECT_EQ(client.right, 150);
+  EXPECT_EQ(client.bottom, 30);
+  EXPECT_EQ(f.Bar->Left(), 0);
+  EXPECT_EQ(f.Bar->Top(), 0);
+  EXPECT_EQ(WindowRect(floating).left, 700);
 
   log.lines.clear();
   f.Bar->SetCurrentDock(f.Bottom);
