@@ -144,14 +144,19 @@ struct TSkinPopupBorderInfo {
   RECT OpeningItem;  // relative to the popup window; empty when none
 };
 
+// What a dockable panel tells the theme about its frame.
 struct TSkinPanelNCInfo {
   HWND Window;
   int32_t ViewKind;
+  uint8_t VerticalCaption;  // the caption runs rotated along the left side
+  uint8_t DragAllowed;      // the dock lets it be dragged
+  uint8_t BorderStyle;
+  SIZE BorderSize;  // from the theme's GetViewBorderSize
+  int32_t ClientWidth;
+  int32_t ClientHeight;
+  uint8_t CaptionShown;
   TColor Color;
-  SIZE BorderSize;
-  int32_t CloseButtonState;
-  uint8_t VerticalCaption;
-  uint8_t Active;
+  int32_t CloseButtonState;  // bits: 1 shown, 2 hot, 4 pressed
   std::string Caption;
 };
 
@@ -166,6 +171,9 @@ class TSkinListener {
 
 // --- The theme interface --------------------------------------------------------------------
 
+// The operations keep one fixed order, the order every theme lists them in. The theme's
+// constructor is the first of them: the registry makes themes through their TSkinThemeClass,
+// which stands for a virtual constructor, and 33 abstract operations follow.
 class TSkinTheme : public ui::TObject, public TSkinListener {
  public:
   explicit TSkinTheme(const std::string& name) : name_(name) {}
@@ -199,7 +207,7 @@ class TSkinTheme : public ui::TObject, public TSkinListener {
   virtual void DrawPanelNonClient(ui::TCanvas& canvas, const RECT& rect, const TSkinPanelNCInfo& info) = 0;
   virtual void DrawDropArrow(ui::TCanvas& canvas, const RECT& rect, const TItemDrawState& state) = 0;
   virtual void DrawFloatingFrame(ui::TCanvas& canvas, const RECT& rect, const TSkinFloatingFrameInfo& info) = 0;
-  virtual void DrawFieldFrame(ui::TCanvas& canvas, RECT& rect, const TItemDrawState& state) = 0;
+  virtual void DrawFieldFrame(ui::TCanvas& canvas, const RECT& rect, const TItemDrawState& state) = 0;
   virtual void DrawGlyph(ui::TCanvas& canvas, const RECT& rect, const TItemDrawState& state,
                          ui::TCustomImageList* images, int index) = 0;
   // Kind 0 close, 1 minimise, 2 maximise, 3 restore.

@@ -59,7 +59,7 @@ class TBlankTheme : public TSkinTheme {
   void DrawPanelNonClient(ui::TCanvas&, const RECT&, const TSkinPanelNCInfo&) override {}
   void DrawDropArrow(ui::TCanvas&, const RECT&, const TItemDrawState&) override {}
   void DrawFloatingFrame(ui::TCanvas&, const RECT&, const TSkinFloatingFrameInfo&) override {}
-  void DrawFieldFrame(ui::TCanvas&, RECT&, const TItemDrawState&) override {}
+  void DrawFieldFrame(ui::TCanvas&, const RECT&, const TItemDrawState&) override {}
   void DrawGlyph(ui::TCanvas&, const RECT&, const TItemDrawState&, ui::TCustomImageList*, int) override {}
   void DrawCaptionButton(ui::TCanvas&, const RECT&, const TSkinCaptionButtonInfo&, int) override {}
   void DrawMenuItemFace(ui::TCanvas&, const RECT&, const TItemDrawState&) override {}
