@@ -28,13 +28,6 @@ const OSVERSIONINFOW& SystemVersion() {
 
 bool NtPlatform() { return SystemVersion().dwPlatformId == VER_PLATFORM_WIN32_NT; }
 
-template <class F>
-F BindFunction(const wchar_t* module, const char* name) {
-  HMODULE handle = GetModuleHandleW(module);
-  if (!handle) return nullptr;
-  return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(handle, name)));
-}
-
 // Length of the UTF-8 sequence that starts with `lead`; stray bytes count as one.
 size_t SequenceLength(unsigned char lead) {
   if (lead < 0xC0) return 1;
@@ -516,10 +509,10 @@ bool LoadMonitorEntryPoints() {
   static std::once_flag once;
   TMonitorFunctions& f = BoundMonitorFunctions();
   std::call_once(once, [&] {
-    f.FromRect = BindFunction<decltype(f.FromRect)>(L"user32.dll", "MonitorFromRect");
-    f.FromPoint = BindFunction<decltype(f.FromPoint)>(L"user32.dll", "MonitorFromPoint");
-    f.FromWindow = BindFunction<decltype(f.FromWindow)>(L"user32.dll", "MonitorFromWindow");
-    f.GetInfo = BindFunction<decltype(f.GetInfo)>(L"user32.dll", "GetMonitorInfoA");
+    f.FromRect = BindSystemFunction<decltype(f.FromRect)>(L"user32.dll", "MonitorFromRect");
+    f.FromPoint = BindSystemFunction<decltype(f.FromPoint)>(L"user32.dll", "MonitorFromPoint");
+    f.FromWindow = BindSystemFunction<decltype(f.FromWindow)>(L"user32.dll", "MonitorFromWindow");
+    f.GetInfo = BindSystemFunction<decltype(f.GetInfo)>(L"user32.dll", "GetMonitorInfoA");
   });
   return f.FromRect && f.FromPoint && f.GetInfo;
 }
@@ -550,10 +543,16 @@ RECT NearestMonitorRectForPoint(POINT point, bool workArea) {
   return MonitorArea(MonitorFunctions().FromPoint(point, MONITOR_DEFAULTTONEAREST), workArea);
 }
 
+void NotifyBarWinEvent(DWORD event, HWND window, LONG object, LONG child) {
+  using TNotifyWinEvent = void(WINAPI*)(DWORD, HWND, LONG, LONG);
+  static const TNotifyWinEvent notify = BindSystemFunction<TNotifyWinEvent>(L"user32.dll", "NotifyWinEvent");
+  if (notify) notify(event, window, object, child);
+}
+
 bool RequestMouseTracking(HWND window, DWORD flags) {
   using TTrackMouseEvent = BOOL(WINAPI*)(LPTRACKMOUSEEVENT);
   static const TTrackMouseEvent track = [] {
-    auto f = BindFunction<TTrackMouseEvent>(L"user32.dll", "TrackMouseEvent");
+    auto f = BindSystemFunction<TTrackMouseEvent>(L"user32.dll", "TrackMouseEvent");
     if (f) return f;
     const UINT oldMode = SetErrorMode(SEM_NOOPENFILEERRORBOX | SEM_FAILCRITICALERRORS);
     HMODULE comctl = LoadLibraryW(L"comctl32.dll");

@@ -174,6 +174,20 @@ bool RunningWinXPOrLater();
 // The ANSI code page of the current keyboard layout's language, or 0.
 int InputLanguageCodePage();
 
+// --- System functions bound by name ---------------------------------------------------------
+
+// A function of an already loaded system module, or nullptr where the system lacks it.
+template <class F>
+F BindSystemFunction(const wchar_t* module, const char* name) {
+  HMODULE handle = GetModuleHandleW(module);
+  if (!handle) return nullptr;
+  return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(handle, name)));
+}
+
+// Announces an accessibility event through NotifyWinEvent (bound on first use); nothing where
+// the system lacks the function.
+void NotifyBarWinEvent(DWORD event, HWND window, LONG object, LONG child);
+
 // --- Monitors and mouse tracking ----------------------------------------------------------
 
 // The work area (when wanted and known) or the whole primary screen.

@@ -21,6 +21,7 @@ namespace {
 
 TBarModalLoopFactory modalLoopFactory = nullptr;
 TBarCursorInvalidator cursorInvalidator = nullptr;
+TBarViewObjectRequestHandler objectRequestHandler = nullptr;
 std::unique_ptr<ui::TFont> menuFont;
 
 // The size Windows before Vista knows; every later version accepts it too.
@@ -39,17 +40,6 @@ void LoadMenuFont(ui::TFont& font) {
   if (lf.lfUnderline) style |= ui::fsUnderline;
   if (lf.lfStrikeOut) style |= ui::fsStrikeOut;
   font.SetStyle(style);
-}
-
-using NotifyWinEventProc = void(WINAPI*)(DWORD, HWND, LONG, LONG);
-
-void RaiseWinEvent(DWORD event, HWND window, LONG object, LONG child) {
-  static NotifyWinEventProc notify = [] {
-    HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    return user32 ? reinterpret_cast<NotifyWinEventProc>(reinterpret_cast<void*>(GetProcAddress(user32, "NotifyWinEvent")))
-                  : nullptr;
-  }();
-  if (notify) notify(event, window, object, child);
 }
 
 bool HasStyle(const TBarItemViewer* viewer, TBarItemStyle bits) {
@@ -114,6 +104,12 @@ class Restore {
 void SetBarModalLoopFactory(TBarModalLoopFactory factory, TBarCursorInvalidator invalidator) {
   modalLoopFactory = factory;
   cursorInvalidator = invalidator;
+}
+
+void SetBarViewObjectRequestHandler(TBarViewObjectRequestHandler handler) { objectRequestHandler = handler; }
+
+bool AnswerViewObjectRequest(TBarView& view, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  return objectRequestHandler && objectRequestHandler(view, wParam, lParam, result);
 }
 
 ui::TFont& BarMenuFont() {
@@ -1243,7 +1239,7 @@ void TBarView::NotifyFocus() {
     parentView_->NotifyFocus();
     return;
   }
-  RaiseWinEvent(EVENT_OBJECT_FOCUS, window_->Handle(), OBJID_CLIENT, child);
+  NotifyBarWinEvent(EVENT_OBJECT_FOCUS, window_->Handle(), OBJID_CLIENT, child);
 }
 
 }  // namespace movra::bars

@@ -66,6 +66,12 @@ using TBarModalLoopFactory = std::unique_ptr<IBarModalLoop> (*)(HWND window);
 using TBarCursorInvalidator = void (*)();
 void SetBarModalLoopFactory(TBarModalLoopFactory factory, TBarCursorInvalidator invalidator);
 
+// The accessibility unit's answer to WM_GETOBJECT for a view's window, installed by that unit;
+// it returns false when it has no object to give, and the window then answers as usual.
+using TBarViewObjectRequestHandler = bool (*)(TBarView& view, WPARAM wParam, LPARAM lParam, LRESULT& result);
+void SetBarViewObjectRequestHandler(TBarViewObjectRequestHandler handler);
+bool AnswerViewObjectRequest(TBarView& view, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
 // The process-wide menu font (the system's menu font), made on first use.
 ui::TFont& BarMenuFont();
 // Reads the system's menu font again (after a settings change).

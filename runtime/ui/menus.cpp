@@ -357,11 +357,14 @@ void TPopupMenu::Notification(TComponent* component, TOperation operation) {
 }
 
 void TPopupMenu::Popup(int x, int y) {
+  PopupPoint = {x, y};
   if (OnPopup) OnPopup(this);
   for (int i = 0; i < items_->Count(); ++i)
     if (auto* action = dynamic_cast<TCustomAction*>(items_->Items(i)->Action())) action->Update();
   HWND owner = Application().Handle();
-  UINT command = TrackPopupMenuEx(Handle(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN, x, y, owner, nullptr);
+  static constexpr UINT alignments[] = {TPM_LEFTALIGN, TPM_RIGHTALIGN, TPM_CENTERALIGN};
+  const UINT flags = TPM_RETURNCMD | alignments[Alignment] | (TrackButton == tbRightButton ? TPM_RIGHTBUTTON : 0);
+  UINT command = TrackPopupMenuEx(Handle(), flags, x, y, owner, nullptr);
   if (command) DispatchCommand(command);
 }
 

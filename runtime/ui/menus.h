@@ -117,7 +117,7 @@ class TMenu : public TComponent {
   // The system menu built from the items (rebuilt after changes).
   HMENU Handle();
   // Clicks the enabled item whose shortcut this is; true when one ran.
-  bool IsShortCut(TShortCut shortcut);
+  virtual bool IsShortCut(TShortCut shortcut);
   // Clicks the item of `command` in this menu; true when it is one of ours.
   bool DispatchCommand(UINT command);
 
@@ -147,6 +147,11 @@ class TMainMenu : public TMenu {
   void MenuChanged() override;
 };
 
+// Where a popup menu stands against its point: its left edge, its right edge or its centre.
+enum TPopupAlignment { paLeft = 0, paRight = 1, paCenter = 2 };
+// The mouse button that chooses items of a popup menu besides the left one.
+enum TTrackButton { tbRightButton, tbLeftButton };
+
 class TPopupMenu : public TMenu {
  public:
   static const TClassInfo& Class() {
@@ -159,6 +164,10 @@ class TPopupMenu : public TMenu {
   // Shows the menu at screen point (x, y) and runs the chosen item after it has closed.
   virtual void Popup(int x, int y);
   bool AutoPopup = true;
+  TPopupAlignment Alignment = paLeft;
+  TTrackButton TrackButton = tbRightButton;
+  // The point the menu was last shown at.
+  POINT PopupPoint{};
   TComponent* PopupComponent = nullptr;
   TNotifyEvent OnPopup;
 
