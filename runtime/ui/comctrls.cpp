@@ -213,6 +213,7 @@ TListItem* TListItems::Insert(int index) {
   TListItem* raw = item.get();
   raw->subItems_.OnChange = TNotifyEvent(raw, &TListItem::SubItemsChanged);
   items_.insert(items_.begin() + index, std::move(item));
+  raw->indexHint_ = index;
   if (view_->HandleAllocated()) view_->InsertRow(index, raw);
   return raw;
 }
@@ -234,9 +235,17 @@ void TListItems::Clear() {
 }
 
 int TListItems::IndexOf(const TListItem* item) const {
-  for (size_t i = 0; i < items_.size(); ++i)
-    if (items_[i].get() == item) return static_cast<int>(i);
-  return -1;
+  if (!item) return -1;
+  const int hint = item->indexHint_;
+  if (hint >= 0 && static_cast<size_t>(hint) < items_.size() && items_[static_cast<size_t>(hint)].get() == item) return hint;
+  // The hint went stale (a row was inserted or deleted before it): renumber every row once,
+  // so the next lookups are direct again.
+  int found = -1;
+  for (size_t i = 0; i < items_.size(); ++i) {
+    items_[i]->indexHint_ = static_cast<int>(i);
+    if (items_[i].get() == item) found = static_cast<int>(i);
+  }
+  return found;
 }
 
 void TListItems::BeginUpdate() {

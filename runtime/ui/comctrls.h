@@ -102,6 +102,9 @@ class TListItem : public TPersistent {
   TStringList subItems_;
   int stateIndex_ = -1, imageIndex_ = -1;
   bool selected_ = false;
+  // Where the row was last seen in its list: asking a row for its index is then constant
+  // time, and a list of thousands of rows does not search itself once per row.
+  mutable int indexHint_ = -1;
 };
 
 // The rows of a list view. In owner-data mode the list keeps only a count, and indexing fills
