@@ -100,7 +100,7 @@ class TBarView : public ui::TComponent, public IBarView {
   virtual TBarCustomItem* MDIControlsItem() { return nullptr; }
   virtual TBarCustomItem* MDIChildIconItem() { return nullptr; }
   virtual void ProcessNavigationKey(WORD& key);
-  virtual ui::TFont& FontForDrawing();
+  ui::TFont& FontForDrawing() override;
   virtual void InvalidateLayout();
 
   // --- IBarView
@@ -114,6 +114,7 @@ class TBarView : public ui::TComponent, public IBarView {
   TBarCustomItem* CurParentItem() const override { return curParentItem_; }
   bool HidesAcceleratorsUntilCues() const override { return (style_ & vstHideAccelerators) != 0; }
   bool AcceleratorsShown() const override { return (state_ & vsAcceleratorsShown) != 0; }
+  bool Tracking() const override { return (state_ & vsTracking) != 0; }
   POINT ClientToScreen(POINT point) const override;
   POINT ScreenToClient(POINT point) const override;
   int ViewerCount() const override { return static_cast<int>(viewers_.size()); }
@@ -171,7 +172,7 @@ class TBarView : public ui::TComponent, public IBarView {
   const std::vector<TBarItemViewer*>& Viewers() const { return viewers_; }
   int InternalViewersAtFront() const { return internalAtFront_; }
   int InternalViewersAtEnd() const { return internalAtEnd_; }
-  ui::TWinControl* Window() const { return window_; }
+  ui::TWinControl* Window() const override { return window_; }
   int WrapOffset() const { return wrapOffset_; }
   void SetWrapOffset(int offset) { wrapOffset_ = offset; }
   POINT BaseSize() const { return baseSize_; }

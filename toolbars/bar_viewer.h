@@ -32,6 +32,12 @@ class IBarView {
   // accelerators are shown now (state 0x20).
   virtual bool HidesAcceleratorsUntilCues() const = 0;
   virtual bool AcceleratorsShown() const = 0;
+  // A modal tracking loop runs on this view's chain (state 0x01).
+  virtual bool Tracking() const = 0;
+  // The window the view shows in (nullptr when it has none) and the font its items are drawn
+  // in; themed viewers ask the window what kind of view it is.
+  virtual ui::TWinControl* Window() const = 0;
+  virtual ui::TFont& FontForDrawing() = 0;
 
   // --- Geometry
   virtual POINT ClientToScreen(POINT point) const = 0;

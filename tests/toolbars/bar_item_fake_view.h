@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "toolbars/bar_view.h"
 #include "toolbars/bar_viewer.h"
 
 namespace movra::bars::test {
@@ -14,7 +15,9 @@ namespace movra::bars::test {
 class FakeView : public IBarView {
  public:
   bool toolbar = true, menuBar = false, vertical = false, floating = false, customizing = false;
-  bool hidesAccelerators = false, acceleratorsShown = true;
+  bool hidesAccelerators = false, acceleratorsShown = true, tracking = false;
+  ui::TWinControl* window = nullptr;
+  ui::TFont* font = nullptr;  // nullptr: the menu font
   IBarView* parentView = nullptr;
   TBarCustomItem* parentItem = nullptr;
   TBarCustomItem* curParentItem = nullptr;
@@ -49,6 +52,9 @@ class FakeView : public IBarView {
   TBarCustomItem* CurParentItem() const override { return curParentItem ? curParentItem : parentItem; }
   bool HidesAcceleratorsUntilCues() const override { return hidesAccelerators; }
   bool AcceleratorsShown() const override { return acceleratorsShown; }
+  bool Tracking() const override { return tracking; }
+  ui::TWinControl* Window() const override { return window; }
+  ui::TFont& FontForDrawing() override { return font ? *font : BarMenuFont(); }
   POINT ClientToScreen(POINT p) const override { return {p.x + origin.x, p.y + origin.y}; }
   POINT ScreenToClient(POINT p) const override { return {p.x - origin.x, p.y - origin.y}; }
   int ViewerCount() const override { return static_cast<int>(viewers.size()); }
