@@ -1,0 +1,4 @@
+# Themed items and viewers, against a recording theme.
+movra_add_test(NAME skin_items_tests TIMEOUT 120
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/skin_items_test.cpp
+  LIBS movra_themes)
