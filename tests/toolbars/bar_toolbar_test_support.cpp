@@ -1,0 +1,88 @@
+#include "tests/toolbars/bar_toolbar_test_support.h"
+
+namespace movra::bars::test {
+
+namespace {
+
+class TFixedViewer : public TBarItemViewer {
+ public:
+  using TBarItemViewer::TBarItemViewer;
+  void MeasureSize(movra::ui::TCanvas&, int& width, int& height) override {
+    auto* item = static_cast<TFixedItem*>(Item());
+    width = item->Width;
+    height = item->Height;
+  }
+};
+
+class TRecorder : public IBarModalLoop {
+ public:
+  void Loop(TBarView& rootView, bool mousePress, bool executeSelected, bool, bool) override {
+    TLoopRecord& r = LoopRecord();
+    ++r.Loops;
+    r.MousePress = mousePress;
+    r.ExecuteSelected = executeSelected;
+    r.Selected = rootView.Selected();
+    r.SelectedItem = r.Selected ? r.Selected->Item() : nullptr;
+    r.AcceleratorsShown = rootView.AcceleratorsShown();
+    rootView.EndTracking();
+  }
+};
+
+std::unique_ptr<IBarModalLoop> MakeRecorder(HWND) { return std::make_unique<TRecorder>(); }
+void NoInvalidator() {}
+
+}  // namespace
+
+TBarItemViewerClass TFixedItem::ViewerClass() { return ViewerClassOf<TFixedViewer>(); }
+
+TBarToolbar* AddFixedToolbar(TBarDock* dock, int count, int row, int pos) {
+  auto* bar = new TBarToolbar(dock->Owner());
+  for (int i = 0; i < count; ++i) bar->Items()->Add(new TFixedItem(nullptr, 23, 22));
+  bar->SetDockRow(row);
+  bar->SetDockPos(pos);
+  bar->SetParent(dock);
+  return bar;
+}
+
+RECT ClientInWindow(TBarCustomToolbar* bar) {
+  RECT wr, cr;
+  GetWindowRect(bar->Handle(), &wr);
+  GetClientRect(bar->Handle(), &cr);
+  MapWindowPoints(bar->Handle(), nullptr, reinterpret_cast<POINT*>(&cr), 2);
+  OffsetRect(&cr, -wr.left, -wr.top);
+  return cr;
+}
+
+void PaintToolbarInto(TBarCustomToolbar* bar, movra::testing::TestPicture& picture, int x, int y) {
+  HDC dc = picture.Dc();
+  int saved = SaveDC(dc);
+  SetViewportOrgEx(dc, x, y, nullptr);
+  SendMessageW(bar->Handle(), WM_PRINT, reinterpret_cast<WPARAM>(dc), PRF_NONCLIENT);
+  const RECT inner = ClientInWindow(bar);
+  SetViewportOrgEx(dc, x + inner.left, y + inner.top, nullptr);
+  IntersectClipRect(dc, 0, 0, inner.right - inner.left, inner.bottom - inner.top);
+  RECT client{0, 0, inner.right - inner.left, inner.bottom - inner.top};
+  HBRUSH face = CreateSolidBrush(movra::ui::ColorToRGB(bar->Color()));
+  FillRect(dc, &client, face);
+  DeleteObject(face);
+  movra::ui::TCanvas canvas;
+  canvas.SetHandle(dc);
+  bar->View()->DrawAll(canvas);
+  canvas.SetHandle(nullptr);
+  RestoreDC(dc, saved);
+  GdiFlush();
+}
+
+TLoopRecord& LoopRecord() {
+  static TLoopRecord record;
+  return record;
+}
+
+TRecordingLoop::TRecordingLoop() {
+  LoopRecord() = TLoopRecord{};
+  SetBarModalLoopFactory(&MakeRecorder, &NoInvalidator);
+}
+
+TRecordingLoop::~TRecordingLoop() { SetBarModalLoopFactory(nullptr, nullptr); }
+
+}  // namespace movra::bars::test
