@@ -129,8 +129,76 @@ struct TSkinOfficeXPColors {
 // otherwise blends turned into the nearest colours the screen shows.
 TSkinOfficeXPColors OfficeXPColors(bool lowColor);
 
+// --- The theme ----------------------------------------------------------------------------
+
+class TSkinOfficeXPTheme : public TSkinTheme {
+ public:
+  explicit TSkinOfficeXPTheme(const std::string& name);
+  ~TSkinOfficeXPTheme() override;
+
+  void GetGlyphShift(ui::TCanvas& canvas, const TItemDrawState& state, POINT& offset) override;
+  TColor GetItemBackColor(const TItemDrawState& state) override;
+  TColor GetItemCaptionColor(const TItemDrawState& state) override;
+  TColor GetGlyphBackColor(const TItemDrawState& state) override;
+  void GetItemMargins(int kind, TSkinMargins& margins) override;
+  int GetShadowKind() override;
+  void GetViewBorderSize(int viewKind, SIZE& size) override;
+  TColor GetViewBackColor(int viewKind) override;
+  void GetViewPadding(int viewKind, TSkinMargins& margins) override;
+  void DrawViewBackground(ui::TCanvas& canvas, const RECT& reference, const RECT& paint, const RECT& clip,
+                          TColor backColor, bool paintedUnderneath, int viewKind) override;
+  void DrawButtonFace(ui::TCanvas& canvas, const RECT& rect, const TItemDrawState& state) override;
+  void DrawItemCaption(ui::TCanvas& canvas, const RECT& rect, const TItemDrawState& state, const std::string& caption,
+                       UINT format, bool rotated) override;
+  void DrawCheckGlyph(ui::TCanvas& canvas, const RECT& rect, const TItemDrawState& state) override;
+  void DrawChevronGlyph(ui::TCanvas& canvas, const RECT& rect, const TItemDrawState& state) override;
+  void DrawEditBox(ui::TCanvas& canvas, const RECT& rect, const TItemDrawState& state,
+                   const TSkinEditBoxInfo& info) override;
+  void DrawEditBoxButton(ui::TCanvas& canvas, const RECT& rect, const TItemDrawState& state,
+                         const TSkinEditButtonInfo& info) override;
+  void DrawDockBackground(ui::TCanvas& canvas, const RECT& client, const RECT& clip, int dockKind) override;
+  void DrawPanelNonClient(ui::TCanvas& canvas, const RECT& rect, const TSkinPanelNCInfo& info) override;
+  void DrawDropArrow(ui::TCanvas& canvas, const RECT& rect, const TItemDrawState& state) override;
+  void DrawFloatingFrame(ui::TCanvas& canvas, const RECT& rect, const TSkinFloatingFrameInfo& info) override;
+  void DrawFieldFrame(ui::TCanvas& canvas, const RECT& rect, const TItemDrawState& state) override;
+  void DrawGlyph(ui::TCanvas& canvas, const RECT& rect, const TItemDrawState& state, ui::TCustomImageList* images,
+                 int index) override;
+  void DrawCaptionButton(ui::TCanvas& canvas, const RECT& rect, const TSkinCaptionButtonInfo& info,
+                         int kind) override;
+  void DrawMenuItemFace(ui::TCanvas& canvas, const RECT& rect, const TItemDrawState& state) override;
+  void DrawSelectionFill(ui::TCanvas& canvas, const RECT& rect, const TItemDrawState& state) override;
+  void DrawScrollerButton(ui::TCanvas& canvas, const RECT& rect, int direction, bool active) override;
+  void DrawPopupBorder(ui::TCanvas& canvas, const RECT& rect, const TSkinPopupBorderInfo& info) override;
+  void DrawSeparatorLine(ui::TCanvas& canvas, const RECT& rect, const TItemDrawState& state, bool horizontal,
+                         bool lineBreak) override;
+  void DrawToolbarNonClient(ui::TCanvas& canvas, const RECT& rect, const TSkinToolbarNCInfo& info) override;
+  void DrawCheckControl(ui::TCanvas& canvas, const RECT& rect, int kind, int state) override;
+  void DrawStatusBarPart(ui::TCanvas& canvas, const RECT& rect, int part) override;
+  int GetMetric(int id) override;
+  bool GetFlag(int id) override;
+
+  void Dispatch(TMessage& message) override;
+  virtual void RebuildColors();
+
+  const TSkinOfficeXPColors& Colors() const { return colors_; }
+  // The caption-button glyphs shared by every live instance (empty when the resource is
+  // missing from the program).
+  static ui::TCustomImageList* CaptionGlyphs();
+
+ private:
+  // Frame, fill and cross of a close button in the colours of a toolbar item state.
+  void DrawCloseButton(HDC dc, const RECT& rect, int itemState);
+  TColor ItemColor(const TItemDrawState& state, int part) const { return colors_.Items.ItemColor(state, part); }
+  TColor ButtonColor(const TItemDrawState& state, int part) const { return colors_.Items.ButtonColor(state, part); }
+  TSkinOfficeXPColors colors_;
+};
+
 // Name of the bitmap resource of the caption-button glyphs (0 close, 1 maximise, 2 minimise,
 // 3 restore; 16 x 16 each, white transparent).
 inline constexpr wchar_t kSkinGlyphsResource[] = L"SKINGLYPHS";
+
+// Registers the theme as "OfficeXP" (once; later calls do nothing). The libraries are static,
+// so the program calls this at start-up, after the theme registry has started.
+void SkinOfficeXPStart();
 
 }  // namespace movra::skin
