@@ -492,6 +492,14 @@ void TBarCustomToolbar::WndProc(TMessage& m) {
       if (view_)
         view_->SetStyle(ShowHint() ? (view_->Style() | vstShowHints) : (view_->Style() & ~vstShowHints));
       return;
+    case WM_GETOBJECT: {
+      LRESULT result = 0;
+      if (view_ && AnswerViewObjectRequest(*view_, m.WParam, m.LParam, result)) {
+        m.Result = result;
+        return;
+      }
+      break;
+    }
     case WM_SETTINGCHANGE:
       TBarCustomDockableWindow::WndProc(m);
       if (m.WParam == SPI_SETNONCLIENTMETRICS && view_) {

@@ -367,3 +367,79 @@ TEST(MenuBar, FullSizeWrappingNoCloseButtonAndShortcuts) {
   EXPECT_EQ(bar->Height(), 26);
   EXPECT_TRUE(bar->ChevronItem()->Enabled());
 }
+
+TEST(ToolbarPictures, AMenuBarAndAToolbarDockedTogether) {
+  TDockForm f;
+  auto* menu = new TBarToolbar(f.Form);
+  for (const char* caption : {"&File", "&Edit", "&View", "&Help"}) {
+    auto* item = new TBarItem(nullptr);
+    item->SetCaption(caption);
+    menu->Items()->Add(item);
+  }
+  menu->SetMenuBar(true);
+  menu->SetParent(f.Top);
+  auto* tools = new TBarToolbar(f.Form);
+  for (const char* caption : {"Run", "Stop", "Options"}) {
+    auto* item = new TBarItem(nullptr);
+    item->SetCaption(caption);
+    tools->Items()->Add(item);
+  }
+  tools->SetDockRow(1);
+  tools->SetParent(f.Top);
+  f.Form->Show();
+  Pump();
+  // The menu bar spans the row; the toolbar sits below it in a row of its own.
+  EXPECT_EQ(menu->Width(), 500);
+  EXPECT_EQ(menu->Top(), 0);
+  EXPECT_EQ(tools->Top(), menu->Height());
+  EXPECT_EQ(f.Top->Height(), menu->Height() + tools->Height());
+  // Menu-bar items follow one another along the line, none hidden.
+  for (int i = 1; i < 4; ++i)
+    EXPECT_EQ(menu->View()->ViewerAt(i)->BoundsRect.left, menu->View()->ViewerAt(i - 1)->BoundsRect.right);
+
+  TestPicture picture(500, f.Top->Height(), RGB(255, 0, 255));
+  PaintToolbarInto(menu, picture, menu->Left(), menu->Top());
+  PaintToolbarInto(tools, picture, tools->Left(), tools->Top());
+  picture.Save("bar_toolbar_menubar_and_toolbar");
+  // Each docked bar has its raised one-pixel frame and a grip bar at its leading edge.
+  for (TBarToolbar* bar : {menu, tools}) {
+    const int x = bar->Left(), y = bar->Top();
+    EXPECT_EQ(picture.Pixel(x, y), GetSysColor(COLOR_BTNHIGHLIGHT));
+    EXPECT_EQ(picture.Pixel(x + bar->Width() - 1, y + bar->Height() - 1), GetSysColor(COLOR_BTNSHADOW));
+    // The single grip starts at offset 1 + 2, 3 pixels wide: highlight, face, shadow.
+    EXPECT_EQ(picture.Pixel(x + 3, y + 10), GetSysColor(COLOR_BTNHIGHLIGHT));
+    EXPECT_EQ(picture.Pixel(x + 5, y + 10), GetSysColor(COLOR_BTNSHADOW));
+  }
+  // Captions are drawn in the button-text colour somewhere inside each item.
+  auto hasText = [&](TBarToolbar* bar, int index) {
+    const RECT r = bar->View()->ViewerAt(index)->BoundsRect;
+    const RECT inner = ClientInWindow(bar);
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x)
+        if (picture.Pixel(bar->Left() + inner.left + x, bar->Top() + inner.top + y) == GetSysColor(COLOR_BTNTEXT))
+          return true;
+    return false;
+  };
+  EXPECT_TRUE(hasText(menu, 0));
+  EXPECT_TRUE(hasText(tools, 2));
+
+  // Narrow, the menu bar wraps its items into more lines and stays as wide as the dock.
+  const int oneLine = menu->Height();
+  f.Form->SetClientSize(90, 300);
+  Pump();
+  ASSERT_LT(f.Top->Width(), 200);  // the system may keep the form a little wider than asked
+  EXPECT_EQ(menu->Width(), f.Top->Width());
+  EXPECT_GT(menu->Height(), oneLine);
+  int lines = 0, lastTop = -1;
+  for (int i = 0; i < 4; ++i) {
+    TBarItemViewer* v = menu->View()->ViewerAt(i);
+    EXPECT_TRUE(v->Show);
+    EXPECT_LE(v->BoundsRect.right, menu->ClientWidth());
+    if (v->BoundsRect.top != lastTop) ++lines, lastTop = v->BoundsRect.top;
+  }
+  EXPECT_GE(lines, 2);
+  TestPicture narrow(f.Top->Width(), f.Top->Height(), RGB(255, 0, 255));
+  PaintToolbarInto(menu, narrow, menu->Left(), menu->Top());
+  PaintToolbarInto(tools, narrow, tools->Left(), tools->Top());
+  narrow.Save("bar_toolbar_menubar_wrapped");
+}
