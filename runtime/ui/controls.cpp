@@ -1116,6 +1116,12 @@ void TWinControl::WndProc(TMessage& m) {
       return;
     }
     case WM_ERASEBKGND:
+      // A double-buffered control erases only into its buffer (which passes it in both
+      // parameters); erasing the screen first would show as flicker.
+      if (doubleBuffered_ && m.WParam != static_cast<WPARAM>(m.LParam)) {
+        m.Result = 1;
+        return;
+      }
       if (defWndProc_ == DefWindowProcW) {
         RECT r;
         GetClientRect(handle_, &r);
@@ -1224,6 +1230,18 @@ void TWinControl::WndProc(TMessage& m) {
       DefaultHandler(m);
       DoExit();
       return;
+    case WM_PAINT:
+      PaintHandler(m);
+      return;
+    case WM_PRINTCLIENT:
+      if (OwnWindowClass() && m.WParam) {
+        PaintHandler(m);
+        return;
+      }
+      break;
+    case WM_PRINT:
+      PrintHandler(m);
+      return;
     case CM_SHOWHINTCHANGED:
       UpdateHintTool();
       for (TControl* c : controls_) c->Perform(CM_PARENTSHOWHINTCHANGED);
@@ -1243,6 +1261,199 @@ void TWinControl::WndProc(TMessage& m) {
   TControl::WndProc(m);
 }
 
+// --- Painting into a DC ----------------------------------------------------------------------
+
+namespace {
+
+// A screen-compatible bitmap of `width` x `height` selected into its own memory DC.
+class TPaintBuffer {
+ public:
+  TPaintBuffer(HDC like, int width, int height)
+      : dc_(CreateCompatibleDC(like)), bitmap_(CreateCompatibleBitmap(like, std::max(width, 1), std::max(height, 1))) {
+    old_ = SelectObject(dc_, bitmap_);
+  }
+  ~TPaintBuffer() {
+    SelectObject(dc_, old_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+  }
+  TPaintBuffer(const TPaintBuffer&) = delete;
+  TPaintBuffer& operator=(const TPaintBuffer&) = delete;
+  HDC Dc() const { return dc_; }
+
+ private:
+  HDC dc_;
+  HBITMAP bitmap_;
+  HGDIOBJ old_;
+};
+
+// The DC's state comes back whatever the painting does.
+class TSavedDc {
+ public:
+  explicit TSavedDc(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
+  ~TSavedDc() { RestoreDC(dc_, saved_); }
+  TSavedDc(const TSavedDc&) = delete;
+  TSavedDc& operator=(const TSavedDc&) = delete;
+
+ private:
+  HDC dc_;
+  int saved_;
+};
+
+constexpr UINT kPrintAll = PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN;
+
+}  // namespace
+
+void PrintSystemFrame(HWND window, HDC dc, const RECT& margins) {
+  RECT wr;
+  GetWindowRect(window, &wr);
+  RECT r{0, 0, wr.right - wr.left, wr.bottom - wr.top};
+  const RECT client{margins.left, margins.top, r.right - margins.right, r.bottom - margins.bottom};
+  if (EqualRect(&r, &client)) return;
+  const LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE), exStyle = GetWindowLongPtrW(window, GWL_EXSTYLE);
+  // Only the frames the system makes; a control that makes its own answers WM_PRINT itself.
+  const bool outer = (style & (WS_BORDER | WS_DLGFRAME | WS_THICKFRAME)) || (exStyle & WS_EX_DLGMODALFRAME);
+  if (!outer && !(exStyle & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE)) && !(style & (WS_HSCROLL | WS_VSCROLL))) return;
+  ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
+  FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+  if ((style & (WS_DLGFRAME | WS_THICKFRAME)) || (exStyle & WS_EX_DLGMODALFRAME)) {
+    DrawEdge(dc, &r, EDGE_RAISED, BF_RECT | BF_ADJUST);
+  } else if (style & WS_BORDER) {
+    FrameRect(dc, &r, GetSysColorBrush(COLOR_WINDOWFRAME));
+    InflateRect(&r, -1, -1);
+  }
+  if ((style & WS_CAPTION) == WS_CAPTION) {
+    const bool tool = exStyle & WS_EX_TOOLWINDOW;
+    // The caption lies inside the frame, whose width the side margin shows.
+    RECT caption{client.left, margins.left, client.right,
+                 margins.left + GetSystemMetrics(tool ? SM_CYSMCAPTION : SM_CYCAPTION) - 1};
+    caption.bottom = std::min(caption.bottom, client.top);
+    DrawCaption(window, dc, &caption, DC_ACTIVE | DC_TEXT | DC_ICON | (tool ? DC_SMALLCAP : 0));
+  }
+  RECT inner{client.left, client.top, client.right, client.bottom};
+  if (exStyle & WS_EX_CLIENTEDGE) {
+    InflateRect(&inner, 2, 2);
+    DrawEdge(dc, &inner, EDGE_SUNKEN, BF_RECT);
+  } else if (exStyle & WS_EX_STATICEDGE) {
+    InflateRect(&inner, 1, 1);
+    DrawEdge(dc, &inner, BDR_SUNKENOUTER, BF_RECT);
+  }
+}
+
+void PrintChildWindows(HWND window, HDC dc, UINT flags) {
+  POINT origin{0, 0};
+  if (flags & PRF_NONCLIENT) {
+    RECT r;
+    GetWindowRect(window, &r);
+    origin = {r.left, r.top};
+  } else {
+    ::ClientToScreen(window, &origin);
+  }
+  HWND first = GetWindow(window, GW_CHILD);
+  // Bottom of the z-order first, so that the windows on top are drawn last.
+  for (HWND child = first ? GetWindow(first, GW_HWNDLAST) : nullptr; child; child = GetWindow(child, GW_HWNDPREV)) {
+    // A control of the layer is printed when it would show with its parent, so a window
+    // that is still hidden can be captured whole.
+    TWinControl* control = FindControl(child);
+    if (control ? !control->Visible() : !(GetWindowLongPtrW(child, GWL_STYLE) & WS_VISIBLE)) continue;
+    RECT r;
+    GetWindowRect(child, &r);
+    TSavedDc saved(dc);
+    OffsetViewportOrgEx(dc, r.left - origin.x, r.top - origin.y, nullptr);
+    IntersectClipRect(dc, 0, 0, r.right - r.left, r.bottom - r.top);
+    SendMessageW(child, WM_PRINT, reinterpret_cast<WPARAM>(dc), kPrintAll);
+  }
+}
+
+void TWinControl::PaintWindow(HDC dc) {
+  if (OwnWindowClass()) return;
+  TMessage own{WM_PAINT, reinterpret_cast<WPARAM>(dc), 0, 0};
+  DefaultHandler(own);
+}
+
+void TWinControl::PaintHandler(TMessage& m) {
+  HDC given = reinterpret_cast<HDC>(m.WParam);
+  if (!given && !doubleBuffered_ && !OwnWindowClass()) {
+    DefaultHandler(m);
+    return;
+  }
+  PAINTSTRUCT ps{};
+  HDC target = given;
+  if (!given) target = BeginPaint(handle_, &ps);
+  struct TEnd {
+    HWND window;
+    PAINTSTRUCT* ps;
+    ~TEnd() {
+      if (ps) EndPaint(window, ps);
+    }
+  } end{handle_, given ? nullptr : &ps};
+  if (!doubleBuffered_) {
+    PaintWindow(target);
+    return;
+  }
+  RECT client;
+  GetClientRect(handle_, &client);
+  RECT area = given ? client : ps.rcPaint;
+  if (IsRectEmpty(&area)) return;
+  TPaintBuffer buffer(target, client.right, client.bottom);
+  HDC memory = buffer.Dc();
+  struct TBufferMark {
+    HDC& field;
+    HDC outer;
+    ~TBufferMark() { field = outer; }
+  } mark{bufferDc_, bufferDc_};
+  bufferDc_ = memory;
+  IntersectClipRect(memory, area.left, area.top, area.right, area.bottom);
+  Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory), reinterpret_cast<LPARAM>(memory));
+  PaintWindow(memory);
+  BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, memory, area.left, area.top,
+         SRCCOPY);
+}
+
+void TWinControl::PrintHandler(TMessage& m) {
+  HDC dc = reinterpret_cast<HDC>(m.WParam);
+  const UINT flags = static_cast<UINT>(m.LParam);
+  m.Result = 0;
+  if (!dc || !handle_) return;
+  if ((flags & PRF_CHECKVISIBLE) && !IsWindowVisible(handle_)) return;
+  RECT frame = NonClientMargins();
+  if (flags & PRF_NONCLIENT) {
+    TSavedDc saved(dc);
+    PrintSystemFrame(handle_, dc, frame);
+  }
+  if (flags & PRF_CLIENT) {
+    TSavedDc saved(dc);
+    RECT client;
+    GetClientRect(handle_, &client);
+    if (flags & PRF_NONCLIENT) OffsetViewportOrgEx(dc, frame.left, frame.top, nullptr);
+    IntersectClipRect(dc, 0, 0, client.right, client.bottom);
+    // A double-buffered control erases into its buffer when it paints.
+    if ((flags & PRF_ERASEBKGND) && !doubleBuffered_) Perform(WM_ERASEBKGND, m.WParam, 0);
+    Perform(WM_PRINTCLIENT, m.WParam, static_cast<LPARAM>(flags));
+  }
+  if ((flags & PRF_CHILDREN) && (flags & PRF_CLIENT)) PrintChildWindows(handle_, dc, flags);
+  m.Result = 1;
+}
+
+void TWinControl::PaintTo(HDC dc, int x, int y) {
+  HWND window = Handle();
+  RECT r;
+  GetWindowRect(window, &r);
+  TSavedDc saved(dc);
+  OffsetViewportOrgEx(dc, x, y, nullptr);
+  IntersectClipRect(dc, 0, 0, r.right - r.left, r.bottom - r.top);
+  Perform(WM_PRINT, reinterpret_cast<WPARAM>(dc), kPrintAll);
+}
+
+void TWinControl::Broadcast(TMessage& message) {
+  for (TControl* child : std::vector<TControl*>(controls_)) {
+    // A child that an earlier one removed gets nothing.
+    if (std::find(controls_.begin(), controls_.end(), child) == controls_.end()) continue;
+    child->WindowProc(message);
+    if (message.Result != 0) return;
+  }
+}
+
 // --- TCustomControl --------------------------------------------------------------------------
 
 TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner) {}
@@ -1254,25 +1465,20 @@ void TCustomControl::CreateParams(TCreateParams& params) {
 
 void TCustomControl::Paint() {}
 
-void TCustomControl::WndProc(TMessage& m) {
-  if (m.Msg == WM_PAINT) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(handle_, &ps);
-    canvas_.SetHandle(dc);
-    canvas_.Font().Assign(Font());
-    canvas_.Brush().SetColor(color_);
-    try {
-      Paint();
-    } catch (...) {
-      canvas_.SetHandle(nullptr);
-      EndPaint(handle_, &ps);
-      throw;
-    }
-    canvas_.SetHandle(nullptr);
-    EndPaint(handle_, &ps);
-    return;
+void TCustomControl::PaintWindow(HDC dc) {
+  // Painting may nest (a control printing another into its picture): the canvas goes back
+  // to the DC it had.
+  HDC outer = canvas_.Handle();
+  canvas_.SetHandle(dc);
+  canvas_.Font().Assign(Font());
+  canvas_.Brush().SetColor(color_);
+  try {
+    Paint();
+  } catch (...) {
+    canvas_.SetHandle(outer);
+    throw;
   }
-  TWinControl::WndProc(m);
+  canvas_.SetHandle(outer);
 }
 
 }  // namespace movra::ui

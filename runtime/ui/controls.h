@@ -361,6 +361,16 @@ class TWinControl : public TControl {
   // The brush that paints the background in the control's colour.
   HBRUSH BackgroundBrush();
 
+  // Paints the control, frame included, and every visible child window into `dc` with the
+  // control's top-left corner at (x, y), as the screen would show them.
+  void PaintTo(HDC dc, int x, int y);
+  // Hands `message` to every child control in turn until one answers non-zero.
+  void Broadcast(TMessage& message);
+  // Painting goes through a bitmap of the client area first, so the screen never shows a
+  // half-painted control; the background is then erased only into the bitmap.
+  bool DoubleBuffered() const { return doubleBuffered_; }
+  void SetDoubleBuffered(bool on) { doubleBuffered_ = on; }
+
   TKeyEvent OnKeyDown;
   TKeyEvent OnKeyUp;
   TKeyPressEvent OnKeyPress;
@@ -393,6 +403,12 @@ class TWinControl : public TControl {
   // Reads the window's placement back after the system moved it.
   void UpdateBounds();
   void UpdateHintTool();
+  // Paints the client area into `dc`: a WM_PAINT from the queue (after BeginPaint), one whose
+  // WParam carries a DC, WM_PRINTCLIENT and the double buffer all end here. A window of a
+  // system class paints itself through its own WM_PAINT with the DC.
+  virtual void PaintWindow(HDC dc);
+  // The window's class procedure is the layer's own (not a system control's).
+  bool OwnWindowClass() const { return defWndProc_ == DefWindowProcW; }
   // Replaces the system class procedure; callers use DefaultHandler to reach it.
   WNDPROC defWndProc_ = nullptr;
   HWND handle_ = nullptr;
@@ -404,6 +420,11 @@ class TWinControl : public TControl {
  private:
   void DetachHandle();
   void CreateParamsForMeasure(TCreateParams& params);
+  void PaintHandler(TMessage& message);
+  void PrintHandler(TMessage& message);
+  // The memory DC a double-buffered paint is erasing into, while it does.
+  HDC bufferDc_ = nullptr;
+  bool doubleBuffered_ = false;
   bool showing_ = false;
   bool reparenting_ = false;
   int alignDisabled_ = 0;
@@ -425,10 +446,10 @@ class TCustomControl : public TWinControl {
 
   explicit TCustomControl(TComponent* owner);
   TCanvas& Canvas() { return canvas_; }
-  void WndProc(TMessage& message) override;
 
  protected:
   void CreateParams(TCreateParams& params) override;
+  void PaintWindow(HDC dc) override;
   virtual void Paint();
 
  private:
@@ -437,6 +458,17 @@ class TCustomControl : public TWinControl {
 
 // The control whose window is `window`, or nullptr.
 TWinControl* FindControl(HWND window);
+
+// Prints the visible child windows of `window` into `dc` through WM_PRINT (frame, background,
+// client and their own children), each at its place and clipped to its own rectangle, the
+// bottom of the z-order first. The DC's origin is the window's corner with its frame when
+// `flags` has PRF_NONCLIENT, else its client area's. The system's own WM_PRINT leaves the
+// children out; every control of the layer answers WM_PRINT with PRF_CHILDREN through this.
+void PrintChildWindows(HWND window, HDC dc, UINT flags);
+// Draws the frame the system gives `window` (border, edges, caption; scroll bars and menus
+// as plain face) into `dc`, whose origin is the window's corner; `margins` are the frame's
+// widths. The system's own WM_PRINT leaves the frame out.
+void PrintSystemFrame(HWND window, HDC dc, const RECT& margins);
 LRESULT CALLBACK StdWndProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam);
 
 // Runs `call` on the user-interface thread and waits for it; on that thread it runs at once.
