@@ -444,12 +444,10 @@ void TBarCustomDockableWindow::SetFloating(bool on) {
     floatingParent_ = parent;
     form->FreeNotification(this);
   }
-  int width = Width(), height = Height();
-  RECT client = ClientRect();
-  width = client.right;
-  height = client.bottom;
   SetParent(floatingParent_);
-  SetBounds(0, 0, width, height);
+  // Re-parenting computed the floating size already (a toolbar's floating margins differ from
+  // its docked frame): the floating parent is fitted to that size.
+  SetBounds(0, 0, Width(), Height());
 }
 
 void TBarCustomDockableWindow::FreeFloatingParent() {
