@@ -308,3 +308,59 @@ TEST(ToolbarMouse, APressOnAnItemTracksFromTheMouse) {
   EXPECT_EQ(LoopRecord().SelectedItem, second->Item());
   EXPECT_EQ(bar->Parent(), f.Top);  // no drag started
 }
+
+TEST(FloatingToolbar, ResizedByItsRightEdgeItSnapsToAWrappingWidth) {
+  TDockForm f;
+  TBarToolbar* bar = AddFixedToolbar(f.Top, 4, 0, 0);
+  f.Form->Show();
+  ASSERT_TRUE(PumpUntil([&] { return f.Form->Active(); }, 3000));
+  bar->SetFloatingPosition({300, 500});
+  bar->SetFloating(true);
+  ASSERT_TRUE(PumpUntil([&] { return bar->FloatingParent() && IsWindowVisible(bar->FloatingParent()->Handle()); }, 3000));
+  // Floating, one line: 4 + 4 x 23 + 4 by 2 + 22 + 1.
+  EXPECT_EQ(bar->Width(), 100);
+  EXPECT_EQ(bar->Height(), 25);
+  TBarFloatingWindowParent* parent = bar->FloatingParent();
+  const RECT start = WindowRect(parent->Handle());
+  const SIZE frame = parent->NonClientSize();
+  EXPECT_EQ(start.right - start.left, 100 + frame.cx);
+
+  // Drag the right edge 40 pixels to the left: the next width down that changes the line count
+  // is 54 (two lines of two).
+  TWatchdog watchdog(10000);
+  TMouseScript script;
+  const POINT grip{start.right - 2, (start.top + start.bottom) / 2};
+  script.MoveTo(grip);
+  script.Down();
+  for (int dx = 5; dx <= 40; dx += 5) script.MoveTo({grip.x - dx, grip.y});
+  script.Up();
+  script.Start();
+  ASSERT_TRUE(PumpUntil([&] { return script.Done(); }, 8000));
+  Pump();
+  EXPECT_FALSE(watchdog.Fired());
+  EXPECT_EQ(bar->FloatingWidth(), 54);
+  EXPECT_EQ(bar->Width(), 54);
+  EXPECT_EQ(bar->Height(), 2 + 2 * 22 + 1);
+  const RECT after = WindowRect(parent->Handle());
+  EXPECT_EQ(after.left, start.left);  // the left edge stayed
+  EXPECT_EQ(after.top, start.top);
+  EXPECT_EQ(after.right - after.left, 54 + frame.cx);
+  EXPECT_EQ(bar->View()->ViewerAt(2)->BoundsRect.left, 4);
+  EXPECT_EQ(bar->View()->ViewerAt(2)->BoundsRect.top, 2 + 22);
+  // Kept and restored through the position data.
+  int stored = -1;
+  TBarPositionDataIO io;
+  io.WriteInteger = [&](const std::string&, const std::string& value, int data) {
+    if (value == "FloatRightX") stored = data;
+  };
+  io.ReadInteger = [&](const std::string&, const std::string& value, int fallback) {
+    return value == "FloatRightX" ? 31 : fallback;
+  };
+  bar->WritePositionData(io);
+  EXPECT_EQ(stored, 54);
+  bar->ReadPositionData(io);
+  EXPECT_EQ(bar->FloatingWidth(), 31);
+  EXPECT_EQ(bar->Width(), 31);
+  EXPECT_EQ(bar->Height(), 2 + 4 * 22 + 1);
+  bar->SetCurrentDock(f.Top);
+}
