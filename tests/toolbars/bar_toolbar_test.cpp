@@ -443,3 +443,92 @@ TEST(ToolbarPictures, AMenuBarAndAToolbarDockedTogether) {
   PaintToolbarInto(tools, narrow, tools->Left(), tools->Top());
   narrow.Save("bar_toolbar_menubar_wrapped");
 }
+
+TEST(ChevronViewer, EdgesAndGlyphsByState) {
+  TDockForm f;
+  TBarToolbar* bar = AddFixedToolbar(f.Top, 1, 0, 0);
+  std::unique_ptr<TBarItemViewer> viewer = bar->ChevronItem()->ViewerClass().Create(bar->View(), bar->ChevronItem(), 0);
+  ASSERT_TRUE(viewer->ClassType().InheritsFrom(TBarChevronItemViewer::Class()));
+  const COLORREF face = RGB(0x10, 0x20, 0x30);
+  const COLORREF text = GetSysColor(COLOR_BTNTEXT), light = GetSysColor(COLOR_BTNHIGHLIGHT),
+                 dark = GetSysColor(COLOR_BTNSHADOW);
+  const RECT r{0, 0, 12, 22};
+  auto paint = [&](bool pushed, bool selected, TestPicture& picture) {
+    movra::ui::TCanvas canvas;
+    canvas.SetHandle(picture.Dc());
+    viewer->Paint(canvas, r, false, pushed, selected);
+    canvas.SetHandle(nullptr);
+    GdiFlush();
+  };
+  bar->ChevronItem()->SetEnabled(true);
+
+  // Hot: a raised inner edge (light top-left, dark bottom-right); the glyph at left + 2, top + 4.
+  TestPicture hot(12, 22, face);
+  paint(false, true, hot);
+  EXPECT_EQ(hot.Pixel(0, 0), light);
+  EXPECT_EQ(hot.Pixel(11, 21), dark);
+  EXPECT_EQ(hot.Pixel(2, 4), text);
+  EXPECT_EQ(hot.Pixel(4, 4), face);
+  EXPECT_EQ(hot.Pixel(4, 6), text);   // row 0x33: the tip
+  EXPECT_EQ(hot.Pixel(2, 10), face);  // below the six rows
+  // Pushed: a sunken edge and the glyph one pixel right and down.
+  TestPicture pushed(12, 22, face);
+  paint(true, true, pushed);
+  EXPECT_EQ(pushed.Pixel(0, 0), dark);
+  EXPECT_EQ(pushed.Pixel(11, 21), light);
+  EXPECT_EQ(pushed.Pixel(3, 5), text);
+  EXPECT_EQ(pushed.Pixel(2, 4), face);
+  // Neither: no edge.
+  TestPicture plain(12, 22, face);
+  paint(false, false, plain);
+  EXPECT_EQ(plain.Pixel(0, 0), face);
+  EXPECT_EQ(plain.Pixel(2, 4), text);
+  // Disabled: no edge even when hot, the glyph embossed: highlight one pixel lower, shadow on top.
+  bar->ChevronItem()->SetEnabled(false);
+  TestPicture disabled(12, 22, face);
+  paint(false, true, disabled);
+  EXPECT_EQ(disabled.Pixel(0, 0), face);
+  EXPECT_EQ(disabled.Pixel(2, 4), dark);
+  EXPECT_EQ(disabled.Pixel(2, 5), light);  // row 0x66 has no pixel at 2: the highlight shows
+  EXPECT_EQ(disabled.Pixel(3, 5), dark);
+
+  // In a vertical view the glyph points down, 5 wide from right - 9, top + 2.
+  TestPicture vertical(22, 12, face);
+  DrawChevronGlyph(vertical.Dc(), RECT{0, 0, 22, 12}, true, false, text);
+  GdiFlush();
+  EXPECT_EQ(vertical.Pixel(13, 2), text);   // row 0x88: 1 0 0 0 1
+  EXPECT_EQ(vertical.Pixel(14, 2), face);
+  EXPECT_EQ(vertical.Pixel(17, 2), text);
+  EXPECT_EQ(vertical.Pixel(15, 5), text);   // row 0x20: the tip
+  EXPECT_EQ(vertical.Pixel(18, 3), face);   // never past 5 pixels
+  vertical.Save("bar_toolbar_chevron_vertical");
+}
+
+TEST(Toolbar, AsAPlainControlItShrinksToItsWidthUnlessItSizesItself) {
+  TDockForm f;
+  auto* bar = new TBarToolbar(f.Form);
+  for (int i = 0; i < 10; ++i) bar->Items()->Add(new TFixedItem(nullptr, 23, 22));
+  bar->SetParent(f.Form);
+  // It sizes itself: one line of everything, no chevron.
+  EXPECT_EQ(bar->Width(), 230);
+  EXPECT_EQ(bar->View()->ChevronOffset(), 0);
+  // Fixed at 100: the chevron takes over at its width.
+  bar->SetAutoResize(false);
+  bar->SetBounds(0, 200, 100, 22);
+  bar->View()->InvalidateLayout();
+  bar->RecomputeSize();
+  EXPECT_EQ(bar->View()->ChevronOffset(), 100);
+  EXPECT_TRUE(bar->View()->ViewerAt(0)->OffEdge);
+  EXPECT_TRUE(bar->ChevronItem()->Enabled());
+  // Wrapping instead: lines of four.
+  bar->SetShrinkMode(TBarShrinkMode::tbsmWrap);
+  EXPECT_EQ(bar->View()->ChevronOffset(), 0);
+  EXPECT_EQ(bar->View()->WrapOffset(), 100);
+  EXPECT_EQ(bar->View()->ViewerAt(4)->BoundsRect.left, 0);
+  EXPECT_EQ(bar->View()->ViewerAt(4)->BoundsRect.top, 22);
+  // Stretched left and right it shrinks even while sizing itself.
+  bar->SetAnchors(movra::ui::akLeft | movra::ui::akRight | movra::ui::akTop);
+  bar->SetAutoResize(true);
+  EXPECT_EQ(bar->Width(), 100);
+  EXPECT_EQ(bar->Height(), 3 * 22);
+}

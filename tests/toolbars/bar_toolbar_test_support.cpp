@@ -54,22 +54,7 @@ RECT ClientInWindow(TBarCustomToolbar* bar) {
 }
 
 void PaintToolbarInto(TBarCustomToolbar* bar, movra::testing::TestPicture& picture, int x, int y) {
-  HDC dc = picture.Dc();
-  int saved = SaveDC(dc);
-  SetViewportOrgEx(dc, x, y, nullptr);
-  SendMessageW(bar->Handle(), WM_PRINT, reinterpret_cast<WPARAM>(dc), PRF_NONCLIENT);
-  const RECT inner = ClientInWindow(bar);
-  SetViewportOrgEx(dc, x + inner.left, y + inner.top, nullptr);
-  IntersectClipRect(dc, 0, 0, inner.right - inner.left, inner.bottom - inner.top);
-  RECT client{0, 0, inner.right - inner.left, inner.bottom - inner.top};
-  HBRUSH face = CreateSolidBrush(movra::ui::ColorToRGB(bar->Color()));
-  FillRect(dc, &client, face);
-  DeleteObject(face);
-  movra::ui::TCanvas canvas;
-  canvas.SetHandle(dc);
-  bar->View()->DrawAll(canvas);
-  canvas.SetHandle(nullptr);
-  RestoreDC(dc, saved);
+  bar->PaintTo(picture.Dc(), x, y);
   GdiFlush();
 }
 

@@ -30,7 +30,7 @@ class TFixedControl : public movra::ui::TCustomControl {
 // A toolbar with `count` items of 23 x 22 docked at `row`, `pos`.
 TBarToolbar* AddFixedToolbar(TBarDock* dock, int count, int row, int pos);
 
-// The frame and client area of a toolbar painted into a picture of its window's size.
+// The toolbar, frame and child controls included, painted into a picture at (x, y).
 void PaintToolbarInto(TBarCustomToolbar* bar, movra::testing::TestPicture& picture, int x = 0, int y = 0);
 // The client area in window coordinates.
 RECT ClientInWindow(TBarCustomToolbar* bar);
