@@ -10,6 +10,7 @@
 #include "tests/runtime/ui/ui_test_support.h"
 #include "tests/toolbars/bar_toolbar_test_support.h"
 #include "tests/toolbars/dock_test_support.h"
+#include "toolbars/bar_hook.h"
 #include "toolbars/bar_toolbar.h"
 
 using namespace movra::bars;
@@ -174,6 +175,16 @@ TEST(ShortCuts, TheRegistryRunsItemsOfTheActiveAndTheMainForm) {
   EXPECT_TRUE(ProcessShortCutKeyDown(VK_F5, 0));
   EXPECT_EQ(clicks.count, 1);
   EXPECT_FALSE(ProcessShortCutKeyDown(VK_F6, 0));
+  // An item bound to an action takes the action's shortcut and runs the action.
+  auto* action = new movra::ui::TAction(f.Form);
+  Clicks executed;
+  action->OnExecute = movra::ui::TNotifyEvent(&executed, &Clicks::Click);
+  action->SetShortCut(movra::ui::ShortCut(VK_F8, 0));
+  TBarItem* acting = AddItem(bar, "Act");
+  acting->SetAction(action);
+  EXPECT_EQ(acting->ShortCut(), movra::ui::ShortCut(VK_F8, 0));
+  EXPECT_TRUE(ProcessShortCutKeyDown(VK_F8, 0));
+  EXPECT_EQ(executed.count, 1);
   // A disabled form takes no shortcuts.
   EnableWindow(f.Form->Handle(), FALSE);
   EXPECT_FALSE(ProcessShortCutKeyDown(VK_F5, 0));
@@ -222,10 +233,12 @@ TEST(ShortCuts, TheRegistryRunsItemsOfTheActiveAndTheMainForm) {
   movra::ui::Free(other);
   EXPECT_EQ(ShortCutToolbars().size(), 1u);
 
-  bar->SetMenuBar(false);
-  EXPECT_FALSE(bar->ShortCutsRegistered());
+  // A registered menu bar that goes leaves the registry and its hook.
+  const int hookUses = WindowsHookUseCount(TWindowsHook::GetMessage);
+  movra::ui::Free(bar);
   EXPECT_TRUE(ShortCutToolbars().empty());
   EXPECT_FALSE(ShortCutHookInstalled());
+  EXPECT_EQ(WindowsHookUseCount(TWindowsHook::GetMessage), hookUses - 1);
 }
 
 TEST(MenuBarHook, AltLettersOfTheMdiClientGoToTheMainForm) {
@@ -295,6 +308,7 @@ TEST(ToolbarMouse, APressOnAnItemTracksFromTheMouse) {
   Pump();
   TWatchdog watchdog(8000);
   TBarItemViewer* second = bar->View()->ViewerAt(1);
+  second->Item()->SetHint("Second|The second item");
   const POINT target = bar->ClientToScreen({(second->BoundsRect.left + second->BoundsRect.right) / 2, 10});
   TMouseScript script;
   script.MoveTo(target);
@@ -307,6 +321,8 @@ TEST(ToolbarMouse, APressOnAnItemTracksFromTheMouse) {
   EXPECT_TRUE(LoopRecord().MousePress);
   EXPECT_EQ(LoopRecord().SelectedItem, second->Item());
   EXPECT_EQ(bar->Parent(), f.Top);  // no drag started
+  // The move over the item gave the toolbar the item's hint.
+  EXPECT_EQ(bar->Hint(), "Second|The second item");
 }
 
 TEST(FloatingToolbar, ResizedByItsRightEdgeItSnapsToAWrappingWidth) {
