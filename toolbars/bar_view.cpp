@@ -9,6 +9,7 @@
 
 #include "runtime/text.h"
 #include "runtime/ui/resstrings.h"
+#include "toolbars/bar_acc.h"
 #include "toolbars/bar_common.h"
 
 namespace movra::bars {
@@ -21,7 +22,6 @@ namespace {
 
 TBarModalLoopFactory modalLoopFactory = nullptr;
 TBarCursorInvalidator cursorInvalidator = nullptr;
-TBarViewObjectRequestHandler objectRequestHandler = nullptr;
 std::unique_ptr<ui::TFont> menuFont;
 
 // The size Windows before Vista knows; every later version accepts it too.
@@ -106,10 +106,11 @@ void SetBarModalLoopFactory(TBarModalLoopFactory factory, TBarCursorInvalidator 
   cursorInvalidator = invalidator;
 }
 
-void SetBarViewObjectRequestHandler(TBarViewObjectRequestHandler handler) { objectRequestHandler = handler; }
-
 bool AnswerViewObjectRequest(TBarView& view, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  return objectRequestHandler && objectRequestHandler(view, wParam, lParam, result);
+  // The object id arrives as a 32-bit value in a wider parameter.
+  if (static_cast<LONG>(static_cast<DWORD>(lParam)) != OBJID_CLIENT) return false;
+  TBarViewAccObject* object = view.AccObject();
+  return object && BarAccLresultFromObject(wParam, object, result);
 }
 
 ui::TFont& BarMenuFont() {
@@ -151,6 +152,11 @@ void TBarView::Teardown() {
   if (tornDown_) return;
   tornDown_ = true;
   CloseChildPopups();
+  // Clients that still hold the object get failures from now on.
+  if (TBarViewAccObject* object = std::exchange(accObject_, nullptr)) {
+    object->DetachClient();
+    object->Release();
+  }
   StopAllTimers();
   if (parentView_) {
     if (parentView_->isToolbar_) {
@@ -1240,6 +1246,14 @@ void TBarView::NotifyFocus() {
     return;
   }
   NotifyBarWinEvent(EVENT_OBJECT_FOCUS, window_->Handle(), OBJID_CLIENT, child);
+}
+
+TBarViewAccObject* TBarView::AccObject() {
+  if (!accObject_ && !tornDown_ && BarAccAvailable()) {
+    accObject_ = new TBarViewAccObject(this);
+    accObject_->AddRef();
+  }
+  return accObject_;
 }
 
 }  // namespace movra::bars

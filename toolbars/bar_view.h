@@ -20,6 +20,7 @@
 namespace movra::bars {
 
 class TBarView;
+class TBarViewAccObject;
 
 // State bits of a view.
 inline constexpr unsigned vsTracking = 0x01;          // a modal tracking loop runs on this chain
@@ -66,10 +67,8 @@ using TBarModalLoopFactory = std::unique_ptr<IBarModalLoop> (*)(HWND window);
 using TBarCursorInvalidator = void (*)();
 void SetBarModalLoopFactory(TBarModalLoopFactory factory, TBarCursorInvalidator invalidator);
 
-// The accessibility unit's answer to WM_GETOBJECT for a view's window, installed by that unit;
-// it returns false when it has no object to give, and the window then answers as usual.
-using TBarViewObjectRequestHandler = bool (*)(TBarView& view, WPARAM wParam, LPARAM lParam, LRESULT& result);
-void SetBarViewObjectRequestHandler(TBarViewObjectRequestHandler handler);
+// The answer of a view's window to WM_GETOBJECT: true, with `result` set, for a request of the
+// client object when the accessibility library is there; false leaves the message to the window.
 bool AnswerViewObjectRequest(TBarView& view, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
 // The process-wide menu font (the system's menu font), made on first use.
@@ -242,6 +241,10 @@ class TBarView : public ui::TComponent, public IBarView {
   void ScrollSelectedIntoView();
 
   // --- Accessibility
+  // The view's accessibility object, made on demand (the view keeps one reference); nullptr
+  // without the accessibility library.
+  TBarViewAccObject* AccObject();
+  // Announces the selection as the focused child while the chain is tracking.
   void NotifyFocus();
 
  protected:
@@ -312,6 +315,7 @@ class TBarView : public ui::TComponent, public IBarView {
   int chevronOffset_ = 0;
   int chevronSize_ = 0;
   bool mouseEntered_ = false;  // a popup the mouse has been in since it opened
+  TBarViewAccObject* accObject_ = nullptr;  // one counted reference
   bool tornDown_ = false;
 };
 

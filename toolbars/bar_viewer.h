@@ -152,6 +152,10 @@ class TBarItemViewer : public ui::TObject {
   void TriggerExecute(bool promote);
   // The accessibility object, created on demand; nullptr without the accessibility library.
   IBarAccClient* AccObject();
+  // The object went (its last client let it go): the next request makes a new one.
+  void ForgetAccObject(const IBarAccClient* object) {
+    if (accObject_ == object) accObject_ = nullptr;
+  }
   // Runs a deferred accessibility notice later on this thread (dropped when the viewer goes).
   void QueueAccessibilityNotice(bool flag) { QueueViewerNotice(this, flag); }
 
