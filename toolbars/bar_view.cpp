@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <memory>
+#include <unordered_map>
 #include <utility>
 
 #include "runtime/text.h"
@@ -632,10 +633,16 @@ bool TBarView::Layout(bool commit, TBarViewOrientation orientation, int& wrapped
     e.ToolbarSized = measurer->UsesToolbarSize();
   }
 
+  // Positions looked up once for the whole list: searching for each would cost the square of
+  // the viewer count.
   std::vector<int> priority;
-  if (priorityList_)
+  if (priorityList_) {
+    std::unordered_map<const TBarItemViewer*, int> position;
+    position.reserve(viewers_.size());
+    for (int i = 0; i < ViewerCount(); ++i) position.emplace(viewers_[i], i);
     for (TBarItemViewer* viewer : *priorityList_)
-      if (int i = IndexOf(viewer); i >= 0) priority.push_back(i);
+      if (auto it = position.find(viewer); it != position.end()) priority.push_back(it->second);
+  }
 
   TBarLayoutParams params;
   params.Orientation = orientation;

@@ -63,44 +63,106 @@ int CountShownNonSeparators(const std::vector<TBarLayoutEntry>& entries) {
                                          [](const TBarLayoutEntry& e) { return e.Show && !e.Separator; }));
 }
 
-// The shown non-separator the chevron takes next: the lowest in priority, or the last one.
-int NextChevronVictim(const std::vector<TBarLayoutEntry>& entries, const std::vector<int>* priority) {
-  if (priority) {
-    for (auto it = priority->rbegin(); it != priority->rend(); ++it) {
-      const int i = *it;
-      if (i >= 0 && i < static_cast<int>(entries.size()) && entries[i].Show && !entries[i].Separator) return i;
+// The shown entries as a doubly linked list, so that taking one out is one step however many
+// entries lie hidden between the shown ones.
+class ShownList {
+ public:
+  explicit ShownList(const std::vector<TBarLayoutEntry>& entries)
+      : prev_(entries.size(), -1), next_(entries.size(), -1) {
+    for (int i = 0; i < static_cast<int>(entries.size()); ++i) {
+      if (!entries[i].Show) continue;
+      prev_[i] = last_;
+      if (last_ >= 0)
+        next_[last_] = i;
+      else
+        first_ = i;
+      last_ = i;
+    }
+  }
+  int Last() const { return last_; }
+  int Prev(int i) const { return prev_[i]; }
+  int Next(int i) const { return next_[i]; }
+  void Remove(int i) {
+    const int p = prev_[i], q = next_[i];
+    (p >= 0 ? next_[p] : first_) = q;
+    (q >= 0 ? prev_[q] : last_) = p;
+  }
+
+ private:
+  std::vector<int> prev_, next_;
+  int first_ = -1, last_ = -1;
+};
+
+// The shown non-separators in the order the chevron takes them: the lowest in priority first,
+// or from the end. Entries are only ever hidden while it runs, so it never looks back.
+class ChevronVictims {
+ public:
+  ChevronVictims(const std::vector<TBarLayoutEntry>& entries, const ShownList& shown, const std::vector<int>* priority)
+      : entries_(entries), shown_(shown), priority_(priority) {}
+  int Next() {
+    if (!priority_) {
+      int i = shown_.Last();
+      while (i >= 0 && entries_[i].Separator) i = shown_.Prev(i);
+      return i;
+    }
+    for (; taken_ < priority_->size(); ++taken_) {
+      const int i = (*priority_)[priority_->size() - 1 - taken_];
+      if (i >= 0 && i < static_cast<int>(entries_.size()) && entries_[i].Show && !entries_[i].Separator) return i;
     }
     return -1;
   }
-  for (int i = static_cast<int>(entries.size()) - 1; i >= 0; --i)
-    if (entries[i].Show && !entries[i].Separator) return i;
-  return -1;
-}
+
+ private:
+  const std::vector<TBarLayoutEntry>& entries_;
+  const ShownList& shown_;
+  const std::vector<int>* priority_;
+  size_t taken_ = 0;
+};
 
 // Moves viewers into the chevron until the rest fits in `available`, never leaving fewer than
-// two shown non-separators. Returns whether a non-control item was hidden.
+// two shown non-separators. Returns whether a non-control item was hidden. Each step costs the
+// same however long the line, so a long toolbar does not take quadratic time.
 bool HideIntoChevron(std::vector<TBarLayoutEntry>& entries, const Axes& axes, int total, int available,
                      const std::vector<int>* priority) {
   bool nonControlHidden = false;
+  ShownList shown(entries);
+  ChevronVictims victims(entries, shown, priority);
+  int nonSeparators = CountShownNonSeparators(entries);
+  bool firstStep = true;
   while (total > available) {
-    int last = -1;
-    for (int i = static_cast<int>(entries.size()) - 1; i >= 0 && last < 0; --i)
-      if (entries[i].Show) last = i;
+    const int last = shown.Last();
     if (last < 0) break;
-    if (entries[last].Separator) {
-      entries[last].Show = false;
-      total -= axes.Length(entries[last]);
-    } else {
-      if (CountShownNonSeparators(entries) <= 2) break;
-      const int victim = NextChevronVictim(entries, priority);
-      if (victim < 0) break;
-      TBarLayoutEntry& v = entries[victim];
-      v.Show = false;
-      v.HiddenByChevron = true;
-      if (!v.Control) nonControlHidden = true;
-      total -= axes.Length(v);
+    int gone = last;
+    if (!entries[last].Separator) {
+      if (nonSeparators <= 2) break;
+      gone = victims.Next();
+      if (gone < 0) break;
+      entries[gone].HiddenByChevron = true;
+      if (!entries[gone].Control) nonControlHidden = true;
+      --nonSeparators;
     }
-    total -= HideLeadingAndDoubledSeparators(entries, axes);
+    const int before = shown.Prev(gone);
+    int after = shown.Next(gone);
+    entries[gone].Show = false;
+    total -= axes.Length(entries[gone]);
+    shown.Remove(gone);
+    if (firstStep) {
+      // The entries may come in with separators to clean up anywhere.
+      firstStep = false;
+      if (const int cleaned = HideLeadingAndDoubledSeparators(entries, axes)) {
+        total -= cleaned;
+        shown = ShownList(entries);
+      }
+      continue;
+    }
+    // Only the two neighbours of what went have met: a separator after it now leads or doubles.
+    while (after >= 0 && entries[after].Separator && (before < 0 || entries[before].Separator)) {
+      entries[after].Show = false;
+      total -= axes.Length(entries[after]);
+      const int next = shown.Next(after);
+      shown.Remove(after);
+      after = next;
+    }
   }
   HideTrailingSeparators(entries, axes);
   return nonControlHidden;

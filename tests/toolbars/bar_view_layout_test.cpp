@@ -254,6 +254,26 @@ TEST(BarViewLayout, TheChevronHidesInReversePriorityOrder) {
   ExpectRect(entries[3].Bounds, 30, 0, 60, 20);
 }
 
+TEST(BarViewLayout, SeparatorsThatMeetWhenTheChevronTakesTheViewersBetweenThemGoToo) {
+  std::vector<TBarLayoutEntry> entries{Button(30, 20), Separator(), Button(30, 20), Separator(),
+                                       Button(30, 20), Separator(), Button(30, 20), Button(30, 20)};
+  const std::vector<int> priority{0, 6, 7, 4, 2};  // the two between the separators go first
+  TBarLayoutParams params;
+  params.HasChevron = true;
+  params.ChevronOffset = 120;
+  params.ChevronSize = 12;
+  params.Priority = &priority;
+  // 168 long: taking 2 doubles the separators 1 and 3 (132 left), taking 4 then doubles 1 and 5
+  // (96 left), which fits in 108.
+  Arrange(entries, params);
+  EXPECT_EQ(Shown(entries), (std::vector<bool>{true, true, false, false, false, false, true, true}));
+  EXPECT_TRUE(entries[2].HiddenByChevron);
+  EXPECT_TRUE(entries[4].HiddenByChevron);
+  EXPECT_FALSE(entries[3].HiddenByChevron);
+  EXPECT_FALSE(entries[5].HiddenByChevron);
+  ExpectRect(entries[6].Bounds, 36, 0, 66, 20);
+}
+
 TEST(BarViewLayout, TheChevronDropsSeparatorsLeftAtTheEnd) {
   std::vector<TBarLayoutEntry> entries{Button(30, 20), Button(30, 20), Separator(), Button(30, 20),
                                        Button(30, 20)};
