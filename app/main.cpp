@@ -13,6 +13,7 @@
 #include "profiles/single_instance.h"
 #include "profiles/xml_document.h"
 #include "runtime/text.h"
+#include "toolbars/bar_acc.h"
 
 namespace {
 
@@ -43,6 +44,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   bool runLeft = false;
   {
     TComScope com;
+    bars::StartBarAccessibility();
     GlobalJournal();
     StartLocalization();
     InstallResourceStringTranslation();
@@ -66,6 +68,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
       ShowFatal(error);
       exitCode = 1;
     }
+    // Screen readers that still hold an object of a toolbar let go of it before COM goes.
+    bars::StopBarAccessibility();
     RemoveResourceStringTranslation();
     StopLocalization();
     GlobalJournal().Stop();

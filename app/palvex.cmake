@@ -16,7 +16,7 @@ set_source_files_properties(${CMAKE_CURRENT_SOURCE_DIR}/palvex.rc PROPERTIES
 add_executable(Palvex WIN32 main.cpp palvex.rc)
 add_dependencies(Palvex palvex_images)
 target_include_directories(Palvex PRIVATE ${palvex_image_dir})
-target_link_libraries(Palvex PRIVATE movra_app)
+target_link_libraries(Palvex PRIVATE movra_app movra_toolbars)
 target_link_options(Palvex PRIVATE -municode)
 movra_use_skin_glyphs(Palvex ${CMAKE_CURRENT_SOURCE_DIR}/palvex.rc)
 movra_append_catalogs(Palvex LANGUAGES de ru)

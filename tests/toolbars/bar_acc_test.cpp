@@ -540,6 +540,47 @@ TEST_F(Accessibility, DefaultActionsAndFocusRunFromTheQueueNotInsideTheCall) {
   EXPECT_TRUE(State(a.get()) & STATE_SYSTEM_FOCUSABLE);
 }
 
+TEST_F(Accessibility, InATrackedPopupTheDefaultActionChoosesTheItemWithoutANewLoop) {
+  std::vector<FixedItem*> rows;
+  for (int i = 0; i < 8; ++i) rows.push_back(Add("Row &" + std::to_string(i), 80, 20));
+  auto* popup = new TBarView(owner.get(), nullptr, root, window, false, false, false);
+  popup->SetMaxHeight(100);
+  Show(popup);
+  SetBarModalLoopFactory(&FakeLoop::Make, nullptr);
+  FakeLoop::runs = 0;
+  ASSERT_TRUE(popup->ShowDownArrow());
+  TBarItemViewer* six = popup->Find(rows[6]);
+  ASSERT_TRUE(six->Clipped);
+  popup->IncludeState(vsTracking);
+
+  Ref<IAccessible> menu = ClientObject();
+  ASSERT_TRUE(menu);
+  EXPECT_EQ(Role(menu.get()), ROLE_SYSTEM_MENUPOPUP);
+  LONG count = 0;
+  EXPECT_EQ(menu->get_accChildCount(&count), S_OK);
+  EXPECT_EQ(count, 8);  // the rows scrolled out of sight count
+  Ref<IAccessible> row = ChildOf(menu.get(), 7);
+  ASSERT_TRUE(row);
+  EXPECT_EQ(Name(row.get()), "Row 6");
+  EXPECT_EQ(State(row.get()), STATE_SYSTEM_FOCUSABLE);  // clipped is not invisible
+  EXPECT_EQ(DefaultAction(row.get()), "Execute");
+  EXPECT_EQ(Shortcut(row.get()), "6");
+
+  // Taking the focus scrolls the row into sight; the popup is already tracking, so no notice.
+  EXPECT_EQ(row->accSelect(SELFLAG_TAKEFOCUS, Self()), S_OK);
+  EXPECT_EQ(popup->Selected(), six);
+  EXPECT_TRUE(six->Show);
+  EXPECT_GT(popup->ScrollOffset(), 0);
+  EXPECT_EQ(State(row.get()), STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_HOTTRACKED | STATE_SYSTEM_FOCUSED);
+
+  // The default action is recorded as the menu's choice once its notice is handled.
+  EXPECT_EQ(row->accDoDefaultAction(Self()), S_OK);
+  EXPECT_EQ(popup->DoneAction().Kind, bdaNone);
+  ASSERT_TRUE(PumpUntil([&] { return popup->DoneAction().Kind == bdaClickItem; }));
+  EXPECT_EQ(popup->DoneAction().ClickItem, rows[6]);
+  EXPECT_EQ(FakeLoop::runs, 0);
+}
+
 TEST_F(Accessibility, ObjectsOutliveTheirViewsAndThenFail) {
   const int before = BarAccObjectCount();
   Add("One");
