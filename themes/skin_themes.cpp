@@ -112,6 +112,33 @@ TSkinMenuLook MenuLookFor(bool systemFlatMenus, int flatMenuStyle, TColor toolba
   return {false, menu, menuText};
 }
 
+// --- Docked toolbar frame ------------------------------------------------------------------
+
+int ToolbarDragHandleSize(const TSkinToolbarNCInfo& info) {
+  if (!info.DragAllowed) return 0;
+  if (info.CloseButtonState & 1) return 14;
+  switch (info.DragHandleStyle) {
+    case 0: return 9;
+    case 2: return 6;
+    default: return 0;
+  }
+}
+
+RECT ToolbarCloseButtonRect(const TSkinToolbarNCInfo& info, const RECT& window) {
+  const int side = ToolbarDragHandleSize(info) - 1;
+  RECT r;
+  r.top = window.top + info.BorderSize.cy;
+  r.bottom = r.top + side;
+  if (info.Vertical) {
+    r.right = window.right - info.BorderSize.cx;
+    r.left = r.right - side;
+  } else {
+    r.left = window.left + info.BorderSize.cx;
+    r.right = r.left + side;
+  }
+  return r;
+}
+
 // --- Manager -------------------------------------------------------------------------------
 
 namespace {

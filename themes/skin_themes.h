@@ -123,6 +123,13 @@ struct TSkinToolbarNCInfo {
   TColor EffectiveColor;
 };
 
+// The docked toolbar's drag handle depth: 14 when the close button is shown, else 9, 0 or 6 for
+// the double, none and single styles; 0 when the dock does not let it be dragged.
+int ToolbarDragHandleSize(const TSkinToolbarNCInfo& info);
+// The close button: a square with sides of the handle depth less 1, inside the border at the
+// top-left corner of `window` (horizontal docks) or at its top-right corner (vertical docks).
+RECT ToolbarCloseButtonRect(const TSkinToolbarNCInfo& info, const RECT& window);
+
 struct TSkinFloatingFrameInfo {
   HWND FloatingWindow;
   HWND DockedWindow;
