@@ -115,19 +115,7 @@ class TRecorderTheme : public test::TBlankTheme {
   }
 };
 
-// A window that tells the view kind it is asked for.
-class KindWindow : public ui::TWinControl {
- public:
-  using TWinControl::TWinControl;
-  int kind = vkToolbar;
-  void WndProc(ui::TMessage& message) override {
-    if (message.Msg == SKM_GETVIEWKIND) {
-      message.Result = kind;
-      return;
-    }
-    TWinControl::WndProc(message);
-  }
-};
+using KindWindow = test::TKindWindow;
 
 void ExpectRect(const RECT& r, LONG left, LONG top, LONG right, LONG bottom) {
   EXPECT_EQ(r.left, left);

@@ -4,3 +4,8 @@ movra_add_test(NAME skin_officexp_tests
           ${CMAKE_CURRENT_LIST_DIR}/skin_officexp_test.rc
   LIBS movra_themes)
 movra_use_skin_glyphs(skin_officexp_tests ${CMAKE_CURRENT_LIST_DIR}/skin_officexp_test.rc)
+# ...and behind the themed item viewers.
+movra_add_test(NAME skin_officexp_items_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/skin_officexp_items_test.cpp ${CMAKE_CURRENT_LIST_DIR}/skin_officexp_test.rc
+  LIBS movra_themes)
+movra_use_skin_glyphs(skin_officexp_items_tests)

@@ -35,6 +35,20 @@ class ClassicColors {
   ClassicColors& operator=(const ClassicColors&) = delete;
 };
 
+// A window that answers SKM_GETVIEWKIND with the kind it is given, as a view's window does.
+class TKindWindow : public ui::TWinControl {
+ public:
+  using TWinControl::TWinControl;
+  int kind = vkToolbar;
+  void WndProc(ui::TMessage& message) override {
+    if (message.Msg == SKM_GETVIEWKIND) {
+      message.Result = kind;
+      return;
+    }
+    TWinControl::WndProc(message);
+  }
+};
+
 // A theme that draws nothing and answers plainly; enough to be current.
 class TBlankTheme : public TSkinTheme {
  public:
