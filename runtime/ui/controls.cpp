@@ -449,12 +449,15 @@ void TControl::DefaultHandler(TMessage&) {}
 
 void TControl::WndProc(TMessage& message) {
   switch (message.Msg) {
-    case CM_PARENTCOLORCHANGED:
-      if (parentColor_ && parent_ && parent_->Color() != color_) {
-        color_ = parent_->Color();
+    case CM_PARENTCOLORCHANGED: {
+      if (!parentColor_) return;
+      const TColor colour = message.WParam ? static_cast<TColor>(message.LParam) : parent_ ? parent_->Color() : color_;
+      if (colour != color_) {
+        color_ = colour;
         ColorChanged();
       }
       return;
+    }
     case CM_PARENTFONTCHANGED:
       if (parentFont_ && parent_) {
         updatingParentFont_ = true;
@@ -1095,6 +1098,30 @@ TMouseButton ButtonOf(UINT msg) {
 
 }  // namespace
 
+void TWinControl::NotifyControls(TMessage& message) {
+  for (TControl* child : std::vector<TControl*>(controls_)) {
+    if (std::find(controls_.begin(), controls_.end(), child) == controls_.end()) continue;
+    TMessage copy{message.Msg, message.WParam, message.LParam, 0};
+    child->WindowProc(copy);
+  }
+}
+
+namespace {
+
+// The system message a relayed control message stands for.
+UINT SystemMessageOf(UINT relayed) {
+  switch (relayed) {
+    case CM_SYSCOLORCHANGE:
+      return WM_SYSCOLORCHANGE;
+    case CM_WININICHANGE:
+      return WM_SETTINGCHANGE;
+    default:
+      return WM_CANCELMODE;
+  }
+}
+
+}  // namespace
+
 void TWinControl::WndProc(TMessage& m) {
   const int x = GET_X_LPARAM(m.LParam), y = GET_Y_LPARAM(m.LParam);
   if (IsReflected(m.Msg) && m.LParam) {
@@ -1229,6 +1256,34 @@ void TWinControl::WndProc(TMessage& m) {
     case WM_KILLFOCUS:
       DefaultHandler(m);
       DoExit();
+      return;
+    case WM_SYSCOLORCHANGE:
+      m.Result = Perform(CM_SYSCOLORCHANGE, m.WParam, m.LParam);
+      return;
+    case WM_SETTINGCHANGE:
+      m.Result = Perform(CM_WININICHANGE, m.WParam, m.LParam);
+      return;
+    case WM_CANCELMODE:
+      m.Result = Perform(CM_CANCELMODE, m.WParam, m.LParam);
+      return;
+    case CM_SYSCOLORCHANGE:
+    case CM_WININICHANGE:
+    case CM_CANCELMODE: {
+      // The control's class learns of it the system's way (a system control keeps colours
+      // and metrics of its own; the default ends menus and capture), then the children do.
+      if (handle_) {
+        TMessage system{SystemMessageOf(m.Msg), m.WParam, m.LParam, 0};
+        DefaultHandler(system);
+      }
+      NotifyControls(m);
+      if (m.Msg == CM_SYSCOLORCHANGE) Invalidate();
+      m.Result = 0;
+      return;
+    }
+    case CM_DIALOGKEY:
+    case CM_DIALOGCHAR:
+      m.Result = 0;
+      Broadcast(m);
       return;
     case WM_PAINT:
       PaintHandler(m);

@@ -18,22 +18,44 @@ namespace movra::ui {
 enum : UINT {
   CM_BASE = 0xB000,
   CM_ENABLEDCHANGED = CM_BASE + 1,
-  CM_VISIBLECHANGED,
-  CM_COLORCHANGED,
-  CM_FONTCHANGED,
-  CM_TEXTCHANGED,
-  CM_PARENTCOLORCHANGED,
-  CM_PARENTFONTCHANGED,
-  CM_SHOWINGCHANGED,
-  CM_MOUSEENTER,
-  CM_MOUSELEAVE,
-  CM_RELEASE,
-  CM_SHOWHINTCHANGED,
-  CM_PARENTSHOWHINTCHANGED,
-  CM_RECREATEWND,
-  CM_SYNCHRONIZE,
+  CM_VISIBLECHANGED = CM_BASE + 2,
+  CM_COLORCHANGED = CM_BASE + 3,
+  CM_FONTCHANGED = CM_BASE + 4,
+  CM_TEXTCHANGED = CM_BASE + 5,
+  CM_SHOWINGCHANGED = CM_BASE + 6,
+  CM_MOUSEENTER = CM_BASE + 7,
+  CM_MOUSELEAVE = CM_BASE + 8,
+  // The parent's colour changed: WParam 0 take it from the parent; WParam 1 take LParam.
+  CM_PARENTCOLORCHANGED = CM_BASE + 9,
+  CM_PARENTFONTCHANGED = CM_BASE + 10,
+  CM_RELEASE = CM_BASE + 11,
+  CM_SHOWHINTCHANGED = CM_BASE + 12,
+  CM_PARENTSHOWHINTCHANGED = CM_BASE + 13,
+  CM_RECREATEWND = CM_BASE + 14,
+  CM_SYNCHRONIZE = CM_BASE + 15,
   // A child control was inserted (LParam 1) or is being removed (LParam 0); WParam is it.
-  CM_CONTROLLISTCHANGE,
+  CM_CONTROLLISTCHANGE = CM_BASE + 16,
+  // A dialog key (Tab, arrows, Enter, Escape; WParam the key, LParam the key data) that the
+  // focused control does not take, before dialog navigation gets it. Sent to the form and
+  // relayed down the controls until one answers non-zero, which takes the key.
+  CM_DIALOGKEY = CM_BASE + 17,
+  // The same for a character: Alt+letter, or a letter the focused control does not take.
+  CM_DIALOGCHAR = CM_BASE + 18,
+  // A hint is about to show for the control: LParam is the THintInfo to fill or change;
+  // answering non-zero shows no hint.
+  CM_HINTSHOW = CM_BASE + 19,
+  // The system's colours or settings changed, or a mode (capture, tracking) must end: each
+  // control passes the system's message to its own class and then on to its children.
+  // CM_WININICHANGE carries WM_SETTINGCHANGE's parameters.
+  CM_SYSCOLORCHANGE = CM_BASE + 20,
+  CM_WININICHANGE = CM_BASE + 21,
+  CM_CANCELMODE = CM_BASE + 22,
+  // To the application's window, through its hooks: a key went down (WParam the key, LParam
+  // the key data), before the form's shortcuts; non-zero takes it.
+  CM_APPKEYDOWN = CM_BASE + 23,
+  // To the application's window: a form got WM_SYSCOMMAND with SC_KEYMENU (LParam points
+  // at the form's TMessage); non-zero takes it, so the system's menu loop does not start.
+  CM_APPSYSCOMMAND = CM_BASE + 24,
   // Notifications of a native control, reflected back to it by its parent.
   CN_BASE = 0xBC00,
   CN_COMMAND = CN_BASE + WM_COMMAND,
@@ -366,6 +388,8 @@ class TWinControl : public TControl {
   void PaintTo(HDC dc, int x, int y);
   // Hands `message` to every child control in turn until one answers non-zero.
   void Broadcast(TMessage& message);
+  // Hands a copy of `message` to every child control, whatever they answer.
+  void NotifyControls(TMessage& message);
   // Painting goes through a bitmap of the client area first, so the screen never shows a
   // half-painted control; the background is then erased only into the bitmap.
   bool DoubleBuffered() const { return doubleBuffered_; }
