@@ -147,6 +147,8 @@ struct SkinItems : ::testing::Test {
   TRecorderTheme* theme = nullptr;
   TestPicture picture{120, 40};
   ui::TCanvas canvas;
+  // The views draw in a fixed font; what the rules fix is computed from its measures.
+  ui::TFont font;
   // What the item events heard.
   std::vector<int> adjustFlags;
   std::vector<std::pair<POINT, int>> drawnImages;
@@ -158,6 +160,9 @@ struct SkinItems : ::testing::Test {
     theme = static_cast<TRecorderTheme*>(ActiveTheme());
     view.parentItem = root;
     view.window = window;
+    font.SetName("Tahoma");
+    font.SetHeight(-11);
+    view.font = &font;
     FillImages(*images);
     canvas.SetHandle(picture.Dc());
   }
@@ -833,6 +838,31 @@ TEST_F(SkinItems, StatusRoutinesBuildTheStateFromCompactFlags) {
   ASSERT_EQ(theme->colorQueries.size(), 1u);
   EXPECT_EQ(theme->colorQueries[0].ViewKind, vkStatusBar);
   EXPECT_EQ(theme->colorQueries[0].Enabled, 1);
+}
+
+// A popup host that only writes down what it was asked to open.
+class RecordingPopupHost : public bars::IBarPopupHost {
+ public:
+  std::vector<bool> selectFirst;
+  bars::TBarPopupWindowClass DefaultPopupWindowClass() override { return {}; }
+  bars::TBarPopupWindow* OpenPopupWindow(TBarCustomItem&, const bars::TBarPopupRequest& request) override {
+    selectFirst.push_back(request.SelectFirst);
+    return nullptr;
+  }
+  bars::TBarDoneAction TrackPopup(TBarCustomItem&, const bars::TBarPopupRequest&, bool) override { return {}; }
+};
+
+TEST_F(SkinItems, SubmenusAlwaysSelectingFirstAskForItWhenOpened) {
+  RecordingPopupHost host;
+  bars::IBarPopupHost* previous = bars::BarPopupHost();
+  bars::SetBarPopupHost(&host);
+  TSkinSubmenuItem* item = NewItem<TSkinSubmenuItem>("Edit");
+  item->OpenSubmenuPopup(&view, nullptr, true, false, false, {}, bars::bpaLeft);
+  item->SetAlwaysSelectFirst(true);
+  item->OpenSubmenuPopup(&view, nullptr, true, false, false, {}, bars::bpaLeft);
+  item->OpenSubmenuPopup(&view, nullptr, true, true, false, {}, bars::bpaLeft);
+  bars::SetBarPopupHost(previous);
+  EXPECT_EQ(host.selectFirst, (std::vector<bool>{false, true, true}));
 }
 
 TEST_F(SkinItems, PopupsTouchTheirItemWhenTheThemeAsks) {
