@@ -115,8 +115,6 @@ class TRecorderTheme : public test::TBlankTheme {
   }
 };
 
-using KindWindow = test::TKindWindow;
-
 void ExpectRect(const RECT& r, LONG left, LONG top, LONG right, LONG bottom) {
   EXPECT_EQ(r.left, left);
   EXPECT_EQ(r.top, top);
@@ -141,7 +139,7 @@ void FillImages(ui::TCustomImageList& images) {
 struct SkinItems : ::testing::Test {
   ui::TOwned<ui::TComponent> owner = ui::MakeOwned<ui::TComponent>(nullptr);
   TBarRootItem* root = new TBarRootItem(owner.get());
-  KindWindow* window = new KindWindow(owner.get());
+  test::TKindWindow* window = new test::TKindWindow(owner.get());
   ui::TCustomImageList* images = new ui::TCustomImageList(owner.get());
   bars::test::FakeView view;
   TRecorderTheme* theme = nullptr;
