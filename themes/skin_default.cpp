@@ -992,7 +992,9 @@ void TSkinDefaultTheme::DrawPanelNonClient(ui::TCanvas& canvas, const RECT& rect
     RECT rest = strip;
     (rotated ? rest.bottom : rest.right) = rotated ? square.top : square.left;
     fill(rest);
-    fill(square);
+    // The square's fill stays inside the strip's edge.
+    RECT inside;
+    if (IntersectRect(&inside, &square, &strip)) fill(inside);
     RECT button = Inset(square, 1);
     OffsetRect(&button, rotated ? 0 : -1, rotated ? -1 : 0);
     const bool pressed = info.CloseButtonState & 4, hot = info.CloseButtonState & 2;
