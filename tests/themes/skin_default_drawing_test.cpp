@@ -670,6 +670,29 @@ TEST_F(SkinDefaultDrawing, StyledPartsAreTheVisualStylesPartsOfTheState) {
   }
   {
     Scene mine(24, 22), reference(24, 22);
+    t.DrawCheckControl(mine.canvas, r, 1, 1 | 8);  // checked, hot
+    DrawReference(reference, tdcButton, 3, 6, r);
+    EXPECT_TRUE(SamePixels(mine, reference));
+    Scene radio(24, 22), radioReference(24, 22);
+    t.DrawCheckControl(radio.canvas, r, 2, 4);  // disabled
+    DrawReference(radioReference, tdcButton, 2, 4, r);
+    EXPECT_TRUE(SamePixels(radio, radioReference));
+  }
+  {
+    TSkinFloatingFrameInfo info{};
+    info.BorderSize = {4, 4};
+    info.RedrawParts = 1;
+    info.Active = false;
+    Scene mine(60, 50), reference(60, 50);
+    t.DrawFloatingFrame(mine.canvas, {0, 0, 60, 50}, info);
+    DrawReference(reference, tdcWindow, 12, 2, {0, 46, 60, 50});
+    DrawReference(reference, tdcWindow, 2, 2, {0, 0, 60, 4});
+    DrawReference(reference, tdcWindow, 10, 2, {0, 4, 4, 46});
+    DrawReference(reference, tdcWindow, 11, 2, {56, 4, 60, 46});
+    EXPECT_TRUE(SamePixels(mine, reference));
+  }
+  {
+    Scene mine(24, 22), reference(24, 22);
     t.DrawDockBackground(mine.canvas, r, {0, 0, 24, 10}, 3);
     DrawReference(reference, tdcRebar, 0, 0, {0, 0, 24, 11});  // a side dock's clip reaches one lower
     EXPECT_TRUE(SamePixels(mine, reference));
@@ -677,6 +700,83 @@ TEST_F(SkinDefaultDrawing, StyledPartsAreTheVisualStylesPartsOfTheState) {
 }
 
 TItemDrawState State(int viewKind, uint32_t options = 0) { return SkinDefault::State(viewKind, options); }
+
+TEST_F(SkinDefaultDrawing, FlatMenuImagesAreBlendedAndFloatingFramesClassic) {
+  TSkinDefaultTheme& t = Theme();
+  ui::TImageList images(nullptr, 4, 4);
+  {
+    ui::TBitmap red;
+    red.SetSize(4, 4);
+    HBRUSH b = CreateSolidBrush(RGB(255, 0, 0));
+    RECT all{0, 0, 4, 4};
+    FillRect(red.Canvas().Handle(), &all, b);
+    DeleteObject(b);
+    images.AddMasked(red, static_cast<TColor>(0xFF00FF));
+  }
+  // With flat menus an idle menu image is 178 parts image over the window colour.
+  SetManagerParam(1, 2);
+  TItemDrawState st = State(vkPopupMenu);
+  {
+    Scene s(8, 8);
+    t.DrawGlyph(s.canvas, {0, 0, 8, 8}, st, &images, 0);
+    EXPECT_EQ(s.At(1, 1), RGB(254, 76, 76));
+  }
+  st.Hover = 2;
+  {
+    Scene s(8, 8);
+    t.DrawGlyph(s.canvas, {0, 0, 8, 8}, st, &images, 0);
+    EXPECT_EQ(s.At(1, 1), RGB(255, 0, 0));  // hovered: the image as it is
+  }
+  st = State(vkPopupMenu);
+  st.Enabled = 0;
+  {
+    Scene s(8, 8);
+    t.DrawGlyph(s.canvas, {0, 0, 8, 8}, st, &images, 0);
+    // Disabled: the ground darkened under the image's shape, by 195 parts of 256 for red.
+    EXPECT_EQ(s.At(1, 1), RGB(0, 128 * 195 >> 8, 128 * 195 >> 8));
+  }
+
+  // A classic floating frame: a raised edge on the face around an untouched inside; a line of
+  // the face under the caption; the caption colour around the close button.
+  TSkinFloatingFrameInfo info{};
+  info.BorderSize = {3, 3};
+  info.ClientHeight = 30;
+  info.CaptionShown = 1;
+  info.CloseButtonState = 1;
+  info.RedrawParts = 1;
+  info.Active = true;
+  {
+    Scene s(100, 60);
+    t.DrawFloatingFrame(s.canvas, {0, 0, 100, 60}, info);
+    EXPECT_EQ(s.At(0, 0), kLight);
+    EXPECT_EQ(s.At(1, 1), kWhite);
+    EXPECT_EQ(s.At(2, 2), kFace);
+    EXPECT_EQ(s.At(99, 59), kDark);
+    EXPECT_EQ(s.At(98, 58), kShadow);
+    EXPECT_EQ(s.At(50, 30), kGround);
+    EXPECT_EQ(s.At(50, 10), kGround);  // the caption is not asked for
+  }
+  info.RedrawParts = 2 | 4;
+  {
+    Scene s(100, 60);
+    t.DrawFloatingFrame(s.canvas, {0, 0, 100, 60}, info);
+    EXPECT_EQ(s.At(0, 0), kGround);
+    EXPECT_EQ(s.At(50, 26), kFace);                // the caption spans 3..27, its last row the line
+    EXPECT_EQ(s.At(74, 4), EdgeSysColor(0));       // the close square: 24 wide at the right end
+    EXPECT_EQ(s.At(50, 40), kGround);
+  }
+
+  // A classic disabled check box is flat: shadow frame, face inside, grey mark.
+  {
+    Scene s(16, 16);
+    t.DrawCheckControl(s.canvas, {0, 0, 16, 16}, 1, 1 | 4);
+    EXPECT_EQ(s.At(0, 0), kGround);
+    EXPECT_EQ(s.At(1, 1), kShadow);
+    EXPECT_EQ(s.At(2, 2), kFace);
+    EXPECT_EQ(s.At(7, 10), kShadow);  // the mark, below its centre (7, 8)
+    EXPECT_EQ(s.Count(kBlack), 0);
+  }
+}
 
 // A sheet of the theme's parts in their states, for a reviewer to look at.
 void DrawSheet(TSkinDefaultTheme& t, Scene& s) {
