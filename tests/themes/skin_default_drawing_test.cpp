@@ -23,6 +23,17 @@ int LeftmostOf(const Scene& s, COLORREF color) {
   return -1;
 }
 
+// One 4 x 4 image, all red.
+void AddRedSquare(ui::TImageList& images) {
+  ui::TBitmap red;
+  red.SetSize(4, 4);
+  HBRUSH b = CreateSolidBrush(RGB(255, 0, 0));
+  RECT all{0, 0, 4, 4};
+  FillRect(red.Canvas().Handle(), &all, b);
+  DeleteObject(b);
+  images.AddMasked(red, static_cast<TColor>(0xFF00FF));
+}
+
 bool SamePixels(const Scene& a, const Scene& b) {
   for (int y = 0; y < a.picture.Height(); ++y)
     for (int x = 0; x < a.picture.Width(); ++x)
@@ -589,15 +600,7 @@ TEST_F(SkinDefaultDrawing, BackgroundsAndGlyphs) {
     EXPECT_EQ(d.Count(kGround), 400);  // classic docks keep their own fill
   }
   ui::TImageList images(nullptr, 4, 4);
-  {
-    ui::TBitmap red;
-    red.SetSize(4, 4);
-    HBRUSH b = CreateSolidBrush(RGB(255, 0, 0));
-    RECT all{0, 0, 4, 4};
-    FillRect(red.Canvas().Handle(), &all, b);
-    DeleteObject(b);
-    images.AddMasked(red, static_cast<TColor>(0xFF00FF));
-  }
+  AddRedSquare(images);
   TItemDrawState st = State(vkToolbar, idoToolbarStyle);
   POINT shift{};
   ui::TCanvas any;
@@ -704,15 +707,7 @@ TItemDrawState State(int viewKind, uint32_t options = 0) { return SkinDefault::S
 TEST_F(SkinDefaultDrawing, FlatMenuImagesAreBlendedAndFloatingFramesClassic) {
   TSkinDefaultTheme& t = Theme();
   ui::TImageList images(nullptr, 4, 4);
-  {
-    ui::TBitmap red;
-    red.SetSize(4, 4);
-    HBRUSH b = CreateSolidBrush(RGB(255, 0, 0));
-    RECT all{0, 0, 4, 4};
-    FillRect(red.Canvas().Handle(), &all, b);
-    DeleteObject(b);
-    images.AddMasked(red, static_cast<TColor>(0xFF00FF));
-  }
+  AddRedSquare(images);
   // With flat menus an idle menu image is 178 parts image over the window colour.
   SetManagerParam(1, 2);
   TItemDrawState st = State(vkPopupMenu);
