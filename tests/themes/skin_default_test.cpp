@@ -20,6 +20,8 @@ using namespace test;
 
 using ui::clBtnFace;
 
+std::array<int, 4> Sides(const TSkinMargins& m) { return {m.Left, m.Right, m.Top, m.Bottom}; }
+
 // A theme that keeps the classic look even where visual styles are in use.
 class TClassicOnlyTheme : public TSkinDefaultTheme {
  public:
@@ -55,20 +57,20 @@ TEST_F(SkinDefault, ClassicMetricFlagAndMarginTables) {
 
   TSkinMargins m{9, 9, 9, 9};
   t.GetItemMargins(1, m);
-  EXPECT_EQ((std::array<int, 4>{m.Left, m.Right, m.Top, m.Bottom}), (std::array<int, 4>{2, 2, 2, 2}));
+  EXPECT_EQ(Sides(m), (std::array<int, 4>{2, 2, 2, 2}));
   t.GetItemMargins(2, m);
-  EXPECT_EQ((std::array<int, 4>{m.Left, m.Right, m.Top, m.Bottom}), (std::array<int, 4>{0, 0, 2, 2}));
+  EXPECT_EQ(Sides(m), (std::array<int, 4>{0, 0, 2, 2}));
   t.GetItemMargins(3, m);
-  EXPECT_EQ((std::array<int, 4>{m.Left, m.Right, m.Top, m.Bottom}), (std::array<int, 4>{1, 3, 1, 1}));
+  EXPECT_EQ(Sides(m), (std::array<int, 4>{1, 3, 1, 1}));
   t.GetItemMargins(7, m);
-  EXPECT_EQ((std::array<int, 4>{m.Left, m.Right, m.Top, m.Bottom}), (std::array<int, 4>{0, 0, 0, 0}));
+  EXPECT_EQ(Sides(m), (std::array<int, 4>{0, 0, 0, 0}));
 
   // Padding only for a floating toolbar.
   t.GetViewPadding(vkToolbar | vkFloating, m);
-  EXPECT_EQ((std::array<int, 4>{m.Left, m.Right, m.Top, m.Bottom}), (std::array<int, 4>{4, 4, 2, 1}));
+  EXPECT_EQ(Sides(m), (std::array<int, 4>{4, 4, 2, 1}));
   for (int kind : {vkToolbar, vkDockablePanel | vkFloating, vkPopupMenu | vkFloating, 0}) {
     t.GetViewPadding(kind, m);
-    EXPECT_EQ((std::array<int, 4>{m.Left, m.Right, m.Top, m.Bottom}), (std::array<int, 4>{0, 0, 0, 0})) << kind;
+    EXPECT_EQ(Sides(m), (std::array<int, 4>{0, 0, 0, 0})) << kind;
   }
 
   SIZE size{};
@@ -124,11 +126,11 @@ TEST_F(SkinDefault, StyledTablesFollowTheVisualStylesParts) {
   if (margined) {
     EXPECT_EQ(m.Left, themeMargins.cxLeftWidth);
   } else {
-    EXPECT_EQ((std::array<int, 4>{m.Left, m.Right, m.Top, m.Bottom}), (std::array<int, 4>{2, 2, 2, 2}));
+    EXPECT_EQ(Sides(m), (std::array<int, 4>{2, 2, 2, 2}));
   }
   t.GetItemMargins(3, m);
   if (contented) {
-    EXPECT_EQ((std::array<int, 4>{m.Left, m.Right, m.Top, m.Bottom}),
+    EXPECT_EQ(Sides(m),
               (std::array<int, 4>{content.left, 100 - content.right, content.top, 100 - content.bottom}));
   }
 
@@ -143,7 +145,7 @@ TEST_F(SkinDefault, StyledTablesFollowTheVisualStylesParts) {
   EXPECT_EQ(classic.GetMetric(10), 11);
   EXPECT_FALSE(classic.GetFlag(5));
   classic.GetItemMargins(3, m);
-  EXPECT_EQ((std::array<int, 4>{m.Left, m.Right, m.Top, m.Bottom}), (std::array<int, 4>{1, 3, 1, 1}));
+  EXPECT_EQ(Sides(m), (std::array<int, 4>{1, 3, 1, 1}));
   EXPECT_EQ(classic.ToolbarBackColor(), clBtnFace);
 }
 
