@@ -387,6 +387,15 @@ void TCustomForm::WndProc(TMessage& m) {
       DefaultHandler(m);
       Activated(LOWORD(m.WParam) != WA_INACTIVE);
       return;
+    case WM_SYSCOMMAND:
+      // Left to the system, the menu key starts its own menu loop; a menu bar of the
+      // application's own may take it first.
+      if ((m.WParam & 0xFFF0) == SC_KEYMENU && Application().Handle() &&
+          SendMessageW(Application().Handle(), CM_APPSYSCOMMAND, 0, reinterpret_cast<LPARAM>(&m)) != 0) {
+        m.Result = 0;
+        return;
+      }
+      break;
     case DM_GETDEFID:
       if (TWinControl* button = FindButton(true)) {
         m.Result = MAKELRESULT(GetDlgCtrlID(button->Handle()), DC_HASDEFID);
@@ -480,6 +489,9 @@ LRESULT TApplication::WndProc(UINT msg, WPARAM wparam, LPARAM lparam) {
     case CM_SYNCHRONIZE:
       CheckSynchronize();
       return 0;
+    case CM_APPKEYDOWN:
+    case CM_APPSYSCOMMAND:
+      return 0;
     case WM_CLOSE:
       if (mainForm_) mainForm_->Close();
       return 0;
@@ -530,12 +542,58 @@ void TApplication::BringToFront() {
 
 bool TApplication::IsShortCutMessage(const MSG& msg) {
   if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+  // Whoever hooks the application window hears of the key before the form's shortcuts.
+  if (handle_ && SendMessageW(handle_, CM_APPKEYDOWN, msg.wParam, msg.lParam) != 0) return true;
   HWND root = GetAncestor(msg.hwnd, GA_ROOT);
   auto* form = dynamic_cast<TCustomForm*>(FindControl(root));
   if (!form || !form->Enabled()) return false;
   TShortCut shortcut = ShortCut(static_cast<uint16_t>(msg.wParam), KeyboardShiftState());
   if (shortcut == 0) return false;
   return form->IsShortCut(shortcut);
+}
+
+namespace {
+
+bool IsDialogKey(WPARAM key) {
+  switch (key) {
+    case VK_TAB:
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+    case VK_RETURN:
+    case VK_ESCAPE:
+    case VK_EXECUTE:
+    case VK_CANCEL:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Whether the window the key message is for takes it itself (its dialog code says so).
+bool WindowWantsKey(MSG& msg) {
+  const LRESULT code = SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg));
+  if (code & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return true;
+  if (msg.message == WM_CHAR) return code & DLGC_WANTCHARS;
+  if (msg.message != WM_KEYDOWN) return false;
+  if (msg.wParam == VK_TAB) return code & DLGC_WANTTAB;
+  if (msg.wParam >= VK_LEFT && msg.wParam <= VK_DOWN) return code & DLGC_WANTARROWS;
+  return false;
+}
+
+}  // namespace
+
+bool TApplication::IsDialogKeyMessage(MSG& msg) {
+  const UINT kind = msg.message;
+  const bool key = (kind == WM_KEYDOWN || kind == WM_SYSKEYDOWN) && IsDialogKey(msg.wParam);
+  if (!key && kind != WM_SYSCHAR && kind != WM_CHAR) return false;
+  auto* form = dynamic_cast<TCustomForm*>(FindControl(GetAncestor(msg.hwnd, GA_ROOT)));
+  if (!form || !form->Enabled()) return false;
+  // Alt+letter always goes to the controls first (toolbars' accelerators); other keys and
+  // characters only when the focused window does not take them.
+  if (kind != WM_SYSCHAR && WindowWantsKey(msg)) return false;
+  return form->Perform(key ? CM_DIALOGKEY : CM_DIALOGCHAR, msg.wParam, msg.lParam) != 0;
 }
 
 bool TApplication::IsDialogMsg(MSG& msg) {
@@ -553,7 +611,7 @@ bool TApplication::ProcessMessage(MSG& msg) {
   }
   bool handled = false;
   if (OnMessage) OnMessage(msg, handled);
-  if (!handled && !IsShortCutMessage(msg) && !IsDialogMsg(msg)) {
+  if (!handled && !IsShortCutMessage(msg) && !IsDialogKeyMessage(msg) && !IsDialogMsg(msg)) {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }

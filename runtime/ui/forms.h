@@ -192,6 +192,9 @@ class TApplication : public TComponent {
   friend LRESULT CALLBACK AppWndProc(HWND, UINT, WPARAM, LPARAM);
   bool ProcessMessage(MSG& msg);
   bool IsShortCutMessage(const MSG& msg);
+  // Dialog keys and characters go to the form's controls (CM_DIALOGKEY, CM_DIALOGCHAR)
+  // before dialog navigation; true when one took it.
+  bool IsDialogKeyMessage(MSG& msg);
   bool IsDialogMsg(MSG& msg);
   LRESULT WndProc(UINT msg, WPARAM wparam, LPARAM lparam);
   HWND handle_ = nullptr;
