@@ -21,7 +21,9 @@ class TModalCapture {
   // Runs the loop until it is over. Key presses and releases (WM_KEYDOWN, WM_KEYUP) go to
   // `onKey`, mouse moves to `onMove` (either may be empty: ignored); other keyboard messages
   // and the right and middle buttons are ignored; a left press or double click ends the loop,
-  // the left release ends it too and is reported as true; anything else is dispatched.
+  // the left release ends it too and is reported as true; anything else is dispatched. The
+  // loops follow each move's own point (MSG::pt): it comes in order with the buttons, where
+  // the cursor's present place may already be further on.
   bool Run(const TMessageHandler& onKey, const TMessageHandler& onMove);
   // Where the left button was released (screen coordinates), after Run reported it.
   POINT ReleasePoint() const { return releasePoint_; }

@@ -158,6 +158,12 @@ class DesktopFrame {
   SIZE size_{};
 };
 
+// Where the mouse was when the message that started a loop was sent.
+POINT MessagePoint() {
+  const DWORD pos = GetMessagePos();
+  return {static_cast<SHORT>(LOWORD(pos)), static_cast<SHORT>(HIWORD(pos))};
+}
+
 bool IsDockOfPosition(TControl* c, TBarDockPosition p) {
   auto* d = dynamic_cast<TBarDock*>(c);
   return d && d->Position() == p;
@@ -175,7 +181,9 @@ class TBarDragLoop {
   void WalkControls(TWinControl* parent);
   void AddCandidate(TBarDock* dock);
   TargetRecord MakeRecord(TBarDock* dock);
-  void Update(bool search);
+  // `cursor`: where the mouse message that asks for it was sent from, or none for the
+  // cursor's present place.
+  void Update(bool search, const POINT* cursor = nullptr);
   void Drop(const TargetRecord* target, RECT rect);
   void ShowCursor(HCURSOR c) { ::SetCursor(c); }
 
@@ -317,7 +325,7 @@ void TBarDragLoop::Run(POINT clientPoint) {
     targets_.push_back(MakeRecord(nullptr));
     DispatchPendingPaints();
     startCursor_ = GetCursor();
-    GetCursorPos(&cursorStart_);
+    cursorStart_ = MessagePoint();
     cursorLast_ = cursorStart_;
     {
       DesktopFrame frame(!smooth_);
@@ -336,10 +344,8 @@ void TBarDragLoop::Run(POINT clientPoint) {
               capture.Stop();
             }
           },
-          [&](const MSG&) {
-            POINT p;
-            GetCursorPos(&p);
-            if (p.x != cursorLast_.x || p.y != cursorLast_.y) Update(true);
+          [&](const MSG& msg) {
+            if (!SamePoint(msg.pt, cursorLast_)) Update(true, &msg.pt);
           });
       frame_ = nullptr;
     }
@@ -367,9 +373,12 @@ void TBarDragLoop::Run(POINT clientPoint) {
   if (w_->Docked() && w_->CurrentDock()) w_->CurrentDock()->ArrangeBars();
 }
 
-void TBarDragLoop::Update(bool search) {
+void TBarDragLoop::Update(bool search, const POINT* at) {
   POINT cursor;
-  GetCursorPos(&cursor);
+  if (at)
+    cursor = *at;
+  else
+    GetCursorPos(&cursor);
   cursorLast_ = cursor;
   const TargetRecord* target = nullptr;
   TBarDock* current = w_->Docked() ? w_->CurrentDock() : nullptr;
@@ -525,17 +534,15 @@ void TBarSizingLoop::Run() {
       const RECT start = fp->BoundsRect();
       current = start;
       if (!smooth) frame.Move(current, border);
-      POINT cursorStart, cursorLast;
-      GetCursorPos(&cursorStart);
-      cursorLast = cursorStart;
+      const POINT cursorStart = MessagePoint();
+      POINT cursorLast = cursorStart;
       accepted = capture.Run(
           [&](const MSG& msg) {
             if (msg.wParam == VK_ESCAPE) capture.Stop();
           },
-          [&](const MSG&) {
-            POINT p;
-            GetCursorPos(&p);
-            if (p.x == cursorLast.x && p.y == cursorLast.y) return;
+          [&](const MSG& msg) {
+            const POINT p = msg.pt;
+            if (SamePoint(p, cursorLast)) return;
             cursorLast = p;
             RECT next = SizedRect(start, edge_, {p.x - cursorStart.x, p.y - cursorStart.y}, minimum, maximum);
             w_->SizingTrack(next, start);

@@ -32,52 +32,127 @@ TTestBar* TDockForm::AddBar(TBarDock* dock, int width, int height, int row, int 
   return bar;
 }
 
-TMouseScript::~TMouseScript() {
-  if (thread_.joinable()) thread_.join();
-}
-
 namespace {
 
-void SendMouse(DWORD flags) {
+bool SamePlace(POINT a, POINT b) { return a.x == b.x && a.y == b.y; }
+
+constexpr UINT WM_PROBE_CURSOR = WM_APP + 0x3A1;
+
+struct TProbe {
+  POINT Cursor{-1, -1};
+  POINT LastMove{-1, -1};
+  bool MouseWaiting = true;
+};
+
+// Where the last mouse move the test's thread took from its queue came from.
+std::atomic<LONG> lastMoveX{-1}, lastMoveY{-1};
+HHOOK moveHook = nullptr;
+
+LRESULT CALLBACK TakenMessageHook(int code, WPARAM wparam, LPARAM lparam) {
+  if (code == HC_ACTION && wparam == PM_REMOVE) {
+    const MSG* msg = reinterpret_cast<const MSG*>(lparam);
+    if (msg->message == WM_MOUSEMOVE) {
+      lastMoveX = msg->pt.x;
+      lastMoveY = msg->pt.y;
+    }
+  }
+  return CallNextHookEx(moveHook, code, wparam, lparam);
+}
+
+LRESULT CALLBACK ProbeProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message != WM_PROBE_CURSOR) return DefWindowProcW(window, message, wparam, lparam);
+  auto* probe = reinterpret_cast<TProbe*>(lparam);
+  GetCursorPos(&probe->Cursor);
+  probe->MouseWaiting = HIWORD(GetQueueStatus(QS_MOUSE)) != 0;
+  probe->LastMove = {lastMoveX, lastMoveY};
+  return 1;
+}
+
+// Mouse input at `p` (screen coordinates) with the given button flags.
+void SendMouseAt(POINT p, DWORD flags) {
   INPUT in{};
   in.type = INPUT_MOUSE;
-  in.mi.dwFlags = flags;
+  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  in.mi.dx = (p.x * 65536 + w - 1) / w;
+  in.mi.dy = (p.y * 65536 + h - 1) / h;
+  in.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
   SendInput(1, &in, sizeof(in));
 }
 
 }  // namespace
 
+TMouseScript::TMouseScript() {
+  static const ATOM atom = [] {
+    WNDCLASSW c{};
+    c.lpfnWndProc = ProbeProc;
+    c.hInstance = GetModuleHandleW(nullptr);
+    c.lpszClassName = L"MovraCursorProbe";
+    return RegisterClassW(&c);
+  }();
+  probe_ = CreateWindowExW(0, reinterpret_cast<LPCWSTR>(static_cast<UINT_PTR>(atom)), L"", 0, 0, 0, 0, 0,
+                           HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (!moveHook) moveHook = SetWindowsHookExW(WH_GETMESSAGE, TakenMessageHook, nullptr, GetCurrentThreadId());
+}
+
+TMouseScript::~TMouseScript() {
+  if (thread_.joinable()) thread_.join();
+  if (probe_) DestroyWindow(probe_);
+  if (moveHook) UnhookWindowsHookEx(moveHook);
+  moveHook = nullptr;
+}
+
+int TMouseScript::SeenByTestThread(POINT p) const {
+  TProbe probe;
+  DWORD_PTR r = 0;
+  if (!SendMessageTimeoutW(probe_, WM_PROBE_CURSOR, 0, reinterpret_cast<LPARAM>(&probe), SMTO_NORMAL, 2000, &r))
+    return 0;
+  if (probe.MouseWaiting) return 0;
+  if (SamePlace(probe.Cursor, p) && SamePlace(probe.LastMove, p)) return 1;
+  return -1;
+}
+
+bool TMouseScript::ReachedAndStays(POINT p) const {
+  for (int i = 0; i < 25; ++i) {
+    POINT now;
+    GetCursorPos(&now);
+    if (now.x == p.x && now.y == p.y) break;
+    Sleep(10);
+  }
+  // The display reports where it moved the pointer to the thread whose windows lie under it,
+  // and an earlier place reported late brings a move from there (and the cursor back there for
+  // a moment): the place counts once the test's thread has seen it for a while, has taken
+  // every mouse message up to it and the last move it took came from there (so that what the
+  // script does next comes after them).
+  for (int i = 0, seen = 0; i < 40; ++i) {
+    Sleep(30);
+    const int state = SeenByTestThread(p);
+    if (state < 0) return false;
+    seen = state > 0 ? seen + 1 : 0;
+    if (seen == 6) return true;
+  }
+  return false;
+}
+
 void TMouseScript::MoveTo(POINT p) {
-  // Injected input only: placing the cursor directly leaves the display's pointer behind, and
-  // the next injected button would come from where it still is.
-  steps_.push_back([p] {
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-    in.mi.dx = (p.x * 65536 + w - 1) / w;
-    in.mi.dy = (p.y * 65536 + h - 1) / h;
-    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &in, sizeof(in));
-    for (int i = 0; i < 25; ++i) {
-      POINT now;
-      GetCursorPos(&now);
-      if (now.x == p.x && now.y == p.y) break;
-      Sleep(20);
+  steps_.push_back([this, p] {
+    at_ = p;
+    for (int attempt = 0; attempt < 10; ++attempt) {
+      SendMouseAt(p, 0);
+      if (ReachedAndStays(p)) break;
     }
-    Sleep(40);
   });
 }
 
 void TMouseScript::Down() {
-  steps_.push_back([] {
-    SendMouse(MOUSEEVENTF_LEFTDOWN);
+  steps_.push_back([this] {
+    SendMouseAt(at_, MOUSEEVENTF_LEFTDOWN);
     Sleep(60);
   });
 }
 
 void TMouseScript::Up() {
-  steps_.push_back([] {
-    SendMouse(MOUSEEVENTF_LEFTUP);
+  steps_.push_back([this] {
+    SendMouseAt(at_, MOUSEEVENTF_LEFTUP);
     Sleep(60);
   });
 }
@@ -89,6 +164,13 @@ void TMouseScript::Key(WORD vk, bool down) {
     in.ki.wVk = vk;
     in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
     SendInput(1, &in, sizeof(in));
+    Sleep(60);
+  });
+}
+
+void TMouseScript::PostKey(HWND window, WORD vk, bool down) {
+  steps_.push_back([window, vk, down] {
+    PostMessageW(window, down ? WM_KEYDOWN : WM_KEYUP, vk, down ? 1 : 0xC0000001);
     Sleep(60);
   });
 }
@@ -121,6 +203,21 @@ void CALLBACK TWatchdog::Fire(HWND, UINT, UINT_PTR id, DWORD) {
   HWND captured = GetCapture();
   ReleaseCapture();
   if (captured) PostMessageW(captured, WM_CANCELMODE, 0, 0);
+}
+
+std::vector<COLORREF> ScreenPixels(POINT from, int count) {
+  std::vector<COLORREF> row;
+  HDC screen = GetDC(nullptr);
+  for (int i = 0; i < count; ++i) row.push_back(GetPixel(screen, from.x + i, from.y));
+  ReleaseDC(nullptr, screen);
+  return row;
+}
+
+int Differing(const std::vector<COLORREF>& a, const std::vector<COLORREF>& b) {
+  int n = 0;
+  for (size_t i = 0; i < a.size() && i < b.size(); ++i)
+    if (a[i] != b[i]) ++n;
+  return n;
 }
 
 RECT WindowRect(HWND window) {

@@ -47,15 +47,20 @@ struct TDockForm {
 };
 
 // Moves, presses and releases the mouse from a thread of its own, so that the modal loops on
-// the test's thread see real input.
+// the test's thread see real input. Made on the test's thread.
 class TMouseScript {
  public:
-  TMouseScript() = default;
+  TMouseScript();
   ~TMouseScript();
+  TMouseScript(const TMouseScript&) = delete;
+  TMouseScript& operator=(const TMouseScript&) = delete;
   void MoveTo(POINT p);
   void Down();
   void Up();
   void Key(WORD vk, bool down);
+  // Posts a key message to `window`: a modal loop takes it from the queue whichever window
+  // has the keyboard.
+  void PostKey(HWND window, WORD vk, bool down);
   void Wait(int ms);
   // Runs `call` on the script's thread at this point of the script.
   void Do(std::function<void()> call);
@@ -63,6 +68,14 @@ class TMouseScript {
   bool Done() const { return done_; }
 
  private:
+  // What the test's thread, once it has taken the display's pending events, sees: 1 the
+  // cursor at `p`, its last mouse move from there and no mouse message waiting; 0 messages
+  // still waiting; -1 settled somewhere else.
+  int SeenByTestThread(POINT p) const;
+  bool ReachedAndStays(POINT p) const;
+
+  HWND probe_ = nullptr;
+  POINT at_{0, 0};
   std::vector<std::function<void()>> steps_;
   std::thread thread_;
   std::atomic<bool> done_{false};
@@ -81,6 +94,11 @@ class TWatchdog {
   static void CALLBACK Fire(HWND, UINT, UINT_PTR, DWORD);
   static bool fired_;
 };
+
+// A row of `count` screen pixels from `from` rightwards, as the display shows them now.
+std::vector<COLORREF> ScreenPixels(POINT from, int count);
+// How many pixels of two rows differ.
+int Differing(const std::vector<COLORREF>& a, const std::vector<COLORREF>& b);
 
 // Screen rectangle of a window.
 RECT WindowRect(HWND window);

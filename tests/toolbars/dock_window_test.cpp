@@ -194,53 +194,6 @@ TEST(DockWindow, HitTestCodesOfDockedAndFloatingFrames) {
   EXPECT_EQ(HitTest(floating, Centre(close)), HT_BAR_CAPTION);
 }
 
-// Flaky under load: the display reports earlier pointer positions late.
-TEST(DockWindow, DISABLED_TheCloseButtonClosesOnlyWhenReleasedOverIt) {
-  ShownDockForm f;
-  EventLog log;
-  log.Attach(f.Bar);
-  f.Bar->SetFloating(true);
-  log.lines.clear();
-  TBarFloatingWindowParent* fp = f.Bar->FloatingParent();
-  RECT frame = WindowRect(fp->Handle());
-  RECT close = fp->CloseButtonRect();
-  OffsetRect(&close, frame.left, frame.top);
-  {
-    TWatchdog dog(5000);
-    TMouseScript script;
-    script.MoveTo(Centre(close));
-    script.Down();
-    script.MoveTo({close.left - 40, close.top + 30});
-    script.Up();
-    script.Start();
-    EXPECT_TRUE(PumpUntil([&] { return script.Done(); }, 5000));
-    Pump();
-    EXPECT_FALSE(dog.Fired());
-  }
-  EXPECT_TRUE(f.Bar->Visible());
-  EXPECT_TRUE(IsWindowVisible(fp->Handle()));
-  EXPECT_FALSE(fp->CloseButtonPressed());
-  EXPECT_EQ(GetCapture(), nullptr);
-  {
-    TWatchdog dog(5000);
-    TMouseScript script;
-    bool pressedDuring = false;
-    script.Wait(static_cast<int>(GetDoubleClickTime()) + 100);  // a new click, not a double click
-    script.MoveTo(Centre(close));
-    script.Down();
-    script.Wait(100);
-    script.Do([&] { pressedDuring = fp->CloseButtonPressed(); });
-    script.Up();
-    script.Start();
-    EXPECT_TRUE(PumpUntil([&] { return script.Done() && !f.Bar->Visible(); }, 5000));
-    EXPECT_FALSE(dog.Fired());
-    EXPECT_TRUE(pressedDuring);
-  }
-  EXPECT_FALSE(f.Bar->Visible());
-  EXPECT_FALSE(IsWindowVisible(fp->Handle()));
-  EXPECT_EQ(log.Joined(), "close");
-}
-
 TEST(DockWindow, FloatingWindowsShowOnlyWhileTheirFormShows) {
   ShownDockForm f;
   f.Bar->SetFloating(true);
