@@ -201,7 +201,7 @@ TEST(Toolbar, DockedSizesAndTheFloatingWidthsOfRealItems) {
   EXPECT_EQ(size.cy, 2 + 22 + 1);
 
   // A fourth item: the candidates are those of the arithmetic above.
-  bar->Items()->Add(new TFixedItem(nullptr, 23, 22));
+  bar->Items()->Add(new FixedItem(nullptr, 23, 22));
   std::vector<TBarFloatingWidth> list;
   bar->CollectFloatingWidths(list);
   ASSERT_EQ(list.size(), 3u);
@@ -507,7 +507,7 @@ TEST(ChevronViewer, EdgesAndGlyphsByState) {
 TEST(Toolbar, AsAPlainControlItShrinksToItsWidthUnlessItSizesItself) {
   TDockForm f;
   auto* bar = new TBarToolbar(f.Form);
-  for (int i = 0; i < 10; ++i) bar->Items()->Add(new TFixedItem(nullptr, 23, 22));
+  for (int i = 0; i < 10; ++i) bar->Items()->Add(new FixedItem(nullptr, 23, 22));
   bar->SetParent(f.Form);
   // It sizes itself: one line of everything, no chevron.
   EXPECT_EQ(bar->Width(), 230);

@@ -4,16 +4,6 @@ namespace movra::bars::test {
 
 namespace {
 
-class TFixedViewer : public TBarItemViewer {
- public:
-  using TBarItemViewer::TBarItemViewer;
-  void MeasureSize(movra::ui::TCanvas&, int& width, int& height) override {
-    auto* item = static_cast<TFixedItem*>(Item());
-    width = item->Width;
-    height = item->Height;
-  }
-};
-
 class TRecorder : public IBarModalLoop {
  public:
   void Loop(TBarView& rootView, bool mousePress, bool executeSelected, bool, bool) override {
@@ -33,11 +23,9 @@ void NoInvalidator() {}
 
 }  // namespace
 
-TBarItemViewerClass TFixedItem::ViewerClass() { return ViewerClassOf<TFixedViewer>(); }
-
 TBarToolbar* AddFixedToolbar(TBarDock* dock, int count, int row, int pos) {
   auto* bar = new TBarToolbar(dock->Owner());
-  for (int i = 0; i < count; ++i) bar->Items()->Add(new TFixedItem(nullptr, 23, 22));
+  for (int i = 0; i < count; ++i) bar->Items()->Add(new FixedItem(nullptr, 23, 22));
   bar->SetDockRow(row);
   bar->SetDockPos(pos);
   bar->SetParent(dock);

@@ -7,17 +7,10 @@
 #include <vector>
 
 #include "support.h"
+#include "tests/toolbars/bar_fixed_items.h"
 #include "toolbars/bar_toolbar.h"
 
 namespace movra::bars::test {
-
-// An item whose viewer measures a fixed size (the flat painting of the base viewer).
-class TFixedItem : public TBarItem {
- public:
-  TFixedItem(movra::ui::TComponent* owner, int width, int height) : TBarItem(owner), Width(width), Height(height) {}
-  TBarItemViewerClass ViewerClass() override;
-  int Width, Height;
-};
 
 // A plain windowed control of a fixed size.
 class TFixedControl : public movra::ui::TCustomControl {
