@@ -500,7 +500,7 @@ void TBarCustomToolbar::WndProc(TMessage& m) {
       }
       break;
     }
-    case WM_SETTINGCHANGE:
+    case CM_WININICHANGE:
       TBarCustomDockableWindow::WndProc(m);
       if (m.WParam == SPI_SETNONCLIENTMETRICS && view_) {
         RefreshBarMenuFont();
@@ -508,6 +508,12 @@ void TBarCustomToolbar::WndProc(TMessage& m) {
         RecomputeSize();
       }
       return;
+    case CM_DIALOGCHAR:
+      if (DialogChar(static_cast<char32_t>(m.WParam))) {
+        m.Result = 1;
+        return;
+      }
+      break;
     default:
       break;
   }

@@ -146,10 +146,15 @@ bool ProcessSysCommandNotice(TMessage& m) {
 
 namespace {
 
-void ApplicationHook(TMessage&, bool&) {
-  // The class library's key-down and system-command notices arrive here once it sends them;
-  // until then the registry is reached through ProcessShortCutKeyDown and
-  // ProcessSysCommandNotice.
+void ApplicationHook(TMessage& m, bool& handled) {
+  bool taken = false;
+  if (m.Msg == CM_APPKEYDOWN)
+    taken = ProcessShortCutKeyDown(m.WParam, m.LParam);
+  else if (m.Msg == CM_APPSYSCOMMAND && m.LParam)
+    taken = ProcessSysCommandNotice(*reinterpret_cast<TMessage*>(m.LParam));
+  if (!taken) return;
+  m.Result = 1;
+  handled = true;
 }
 
 }  // namespace

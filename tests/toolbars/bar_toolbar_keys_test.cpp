@@ -380,3 +380,49 @@ TEST(FloatingToolbar, ResizedByItsRightEdgeItSnapsToAWrappingWidth) {
   EXPECT_EQ(bar->Height(), 2 + 4 * 22 + 1);
   bar->SetCurrentDock(f.Top);
 }
+
+TEST(ApplicationKeys, PostedKeysReachMenuBarsAndShortcutsThroughTheMessageLoop) {
+  TRecordingLoop loop;
+  TWatchdog watchdog(10000);
+  TDockForm f;
+  auto* menu = new TBarToolbar(f.Form);
+  AddItem(menu, "&File");
+  TBarItem* edit = AddItem(menu, "&Edit");
+  menu->SetMenuBar(true);
+  menu->SetParent(f.Top);
+  auto* tools = new TBarToolbar(f.Form);
+  TBarItem* run = AddItem(tools, "&Run");
+  TBarItem* refresh = AddItem(tools, "Refresh");
+  refresh->SetShortCut(movra::ui::ShortCut(VK_F5, 0));
+  Clicks clicks;
+  refresh->OnClick = movra::ui::TNotifyEvent(&clicks, &Clicks::Click);
+  tools->SetProcessShortCuts(true);
+  tools->SetDockRow(1);
+  tools->SetParent(f.Top);
+  f.Form->Show();
+  ASSERT_TRUE(PumpUntil([&] { return f.Form->Active(); }, 3000));
+  TLoopRecord& r = LoopRecord();
+  HWND form = f.Form->Handle();
+
+  // The form's menu key goes to the menu bar before the system's menu loop.
+  PostMessageW(form, WM_SYSCOMMAND, SC_KEYMENU, L'e');
+  ASSERT_TRUE(PumpUntil([&] { return r.Loops == 1; }, 3000));
+  EXPECT_EQ(r.SelectedItem, edit);
+  EXPECT_TRUE(r.ExecuteSelected);
+  // F10 and the released Alt come as key 0: the first item, tracked from the keyboard.
+  PostMessageW(form, WM_SYSCOMMAND, SC_KEYMENU, 0);
+  ASSERT_TRUE(PumpUntil([&] { return r.Loops == 2; }, 3000));
+  EXPECT_FALSE(r.ExecuteSelected);
+  EXPECT_EQ(r.SelectedItem, menu->Items()->ChildAt(0));
+
+  // Alt+letter reaches the toolbar that is not a menu bar as a dialog character.
+  PostMessageW(form, WM_SYSCHAR, L'r', 0x20000000);
+  ASSERT_TRUE(PumpUntil([&] { return r.Loops == 3; }, 3000));
+  EXPECT_EQ(r.SelectedItem, run);
+
+  // A key-down reaches the shortcut registry before the form's own shortcuts.
+  PostMessageW(form, WM_KEYDOWN, VK_F5, 0);
+  ASSERT_TRUE(PumpUntil([&] { return clicks.count == 1; }, 3000));
+  EXPECT_EQ(r.Loops, 3);
+  EXPECT_FALSE(watchdog.Fired());
+}
