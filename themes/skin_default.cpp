@@ -1036,8 +1036,11 @@ void TSkinDefaultTheme::DrawStatusBarPart(ui::TCanvas& canvas, const RECT& rect,
     DrawBevelFrame(dc, r, clBtnShadow, clBtnHighlight, true);
     return;
   }
-  if (part != 3) return;
-  // The size grip: diagonal lines from the bottom-right corner, each one pixel further out.
+  if (part == 3) DrawSizeGrip(dc, rect, statusBarBackColor_, true);
+}
+
+void DrawSizeGrip(HDC dc, const RECT& rect, TColor back, bool closeEdge) {
+  // Diagonal lines from the bottom-right corner, each one pixel further out.
   const int s = std::min(rect.right - rect.left, rect.bottom - rect.top);
   int n = 0;
   auto line = [&](TColor color) {
@@ -1046,14 +1049,15 @@ void TSkinDefaultTheme::DrawStatusBarPart(ui::TCanvas& canvas, const RECT& rect,
   };
   for (int round = 0; round < 3; ++round) {
     if (s > 8) {
-      if (s >= 15) line(statusBarBackColor_);
-      line(s < 12 ? statusBarBackColor_ : clBtnShadow);
+      if (s >= 15) line(back);
+      line(s < 12 ? back : clBtnShadow);
     }
     line(clBtnShadow);
     line(clBtnHighlight);
   }
+  if (!closeEdge) return;
   const POINT edge[3] = {{rect.right - n - 1, rect.bottom - 1}, {rect.right - 1, rect.bottom - 1}, {rect.right - 1, rect.bottom - n - 2}};
-  PolylineColor(dc, edge, 2, statusBarBackColor_);
+  PolylineColor(dc, edge, 2, back);
 }
 
 // --- Start-up --------------------------------------------------------------------------------

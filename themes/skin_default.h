@@ -96,6 +96,10 @@ void DrawSkinEdge(HDC dc, RECT& rect, UINT edge, UINT flags);
 // The small-caption font that floating-frame and panel captions use (owned by the utilities).
 HFONT SmallCaptionFont();
 
+// The status bar's size grip in the bottom-right corner of `rect`: three rounds of diagonal
+// lines on `back`, with a closing edge in `back` when asked.
+void DrawSizeGrip(HDC dc, const RECT& rect, TColor back, bool closeEdge);
+
 // Registers "Default" (once). The libraries are static, so the program calls this at start-up
 // rather than relying on a self-registering object.
 void RegisterDefaultTheme();

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "runtime/text.h"
+#include "themes/skin_default.h"
 #include "toolbars/bar_common.h"
-#include "toolbars/bar_dock.h"
 
 namespace movra::skin {
 namespace {
@@ -235,7 +235,8 @@ bool IsToolbarView(int viewKind) { return (viewKind & vkToolbarFamily) != 0; }
 bool IsPanelView(int viewKind) { return (viewKind & 0x4000) != 0; }
 bool IsMenuBarView(int viewKind) { return (viewKind & vkMenuBar) == vkMenuBar; }
 
-// The toolbar item state of a close button from the bits of a frame record (2 hot, 4 pressed).
+// The toolbar item state of a close button from the bits of a frame record (1 shown, 2 hot,
+// 4 pressed).
 int CloseButtonItemState(int bits) {
   if (bits & 4) return tisPushed;
   if (bits & 2) return tisHot;
@@ -745,9 +746,9 @@ void TSkinOfficeXPTheme::DrawToolbarNonClient(ui::TCanvas& canvas, const RECT& r
     }
   }
   r = Inset(r, 1, 1);
-  const bool closeShown = info.CloseButtonState != 0;
-  const int style = std::clamp(info.DragHandleStyle, 0, 2);
-  const int d = info.DragAllowed ? bars::DragHandleSize(closeShown, static_cast<bars::TBarDragHandleStyle>(style)) : 0;
+  const bool closeShown = (info.CloseButtonState & 1) != 0;
+  const int style = info.DragHandleStyle;
+  const int d = ToolbarDragHandleSize(info);
   if (d <= 0) return;
   const bool vertical = info.Vertical != 0;
   // The grip: a band three pixels wide across the handle strip, dashed every second pixel.
@@ -755,8 +756,9 @@ void TSkinOfficeXPTheme::DrawToolbarNonClient(ui::TCanvas& canvas, const RECT& r
     const int offset = closeShown ? 5 : (style == 0 ? 2 : 1);
     const int start = closeShown ? d - 2 : 0;
     if (vertical) {
+      // The close button sits at the right end here: the band stops short of it.
       const int y0 = r.top + offset;
-      for (int x = r.left + start + 3; x < r.right - 3; x += 2)
+      for (int x = r.left + 3; x < r.right - start - 3; x += 2)
         DrawLineColor(dc, x, y0, x, y0 + 3, colors_.DragHandleColor);
     } else {
       const int x0 = r.left + offset;
@@ -765,15 +767,8 @@ void TSkinOfficeXPTheme::DrawToolbarNonClient(ui::TCanvas& canvas, const RECT& r
     }
   }
   if (closeShown) {
-    const int side = d - 1;
-    const RECT button = vertical ? RECT{r.right - side, r.top, r.right, r.top + side}
-                                 : RECT{r.left, r.top, r.left + side, r.top + side};
-    int state = tisNormal;
-    if (info.CloseButtonState == 5)
-      state = tisPushed;
-    else if (info.CloseButtonState == 3)
-      state = tisHot;
-    DrawCloseButton(dc, button, state);
+    const RECT button = ToolbarCloseButtonRect(info, rect);
+    DrawCloseButton(dc, button, CloseButtonItemState(info.CloseButtonState));
   }
 }
 
@@ -845,24 +840,7 @@ void TSkinOfficeXPTheme::DrawStatusBarPart(ui::TCanvas& canvas, const RECT& rect
     case 0: FillRectColor(dc, r, clBtnFace); break;
     case 1: r.right -= 2; [[fallthrough]];
     case 2: FrameRectColor(dc, r, colors_.StatusPanelFrameColor, false); break;
-    case 3: {
-      // Three rounds of diagonal lines into the bottom-right corner.
-      const int s = std::min(rect.right - rect.left, rect.bottom - rect.top);
-      int n = 0;
-      auto line = [&](TColor color) {
-        DrawLineColor(dc, rect.right - n - 2, rect.bottom - 2, rect.right - 1, rect.bottom - n - 3, color);
-        ++n;
-      };
-      for (int round = 0; round < 3; ++round) {
-        if (s > 8) {
-          if (s >= 15) line(clBtnFace);
-          line(s <= 11 ? clBtnFace : clBtnShadow);
-        }
-        line(clBtnShadow);
-        line(clBtnHighlight);
-      }
-      break;
-    }
+    case 3: DrawSizeGrip(dc, rect, clBtnFace, false); break;
     default: break;
   }
 }

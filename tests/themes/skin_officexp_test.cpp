@@ -348,6 +348,23 @@ TEST_F(OfficeXPTheme, DockedToolbarsHaveACutCornerBorderADottedGripAndACloseButt
   EXPECT_EQ(q.picture.Pixel(3, 3), Rgb(Bar(tisHot)[sicBack]));
   EXPECT_EQ(q.picture.Pixel(15, 15), Rgb(c.ToolbarBackColor));
   q.picture.Save("officexp_toolbar_frame_close");
+
+  // On a vertical dock the button is at the strip's right end, and the grip stops short of it.
+  PictureCanvas v(26, 120);
+  v.canvas.Brush().SetColor(c.ToolbarBackColor);
+  info.Vertical = 1;
+  info.CloseButtonState = 1;
+  xp->DrawToolbarNonClient(v.canvas, {0, 0, 26, 120}, info);
+  EXPECT_EQ(v.picture.Pixel(5, 7), Rgb(c.DragHandleColor));
+  EXPECT_EQ(v.picture.Pixel(5, 9), Rgb(c.DragHandleColor));
+  EXPECT_EQ(v.picture.Pixel(6, 7), Rgb(c.ToolbarBackColor));
+  for (int x = 10; x < 26; ++x)
+    for (int y = 7; y < 10; ++y) EXPECT_NE(v.picture.Pixel(x, y), Rgb(c.DragHandleColor)) << x << "," << y;
+  int cross = 0;
+  for (int x = 11; x < 24; ++x)
+    for (int y = 2; y < 15; ++y) cross += v.picture.Pixel(x, y) == Rgb(Bar(tisNormal)[sicText]);
+  EXPECT_EQ(cross, 26);
+  v.picture.Save("officexp_toolbar_frame_vertical");
 }
 
 TEST_F(OfficeXPTheme, FloatingFramesAreFlatRingsWithACaptionInTheWindowColours) {
