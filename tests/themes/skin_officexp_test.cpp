@@ -479,5 +479,42 @@ TEST_F(OfficeXPTheme, DockBackgroundsAreLeftAloneAndViewBackgroundsFilledWhereAs
   EXPECT_EQ(p.picture.Pixel(20, 30), kPaper);
 }
 
+TEST_F(OfficeXPTheme, OnAWhiteFaceBordersAreDitheredRings) {
+  // Button faces of pure white leave no room for a solid border colour.
+  SetSysColorSource([](int index) -> COLORREF {
+    return index == COLOR_BTNFACE ? RGB(255, 255, 255) : test::ClassicSysColor(index);
+  });
+  xp->RebuildColors();
+  const TSkinOfficeXPColors& c = xp->Colors();
+  PictureCanvas p(60, 26);
+  p.canvas.Brush().SetColor(c.ToolbarBackColor);
+  TSkinToolbarNCInfo info{};
+  info.ViewKind = vkToolbar;
+  info.BorderStyle = 1;
+  info.BorderSize = {2, 2};
+  xp->DrawToolbarNonClient(p.canvas, {0, 0, 60, 26}, info);
+  const COLORREF a = p.picture.Pixel(10, 1), b = p.picture.Pixel(11, 1);
+  EXPECT_NE(a, b);
+  EXPECT_TRUE((a == Rgb(c.ToolbarBackColor) && b == Rgb(Bar(tisDisabled)[sicText])) ||
+              (b == Rgb(c.ToolbarBackColor) && a == Rgb(Bar(tisDisabled)[sicText])));
+  EXPECT_EQ(p.picture.Pixel(1, 1), a == Rgb(c.ToolbarBackColor) ? a : b);  // the corner is not cut
+  EXPECT_EQ(p.picture.Pixel(30, 12), Rgb(c.ToolbarBackColor));
+  EXPECT_EQ(p.picture.Pixel(0, 12), kPaper);
+  p.picture.Save("officexp_toolbar_frame_white_face");
+
+  // The panel: a ring in its colour, a checker of it with the shadow colour, a ring again.
+  PictureCanvas q(60, 40);
+  TSkinPanelNCInfo panel{};
+  panel.ViewKind = vkDockablePanel;
+  panel.Color = c.DockPanelBackColor;
+  panel.BorderSize = {3, 3};
+  xp->DrawPanelNonClient(q.canvas, {0, 0, 60, 40}, panel);
+  EXPECT_EQ(q.picture.Pixel(0, 20), Rgb(c.DockPanelBackColor));
+  EXPECT_NE(q.picture.Pixel(1, 20), q.picture.Pixel(1, 21));
+  EXPECT_TRUE(q.picture.Pixel(1, 20) == Grey(128) || q.picture.Pixel(1, 21) == Grey(128));
+  EXPECT_EQ(q.picture.Pixel(1, 1), Rgb(c.DockPanelBackColor));  // a corner at the caption's end
+  EXPECT_EQ(q.picture.Pixel(2, 20), Rgb(c.DockPanelBackColor));
+}
+
 }  // namespace
 }  // namespace movra::skin
