@@ -695,8 +695,13 @@ void TBarDock::WndProc(TMessage& m) {
       TCustomControl::WndProc(m);
       if (BackgroundInUse()) RepaintWithBars();
       return;
-    case WM_SYSCOLORCHANGE:
+    case CM_SYSCOLORCHANGE:
       if (background_) background_->SystemColorsChanged();
+      break;
+    case CM_DIALOGKEY:
+    case CM_DIALOGCHAR:
+      // Floating windows of this dock are no children of it: they hear of the key first.
+      if (RelayToFloating(m)) return;
       break;
     case WM_QUERYNEWPALETTE:
     case WM_PALETTECHANGED:

@@ -358,6 +358,7 @@ class TBarCustomDockableWindow : public movra::ui::TCustomControl {
   void ApplyShowing(bool shown);
   void RunCloseButtonLoop(HWND window, const std::function<bool(POINT)>& inside, const std::function<void()>& repaint);
   void RepaintFrame();
+  void RepaintOverBackground();
   void RecalcNonClient();
   void FreeFloatingParent();
   bool ComputeShown();

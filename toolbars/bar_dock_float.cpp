@@ -130,10 +130,8 @@ void TBarFloatingWindowParent::PaintFrame(bool useGivenDc, HDC givenDc, unsigned
     if (SystemParametersInfoW(SPI_GETGRADIENTCAPTIONS, 0, &g, 0)) gradient = g != FALSE;
     const bool active = !window_->InactiveCaption();
     if (parts & 2) {
+      // The caption rectangle stops before the close button, whose area is painted below.
       RECT text = caption;
-      if (!window_->CloseButton() || !(parts & 4)) {
-        // The caption is drawn whole; the close button's part is painted over below.
-      }
       UINT flags = DC_SMALLCAP | DC_TEXT | (active ? DC_ACTIVE : 0) | (gradient ? DC_GRADIENT : 0);
       DrawCaption(Handle(), dc, &text, flags);
       RECT line{b.cx, caption.bottom, window.right - b.cx, caption.bottom + 1};
@@ -277,6 +275,14 @@ void TBarFloatingWindowParent::WndProc(TMessage& m) {
     case CM_SHOWINGCHANGED:
       UpdateWindowShowing();
       return;
+    case CM_DIALOGKEY:
+      // Escape leaves the tool window for the form it belongs to.
+      if (m.WParam == VK_ESCAPE && GetKeyState(VK_SHIFT) >= 0 && ownerForm_ && ownerForm_->CanFocus()) {
+        ownerForm_->SetFocus();
+        m.Result = 1;
+        return;
+      }
+      break;
     default:
       break;
   }

@@ -172,6 +172,40 @@ void TBarCustomDockableWindow::RepaintFrame() {
     RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOERASE | RDW_NOCHILDREN);
 }
 
+// A docked window moved over a dock background shows the background of its new place at
+// once: painted whole into a bitmap and copied in one step, so that nothing flickers. When all
+// of the client area waits for a paint anyway, only the frame is asked for.
+void TBarCustomDockableWindow::RepaintOverBackground() {
+  if (!HandleAllocated() || !IsWindowVisible(Handle())) return;
+  RECT client;
+  GetClientRect(Handle(), &client);
+  HRGN update = NewEmptyRegion();
+  HRGN whole = CreateRectRgnIndirect(&client);
+  const int kind = GetUpdateRgn(Handle(), update, FALSE);
+  const bool allInvalid = kind != ERROR && kind != NULLREGION && EqualRgn(update, whole);
+  DeleteObject(whole);
+  DeleteObject(update);
+  if (allInvalid) {
+    RepaintFrame();
+    return;
+  }
+  RECT wr;
+  GetWindowRect(Handle(), &wr);
+  const int width = wr.right - wr.left, height = wr.bottom - wr.top;
+  if (width <= 0 || height <= 0) return;
+  HDC windowDc = GetWindowDC(Handle());
+  HDC memory = CreateCompatibleDC(windowDc);
+  HBITMAP bitmap = CreateCompatibleBitmap(windowDc, width, height);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  SendMessageW(Handle(), WM_PRINT, reinterpret_cast<WPARAM>(memory), PRF_NONCLIENT | PRF_ERASEBKGND | PRF_CLIENT);
+  BitBlt(windowDc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(Handle(), windowDc);
+  ValidateRect(Handle(), nullptr);
+}
+
 void TBarCustomDockableWindow::SetBorderStyle(TBorderStyle style) {
   if (style == borderStyle_) return;
   borderStyle_ = style;
@@ -1024,7 +1058,7 @@ void TBarCustomDockableWindow::WndProc(TMessage& m) {
     case WM_MOVE:
       TCustomControl::WndProc(m);
       moved_ = true;
-      if (docked_ && currentDock_ && currentDock_->BackgroundInUse()) RepaintFrame();
+      if (docked_ && currentDock_ && currentDock_->BackgroundInUse()) RepaintOverBackground();
       DoMove();
       return;
     case WM_ENABLE:

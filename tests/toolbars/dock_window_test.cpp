@@ -290,3 +290,118 @@ TEST(DockWindow, TheFloatingFrameDrawsCaptionAndCloseButton) {
   EXPECT_EQ(picture.Pixel(border.cx, caption.bottom), GetSysColor(COLOR_BTNFACE));
   EXPECT_NE(picture.Pixel(caption.right - 2, caption.top + 1), RGB(1, 2, 3));
 }
+
+namespace {
+
+// Stripes 10 pixels wide, counted from the origin the dock gives: red, blue, red, ...
+class TStripes : public TBarBasicBackground {
+ public:
+  using TBarBasicBackground::TBarBasicBackground;
+  int Paints = 0, ColourChanges = 0, Listeners = 0;
+  static COLORREF At(int x) { return (x / 10) % 2 == 0 ? RGB(255, 0, 0) : RGB(0, 0, 255); }
+  void PaintTo(HDC dc, const RECT& rect) override {
+    ++Paints;
+    RECT box;
+    GetClipBox(dc, &box);
+    for (int x = box.left; x < box.right; ++x) {
+      HBRUSH brush = CreateSolidBrush(At(x - rect.left));
+      RECT column{x, box.top, x + 1, box.bottom};
+      FillRect(dc, &column, brush);
+      DeleteObject(brush);
+    }
+  }
+  HPALETTE PaletteHandle() override { return nullptr; }
+  void AddChangeListener(const movra::ui::TNotifyEvent&) override { ++Listeners; }
+  void RemoveChangeListener(const movra::ui::TNotifyEvent&) override { --Listeners; }
+  void SystemColorsChanged() override { ++ColourChanges; }
+  bool InUse() override { return true; }
+};
+
+}  // namespace
+
+TEST(DockWindow, ADockBackgroundLinesUpAcrossTheDockAndItsBarsAndFollowsAMovedBar) {
+  ShownDockForm f;
+  auto* stripes = new TStripes(f.Form);
+  f.Top->SetBackground(stripes);
+  EXPECT_EQ(stripes->Listeners, 1);
+  f.Bar->SetDockPos(200);
+  Pump();
+  ASSERT_EQ(f.Bar->Left(), 200);
+  // The dock's client area: stripes counted from the form's client origin, where the dock lies.
+  const int dockWidth = f.Top->ClientWidth(), dockHeight = f.Top->ClientHeight();
+  TestPicture dock(dockWidth, dockHeight, RGB(1, 2, 3));
+  SendMessageW(f.Top->Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dock.Dc()), 0);
+  EXPECT_EQ(dock.Pixel(0, 5), RGB(255, 0, 0));
+  EXPECT_EQ(dock.Pixel(10, 5), RGB(0, 0, 255));
+  EXPECT_EQ(dock.Pixel(25, 5), RGB(255, 0, 0));
+  // The bar's client area starts 208 pixels in (its left, the edge and the drag handle): the
+  // stripes go on where the dock's left off.
+  TestPicture client(f.Bar->ClientWidth(), f.Bar->ClientHeight(), RGB(1, 2, 3));
+  SendMessageW(f.Bar->Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(client.Dc()), 0);
+  EXPECT_EQ(client.Pixel(0, 5), TStripes::At(208));
+  EXPECT_EQ(client.Pixel(2, 5), TStripes::At(210));
+  EXPECT_NE(client.Pixel(1, 5), client.Pixel(2, 5));
+  // The frame too, outside the edge and the grip.
+  RECT r = WindowRect(f.Bar->Handle());
+  TestPicture frame(r.right - r.left, r.bottom - r.top, RGB(1, 2, 3));
+  SendMessageW(f.Bar->Handle(), WM_PRINT, reinterpret_cast<WPARAM>(frame.Dc()), PRF_NONCLIENT);
+  EXPECT_EQ(frame.Pixel(7, 10), TStripes::At(207));
+  EXPECT_EQ(frame.Pixel(20, frame.Height() - 2), TStripes::At(220));
+  frame.Save("dock_bar_over_background");
+
+  // Moved along the dock, the bar shows its new place's background at once and waits for no
+  // paint.
+  const int before = stripes->Paints;
+  f.Bar->SetDockPos(233);
+  EXPECT_EQ(f.Bar->Left(), 233);
+  EXPECT_GT(stripes->Paints, before);
+  EXPECT_FALSE(GetUpdateRect(f.Bar->Handle(), nullptr, FALSE));
+
+  SendMessageW(f.Top->Handle(), WM_SYSCOLORCHANGE, 0, 0);
+  EXPECT_EQ(stripes->ColourChanges, 1);
+  f.Top->SetBackground(nullptr);
+  EXPECT_EQ(stripes->Listeners, 0);
+}
+
+namespace {
+
+// A bar that takes the dialog keys it is given.
+class TKeyBar : public TTestBar {
+ public:
+  using TTestBar::TTestBar;
+  std::vector<WPARAM> Keys;
+  void WndProc(movra::ui::TMessage& m) override {
+    if (m.Msg == movra::ui::CM_DIALOGKEY) {
+      Keys.push_back(m.WParam);
+      m.Result = 1;
+      return;
+    }
+    TTestBar::WndProc(m);
+  }
+};
+
+}  // namespace
+
+TEST(DockWindow, DialogKeysOfADockReachItsFloatingBarsAndEscapeLeavesTheToolWindow) {
+  ShownDockForm f;
+  auto* keys = new TKeyBar(f.Form, 60, 22);
+  keys->SetHideWhenInactive(false);
+  keys->SetParent(f.Left);
+  keys->SetFloating(true);
+  Pump();
+  ASSERT_TRUE(keys->Floating());
+  ASSERT_EQ(keys->LastDock(), f.Left);
+  // Not a child of the dock any more, yet the dock passes the key on to it.
+  EXPECT_EQ(f.Left->Perform(movra::ui::CM_DIALOGKEY, 'K', 0), 1);
+  EXPECT_EQ(keys->Keys, std::vector<WPARAM>{'K'});
+  keys->SetEnabled(false);
+  EXPECT_EQ(f.Left->Perform(movra::ui::CM_DIALOGKEY, 'L', 0), 0);  // a disabled one hears nothing
+  EXPECT_EQ(keys->Keys.size(), 1u);
+
+  TBarFloatingWindowParent* fp = keys->FloatingParent();
+  // Escape is the tool window's own: it goes back to the form; other keys go on to the bar.
+  EXPECT_EQ(fp->Perform(movra::ui::CM_DIALOGKEY, VK_ESCAPE, 0), 1);
+  EXPECT_EQ(keys->Keys.size(), 1u);
+  EXPECT_EQ(fp->Perform(movra::ui::CM_DIALOGKEY, VK_RETURN, 0), 1);
+  EXPECT_EQ(keys->Keys.back(), static_cast<WPARAM>(VK_RETURN));
+}
