@@ -190,7 +190,7 @@ std::string TBarItemViewer::HintText() {
   }
   if (auto* action = dynamic_cast<ui::TCustomAction*>(item_->Action()))
     if (!action->DoHint(hint)) hint.clear();
-  if (!hint.empty() && item_->ShortCut() != 0)
+  if (!hint.empty() && ui::Application().HintShortCuts && item_->ShortCut() != 0)
     hint = ui::Format("%s (%s)", {hint, ui::ShortCutToText(item_->ShortCut())});
   return hint;
 }

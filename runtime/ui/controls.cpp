@@ -178,6 +178,13 @@ void Queue(std::function<void()> call) {
   WakeMainThread();
 }
 
+std::string GetShortHint(const std::string& hint) { return hint.substr(0, hint.find('|')); }
+
+std::string GetLongHint(const std::string& hint) {
+  const size_t bar = hint.find('|');
+  return bar == std::string::npos ? hint : hint.substr(bar + 1);
+}
+
 // --- TControl --------------------------------------------------------------------------------
 
 TControl::TControl(TComponent* owner) : TComponent(owner), font_(std::make_unique<TFont>()) {
@@ -639,7 +646,6 @@ HWND TWinControl::Handle() {
       throw;
     }
     creating_ = false;
-    UpdateHintTool();
     for (TControl* child : std::vector<TControl*>(controls_))
       if (auto* win = dynamic_cast<TWinControl*>(child); win && win->Visible()) win->HandleNeeded();
     Realign();
@@ -702,15 +708,10 @@ void TWinControl::DetachHandle() {
     SetWindowLongPtrW(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(defWndProc_));
   handle_ = nullptr;
   showing_ = false;
-  hintTool_ = nullptr;
 }
 
 void TWinControl::DestroyWnd() {
   text_ = TWinControl::GetText();
-  if (hintTool_) {
-    DestroyWindow(hintTool_);
-    hintTool_ = nullptr;
-  }
   HWND window = handle_;
   DestroyWindow(window);
   // Children lost theirs with it.
@@ -988,34 +989,6 @@ void TWinControl::ColorChanged() {
   for (TControl* c : controls_) c->Perform(CM_PARENTCOLORCHANGED);
 }
 
-void TWinControl::UpdateHintTool() {
-  if (!handle_) return;
-  bool want = showHint_ && !hint_.empty() && Application().ShowHint;
-  if (!want) {
-    if (hintTool_) {
-      DestroyWindow(hintTool_);
-      hintTool_ = nullptr;
-    }
-    return;
-  }
-  if (!hintTool_) {
-    InitCommonControlClasses();
-    hintTool_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, handle_, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(hintTool_, TTM_SETMAXTIPWIDTH, 0, 400);
-  }
-  std::wstring text = Utf8ToWide(hint_);
-  TTTOOLINFOW ti{};
-  ti.cbSize = sizeof(ti);
-  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  ti.hwnd = handle_;
-  ti.uId = reinterpret_cast<UINT_PTR>(handle_);
-  ti.lpszText = text.data();
-  SendMessageW(hintTool_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-  SendMessageW(hintTool_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-}
-
 bool TWinControl::DoKeyDown(WORD& key, TShiftState shift) {
   if (OnKeyDown) OnKeyDown(this, key, shift);
   return key == 0;
@@ -1212,9 +1185,11 @@ void TWinControl::WndProc(TMessage& m) {
         Perform(CM_MOUSEENTER);
       }
       MouseMove(MouseShiftState(m.WParam), x, y);
+      Application().HintMouseMessage(this, m);
       return;
     case WM_MOUSELEAVE:
       mouseInside_ = false;
+      if (Application().HintControl() == this) Application().CancelHint();
       Perform(CM_MOUSELEAVE);
       DefaultHandler(m);
       return;
@@ -1298,7 +1273,6 @@ void TWinControl::WndProc(TMessage& m) {
       PrintHandler(m);
       return;
     case CM_SHOWHINTCHANGED:
-      UpdateHintTool();
       for (TControl* c : controls_) c->Perform(CM_PARENTSHOWHINTCHANGED);
       return;
     case CM_RECREATEWND:

@@ -78,6 +78,29 @@ struct TMessage {
 };
 using TWndMethod = TDelegate<TMessage&>;
 
+class TControl;
+
+// What a hint about to show says and where: CM_HINTSHOW hands it to the control, which may
+// change any part. While the cursor stays inside CursorRect the hint stays; leaving it asks
+// again, so one control can show a hint per part of itself.
+struct THintInfo {
+  TControl* HintControl = nullptr;
+  POINT HintPos{};        // the hint window's top-left corner, screen coordinates
+  int HintMaxWidth = 0;   // pixels; longer text wraps
+  TColor HintColor = clInfoBk;
+  RECT CursorRect{};      // HintControl's client coordinates
+  POINT CursorPos{};      // HintControl's client coordinates
+  int ReshowTimeout = 0;  // ms: ask again after this long (0: never)
+  int HideTimeout = 0;    // ms: hide after this long (0: stay)
+  std::string HintStr;
+  void* HintData = nullptr;
+};
+
+// The parts of a hint "short|long": the short one shows in the hint window, the long one in
+// a status line. Without "|" both are the whole text.
+std::string GetShortHint(const std::string& hint);
+std::string GetLongHint(const std::string& hint);
+
 enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 enum TAnchorKind : unsigned { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
 using TAnchors = unsigned;
@@ -426,7 +449,6 @@ class TWinControl : public TControl {
   void SetInputDefaults(int width, int height);
   // Reads the window's placement back after the system moved it.
   void UpdateBounds();
-  void UpdateHintTool();
   // Paints the client area into `dc`: a WM_PAINT from the queue (after BeginPaint), one whose
   // WParam carries a DC, WM_PRINTCLIENT and the double buffer all end here. A window of a
   // system class paints itself through its own WM_PAINT with the DC.
@@ -456,7 +478,6 @@ class TWinControl : public TControl {
   bool realigning_ = false;
   bool creating_ = false;
   std::unique_ptr<TBrush> brush_;
-  HWND hintTool_ = nullptr;
 };
 
 // A windowed control that paints itself on a canvas.

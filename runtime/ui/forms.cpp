@@ -1,5 +1,8 @@
 #include "runtime/ui/forms.h"
 
+#include <commctrl.h>
+#include <windowsx.h>
+
 #include <algorithm>
 
 #include "runtime/text.h"
@@ -438,6 +441,46 @@ namespace {
 TApplication* theApplication = nullptr;
 }  // namespace
 
+namespace {
+
+constexpr UINT_PTR kHintShowTimer = 0x4801;
+constexpr UINT_PTR kHintHideTimer = 0x4802;
+constexpr UINT_PTR kHintReshowTimer = 0x4803;
+
+// The layer's control whose window is at `p` on the screen (a system control's inner window
+// counts as its owner's), or nullptr.
+TWinControl* ControlAtPoint(POINT p) {
+  for (HWND window = WindowFromPoint(p); window; window = GetParent(window))
+    if (TWinControl* control = FindControl(window)) return control;
+  return nullptr;
+}
+
+// The control's hint, or the nearest parent's when it has none.
+const std::string& HintOf(TControl* control) {
+  static const std::string none;
+  for (TControl* c = control; c; c = c->Parent())
+    if (!c->Hint().empty()) return c->Hint();
+  return none;
+}
+
+bool IsCancellingHint(UINT msg) {
+  switch (msg) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCRBUTTONDOWN:
+    case WM_MOUSEWHEEL:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
 LRESULT CALLBACK AppWndProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) {
   if (!theApplication || !theApplication->handle_) return DefWindowProcW(window, msg, wparam, lparam);
   TApplication& app = *theApplication;
@@ -466,6 +509,11 @@ TApplication::~TApplication() { TApplication::BeforeDestruction(); }
 
 void TApplication::BeforeDestruction() {
   TComponent::BeforeDestruction();
+  CancelHint();
+  if (hintWindow_) {
+    DestroyWindow(hintWindow_);
+    hintWindow_ = nullptr;
+  }
   if (handle_) {
     HWND window = handle_;
     handle_ = nullptr;
@@ -492,6 +540,28 @@ LRESULT TApplication::WndProc(UINT msg, WPARAM wparam, LPARAM lparam) {
     case CM_APPKEYDOWN:
     case CM_APPSYSCOMMAND:
       return 0;
+    case WM_TIMER:
+      switch (wparam) {
+        case kHintShowTimer:
+        case kHintReshowTimer: {
+          KillTimer(handle_, wparam);
+          POINT p;
+          GetCursorPos(&p);
+          // Only while the mouse is still over the control the pause began on.
+          if (hintControl_ && ControlAtPoint(p) == hintControl_) ActivateHintFor(hintControl_, p);
+          return 0;
+        }
+        case kHintHideTimer:
+          KillTimer(handle_, wparam);
+          HideHintWindow();
+          return 0;
+        default:
+          break;
+      }
+      return DefWindowProcW(handle_, msg, wparam, lparam);
+    case WM_ACTIVATEAPP:
+      if (!wparam) CancelHint();
+      return DefWindowProcW(handle_, msg, wparam, lparam);
     case WM_CLOSE:
       if (mainForm_) mainForm_->Close();
       return 0;
@@ -501,6 +571,142 @@ LRESULT TApplication::WndProc(UINT msg, WPARAM wparam, LPARAM lparam) {
     default:
       return DefWindowProcW(handle_, msg, wparam, lparam);
   }
+}
+
+// --- Hints -----------------------------------------------------------------------------------
+
+void TApplication::SetHint(const std::string& hint) {
+  if (hint == hint_) return;
+  hint_ = hint;
+  if (OnHint) OnHint(this);
+}
+
+void TApplication::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation == TOperation::opRemove && component == hintControl_) {
+    hintControl_ = nullptr;
+    CancelHint();
+  }
+}
+
+void TApplication::SetHintControl(TControl* control) {
+  if (control == hintControl_) return;
+  if (hintControl_) hintControl_->RemoveFreeNotification(this);
+  hintControl_ = control;
+  if (control) control->FreeNotification(this);
+}
+
+void TApplication::StartHintTimer(UINT id, int delayMs) {
+  if (handle_) SetTimer(handle_, id, static_cast<UINT>(std::max(delayMs, 1)), nullptr);
+}
+
+void TApplication::HintMouseMessage(TControl* control, TMessage& message) {
+  if (message.Msg != WM_MOUSEMOVE) {
+    CancelHint();
+    return;
+  }
+  if (!control) return;
+  const POINT p = control->ClientToScreen({GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)});
+  SetHint(GetLongHint(HintOf(control)));
+  if (!ShowHint || !control->ShowHint()) {
+    CancelHint();
+    return;
+  }
+  const bool left = hintRectValid_ && !PtInRect(&hintCursorRect_, p);
+  if (control == hintControl_ && !left) return;
+  // Moving on from a hint that shows brings the next one sooner.
+  const int pause = hintShowing_ ? HintShortPause : HintPause;
+  HideHintWindow();
+  hintRectValid_ = false;
+  if (handle_) KillTimer(handle_, kHintReshowTimer);
+  SetHintControl(control);
+  if (pause <= 0)
+    ActivateHintFor(control, p);
+  else
+    StartHintTimer(kHintShowTimer, pause);
+}
+
+void TApplication::ActivateHint(POINT cursorPos) {
+  TWinControl* control = ControlAtPoint(cursorPos);
+  SetHintControl(control);
+  if (control) ActivateHintFor(control, cursorPos);
+}
+
+void TApplication::ActivateHintFor(TControl* control, POINT cursorPos) {
+  if (handle_) KillTimer(handle_, kHintShowTimer);
+  if (!ShowHint || !control->ShowHint()) return;
+  THintInfo info;
+  info.HintControl = control;
+  info.CursorPos = control->ScreenToClient(cursorPos);
+  info.CursorRect = control->ClientRect();
+  info.HintStr = GetShortHint(HintOf(control));
+  // Below the cursor, so that the hint does not cover what it is about.
+  info.HintPos = {cursorPos.x, cursorPos.y + GetSystemMetrics(SM_CYCURSOR) / 2 + 4};
+  info.HintMaxWidth = Screen().Width();
+  info.HideTimeout = HintHidePause;
+  bool canShow = control->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) == 0;
+  if (canShow && OnShowHint) OnShowHint(info.HintStr, canShow, info);
+  const POINT corner = control->ClientToScreen({info.CursorRect.left, info.CursorRect.top});
+  hintCursorRect_ = {corner.x, corner.y, corner.x + info.CursorRect.right - info.CursorRect.left,
+                     corner.y + info.CursorRect.bottom - info.CursorRect.top};
+  hintRectValid_ = true;
+  if (!canShow || info.HintStr.empty()) {
+    HideHintWindow();
+    return;
+  }
+  if (!hintWindow_) {
+    InitCommonControlClasses();
+    hintWindow_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, TOOLTIPS_CLASSW, nullptr,
+                                  WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, 0, 0, 0, 0, handle_, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    if (!hintWindow_) return;
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+    tool.hwnd = handle_;
+    tool.uId = 1;
+    tool.lpszText = const_cast<wchar_t*>(L"");
+    SendMessageW(hintWindow_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+  std::wstring text = Utf8ToWide(info.HintStr);
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof(tool);
+  tool.hwnd = handle_;
+  tool.uId = 1;
+  tool.lpszText = text.data();
+  SendMessageW(hintWindow_, TTM_SETMAXTIPWIDTH, 0, info.HintMaxWidth);
+  SendMessageW(hintWindow_, TTM_SETTIPBKCOLOR, ColorToRGB(info.HintColor), 0);
+  SendMessageW(hintWindow_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageW(hintWindow_, TTM_TRACKPOSITION, 0, MAKELPARAM(info.HintPos.x, info.HintPos.y));
+  SendMessageW(hintWindow_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+  hintShowing_ = true;
+  shownHint_ = info.HintStr;
+  if (handle_) KillTimer(handle_, kHintHideTimer);
+  if (info.HideTimeout > 0) StartHintTimer(kHintHideTimer, info.HideTimeout);
+  if (info.ReshowTimeout > 0) StartHintTimer(kHintReshowTimer, info.ReshowTimeout);
+}
+
+void TApplication::HideHintWindow() {
+  if (hintShowing_ && hintWindow_) {
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = handle_;
+    tool.uId = 1;
+    SendMessageW(hintWindow_, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+  }
+  hintShowing_ = false;
+  shownHint_.clear();
+  if (handle_) KillTimer(handle_, kHintHideTimer);
+}
+
+void TApplication::CancelHint() {
+  if (handle_) {
+    KillTimer(handle_, kHintShowTimer);
+    KillTimer(handle_, kHintReshowTimer);
+  }
+  HideHintWindow();
+  hintRectValid_ = false;
+  SetHintControl(nullptr);
 }
 
 void TApplication::HookMainWindow(const TWindowHook& hook) { hooks_.push_back(hook); }
@@ -609,6 +815,7 @@ bool TApplication::ProcessMessage(MSG& msg) {
     terminated_ = true;
     return true;
   }
+  if (hintControl_ && IsCancellingHint(msg.message)) CancelHint();
   bool handled = false;
   if (OnMessage) OnMessage(msg, handled);
   if (!handled && !IsShortCutMessage(msg) && !IsDialogKeyMessage(msg) && !IsDialogMsg(msg)) {

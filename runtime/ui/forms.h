@@ -178,6 +178,32 @@ class TApplication : public TComponent {
   int MessageBox(const std::string& text, const std::string& caption, UINT flags);
 
   bool ShowHint = true;
+  // Hints of items with a shortcut name it: "Open (Ctrl+O)".
+  bool HintShortCuts = true;
+  // Before a hint shows (ms); between one hint and the next while one shows; until it hides.
+  int HintPause = 500;
+  int HintShortPause = 50;
+  int HintHidePause = 2500;
+
+  // The long hint of the control under the mouse, for a status line; OnHint runs on a change.
+  const std::string& Hint() const { return hint_; }
+  void SetHint(const std::string& hint);
+  TNotifyEvent OnHint;
+  // The last word on a hint about to show: may change its text or say no.
+  TDelegate<std::string&, bool&, THintInfo&> OnShowHint;
+  // Controls hand their mouse moves here (a control tracking the mouse itself passes them
+  // on); other mouse messages cancel the hint.
+  void HintMouseMessage(TControl* control, TMessage& message);
+  // Shows the hint of the control under `cursorPos` (screen) now, as the pause's end does.
+  void ActivateHint(POINT cursorPos);
+  // Hides the hint and forgets its control; the next mouse move starts over with the pause.
+  void CancelHint();
+  TControl* HintControl() const { return hintControl_; }
+  bool HintShowing() const { return hintShowing_; }
+  // The text of the hint on screen (empty when none shows), and its window.
+  const std::string& ShownHint() const { return shownHint_; }
+  HWND HintWindow() const { return hintWindow_; }
+
   TMessageEvent OnMessage;
   TNotifyEvent OnIdle;
   TExceptionEvent OnException;
@@ -196,6 +222,19 @@ class TApplication : public TComponent {
   // before dialog navigation; true when one took it.
   bool IsDialogKeyMessage(MSG& msg);
   bool IsDialogMsg(MSG& msg);
+  void Notification(TComponent* component, TOperation operation) override;
+  void ActivateHintFor(TControl* control, POINT cursorPos);
+  void SetHintControl(TControl* control);
+  void StartHintTimer(UINT id, int delayMs);
+  void HideHintWindow();
+  std::string hint_;
+  TControl* hintControl_ = nullptr;
+  HWND hintWindow_ = nullptr;
+  bool hintShowing_ = false;
+  std::string shownHint_;
+  // The shown (or refused) hint's cursor rectangle on the screen, while it is valid.
+  RECT hintCursorRect_{};
+  bool hintRectValid_ = false;
   LRESULT WndProc(UINT msg, WPARAM wparam, LPARAM lparam);
   HWND handle_ = nullptr;
   std::string title_;

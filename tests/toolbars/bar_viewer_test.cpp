@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/ui/forms.h"
 #include "runtime/ui/graphics.h"
 #include "tests/support/support.h"
 #include "tests/toolbars/bar_item_fake_view.h"
@@ -56,6 +57,13 @@ TEST_F(Viewers, CaptionsHintsAndStylesFollowTheItemAndTheView) {
   EXPECT_EQ(v->HintText(), "Open");  // auto hint: label suffix and markers gone
   item->SetHint("Opens a file|Opens a file from the disk");
   EXPECT_EQ(v->HintText(), "Opens a file");
+  // The shortcut joins the hint while the application shows shortcuts in hints.
+  item->SetShortCut(ui::ShortCut('O', ui::ssCtrl));
+  EXPECT_EQ(v->HintText(), "Opens a file (" + ui::ShortCutToText(item->ShortCut()) + ")");
+  ui::Application().HintShortCuts = false;
+  EXPECT_EQ(v->HintText(), "Opens a file");
+  ui::Application().HintShortCuts = true;
+  item->SetShortCut(0);
   item->SetHint("");
   root->SetOptions(BarOption(tboNoAutoHint));
   EXPECT_EQ(v->HintText(), "");
