@@ -500,3 +500,60 @@ TEST(CloseButtonLoop, TheCloseButtonClosesOnlyWhenReleasedOverIt) {
   EXPECT_EQ(log, std::vector<std::string>{"close"});
   EXPECT_FALSE(IsWindowVisible(f.Bar->Handle()));
 }
+
+TEST(DragLoop, ABarDraggedAlongItsOverflowingRowSplitsItAfterNinePixels) {
+  LoopForm f([](movra::ui::TComponent* owner) {
+    auto* chevron = new TTestBar(owner, 300, 22);
+    chevron->Mode = TBarShrinkMode::tbsmChevron;
+    chevron->Shrunk = 60;
+    return chevron;
+  });
+  TTestBar* other = f.AddBar(f.Top, 250, 22, 0, 320, "Bar2");
+  Pump();
+  // 310 + 260 pixels in a row of 500: the chevron bar gives way.
+  ASSERT_EQ(other->EffectiveRow(), 0);
+  ASSERT_EQ(f.Bar->Width(), 240);
+  ASSERT_EQ(other->Left(), 240);
+  const RECT r = WindowRect(other->Handle());
+  const POINT grip{r.left + 4, r.top + 10};
+
+  struct Watch {
+    std::atomic<bool> released{false};
+    bool splitting = false;
+    HCURSOR shown = nullptr;
+  };
+  auto drag = [&](int along) {
+    auto watch = std::make_shared<Watch>();
+    TMouseScript script;
+    NewClick(script);
+    script.MoveTo(grip);
+    script.Down();
+    script.MoveTo({grip.x + along / 2, grip.y});
+    script.MoveTo({grip.x + along, grip.y + 1});
+    script.Wait(150);
+    script.Do([watch] { watch->released = true; });
+    script.Up();
+    TBarDock* dock = f.Top;
+    movra::ui::test::After(30, [watch, dock] {
+      if (dock->DragSplitting()) {
+        watch->splitting = true;
+        watch->shown = GetCursor();
+      }
+      return !watch->released;
+    });
+    Play(script);
+    return watch;
+  };
+  auto small = drag(6);
+  EXPECT_FALSE(small->splitting);
+  auto wide = drag(-30);
+  EXPECT_TRUE(wide->splitting);
+  EXPECT_EQ(wide->shown, LoadCursorW(nullptr, IDC_SIZEWE));
+  // Splitting lives for one drag: the row is whole again and the bar stays in it.
+  EXPECT_FALSE(f.Top->DragSplitting());
+  EXPECT_EQ(f.Top->DraggedBar(), nullptr);
+  EXPECT_TRUE(other->Docked());
+  EXPECT_EQ(other->EffectiveRow(), 0);
+  EXPECT_EQ(f.Bar->EffectiveRow(), 0);
+  EXPECT_EQ(f.Top->Height(), 26);
+}
