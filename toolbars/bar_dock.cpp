@@ -12,7 +12,7 @@ using namespace movra::ui;
 // --- TBarDock --------------------------------------------------------------------------------
 
 TBarDock::TBarDock(TComponent* owner) : TCustomControl(owner) {
-  SetControlStyle((ControlStyle() | csAcceptsControls) & ~(csCaptureMouse | csClickEvents | csOpaque));
+  SetControlStyle((ControlStyle() | csAcceptsControls | csMenuEvents) & ~(csCaptureMouse | csClickEvents | csOpaque));
   SetColor(clBtnFace);
   SetAlign(TAlign::alTop);
 }
@@ -635,7 +635,9 @@ void TBarDock::Paint() {}
 
 bool TBarDock::RelayToFloating(TMessage& m) {
   for (TBarCustomDockableWindow* w : std::vector<TBarCustomDockableWindow*>(dockList_)) {
-    if (!w->floating_ || !w->Showing() || !w->Enabled() || !w->HandleAllocated()) continue;
+    if (!(w->ControlStyle() & csMenuEvents) || !w->floating_ || !w->Showing() || !w->Enabled() ||
+        !w->HandleAllocated())
+      continue;
     LRESULT r = w->Perform(m.Msg, m.WParam, m.LParam);
     if (r != 0) {
       m.Result = r;

@@ -365,10 +365,12 @@ TEST(DockWindow, ADockBackgroundLinesUpAcrossTheDockAndItsBarsAndFollowsAMovedBa
 
 namespace {
 
-// A bar that takes the dialog keys it is given.
+// A bar that takes menu events and the dialog keys it is given.
 class TKeyBar : public TTestBar {
  public:
-  using TTestBar::TTestBar;
+  TKeyBar(movra::ui::TComponent* owner, int width, int height) : TTestBar(owner, width, height) {
+    SetControlStyle(ControlStyle() | movra::ui::csMenuEvents);
+  }
   std::vector<WPARAM> Keys;
   void WndProc(movra::ui::TMessage& m) override {
     if (m.Msg == movra::ui::CM_DIALOGKEY) {
@@ -391,7 +393,11 @@ TEST(DockWindow, DialogKeysOfADockReachItsFloatingBarsAndEscapeLeavesTheToolWind
   Pump();
   ASSERT_TRUE(keys->Floating());
   ASSERT_EQ(keys->LastDock(), f.Left);
-  // Not a child of the dock any more, yet the dock passes the key on to it.
+  // Not a child of the dock any more, yet the dock passes the key on to it (a bar without
+  // menu events hears nothing).
+  keys->SetControlStyle(keys->ControlStyle() & ~movra::ui::csMenuEvents);
+  EXPECT_EQ(f.Left->Perform(movra::ui::CM_DIALOGKEY, 'J', 0), 0);
+  keys->SetControlStyle(keys->ControlStyle() | movra::ui::csMenuEvents);
   EXPECT_EQ(f.Left->Perform(movra::ui::CM_DIALOGKEY, 'K', 0), 1);
   EXPECT_EQ(keys->Keys, std::vector<WPARAM>{'K'});
   keys->SetEnabled(false);
