@@ -47,6 +47,7 @@ struct TProbe {
 // Where the last mouse move the test's thread took from its queue came from.
 std::atomic<LONG> lastMoveX{-1}, lastMoveY{-1};
 HHOOK moveHook = nullptr;
+int moveHookUsers = 0;
 
 LRESULT CALLBACK TakenMessageHook(int code, WPARAM wparam, LPARAM lparam) {
   if (code == HC_ACTION && wparam == PM_REMOVE) {
@@ -91,14 +92,17 @@ TMouseScript::TMouseScript() {
   }();
   probe_ = CreateWindowExW(0, reinterpret_cast<LPCWSTR>(static_cast<UINT_PTR>(atom)), L"", 0, 0, 0, 0, 0,
                            HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
-  if (!moveHook) moveHook = SetWindowsHookExW(WH_GETMESSAGE, TakenMessageHook, nullptr, GetCurrentThreadId());
+  if (moveHookUsers++ == 0)
+    moveHook = SetWindowsHookExW(WH_GETMESSAGE, TakenMessageHook, nullptr, GetCurrentThreadId());
 }
 
 TMouseScript::~TMouseScript() {
   if (thread_.joinable()) thread_.join();
   if (probe_) DestroyWindow(probe_);
-  if (moveHook) UnhookWindowsHookEx(moveHook);
-  moveHook = nullptr;
+  if (--moveHookUsers == 0 && moveHook) {
+    UnhookWindowsHookEx(moveHook);
+    moveHook = nullptr;
+  }
 }
 
 int TMouseScript::SeenByTestThread(POINT p) const {
