@@ -508,6 +508,18 @@ void TBarCustomToolbar::WndProc(TMessage& m) {
         RecomputeSize();
       }
       return;
+    case CM_HINTSHOW:
+      if (auto* info = reinterpret_cast<THintInfo*>(m.LParam); info && view_) {
+        TBarItemViewer* viewer = view_->ViewerFromPoint(info->CursorPos);
+        if (viewer && !IsRectEmpty(&viewer->BoundsRect)) {
+          info->HintStr = viewer->HintText();
+          info->CursorRect = viewer->BoundsRect;
+        } else {
+          info->HintStr.clear();
+        }
+      }
+      m.Result = 0;
+      return;
     case CM_DIALOGCHAR:
       if (DialogChar(static_cast<char32_t>(m.WParam))) {
         m.Result = 1;

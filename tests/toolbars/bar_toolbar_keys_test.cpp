@@ -323,6 +323,17 @@ TEST(ToolbarMouse, APressOnAnItemTracksFromTheMouse) {
   EXPECT_EQ(bar->Parent(), f.Top);  // no drag started
   // The move over the item gave the toolbar the item's hint.
   EXPECT_EQ(bar->Hint(), "Second|The second item");
+  // The hint window asks per point: the item under it gives the short hint and its rectangle.
+  movra::ui::THintInfo info;
+  info.HintControl = bar;
+  info.CursorPos = {second->BoundsRect.left + 3, 5};
+  info.HintStr = "toolbar";
+  EXPECT_EQ(bar->Perform(movra::ui::CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)), 0);
+  EXPECT_EQ(info.HintStr, "Second");
+  EXPECT_TRUE(EqualRect(&info.CursorRect, &second->BoundsRect));
+  info.CursorPos = {bar->ClientWidth() - 1, 21};  // on the control item, which has no hint
+  bar->Perform(movra::ui::CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_EQ(info.HintStr, "");
 }
 
 TEST(FloatingToolbar, ResizedByItsRightEdgeItSnapsToAWrappingWidth) {
