@@ -379,6 +379,7 @@ void TControl::SetAction(TBasicAction* action) {
     return;
   }
   if (!actionLink_) actionLink_ = CreateActionLink();
+  controlStyle_ |= csActionClient;
   // Later changes arrive property by property through the link, which passes on only what
   // the control still shows of the action.
   actionLink_->SetAction(action);
@@ -516,6 +517,10 @@ void TControl::Click() {
     actionLink_->Execute();
   else if (OnClick)
     OnClick(this);
+}
+
+void TControl::InitiateAction() {
+  if (actionLink_) actionLink_->Update();
 }
 
 void TControl::DblClick() {

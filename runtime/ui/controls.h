@@ -238,6 +238,10 @@ class TControl : public TComponent {
 
   virtual void Click();
   virtual void DblClick();
+  // The application's idle time reaches every showing action client (csActionClient) of a
+  // visible form here: the control's action runs its update; a control that shows actions
+  // of its own updates them too.
+  virtual void InitiateAction();
 
   TNotifyEvent OnClick;
   TNotifyEvent OnDblClick;

@@ -342,9 +342,24 @@ bool TCustomForm::IsShortCut(uint16_t shortcut) {
   return false;
 }
 
+namespace {
+
+// Every visible action client under `parent`; a hidden control hides its children too.
+void UpdateActionClients(TWinControl* parent) {
+  for (int i = 0; i < parent->ControlCount(); ++i) {
+    TControl* child = parent->Controls(i);
+    if (!child->Visible()) continue;
+    if (child->ControlStyle() & csActionClient) child->InitiateAction();
+    if (auto* win = dynamic_cast<TWinControl*>(child)) UpdateActionClients(win);
+  }
+}
+
+}  // namespace
+
 void TCustomForm::UpdateActions() {
   for (int i = 0; i < ComponentCount(); ++i)
     if (auto* list = dynamic_cast<TCustomActionList*>(Components(i))) list->UpdateAll();
+  UpdateActionClients(this);
 }
 
 TWinControl* TCustomForm::FindButton(bool defaultButton) const {
