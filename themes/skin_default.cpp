@@ -98,22 +98,6 @@ void ShapeColor(HDC dc, const RECT& r, TColor pen, TColor brush, bool ellipse, i
   DeleteObject(b);
 }
 
-// Text in one colour on a clear background with the given font.
-void DrawTextIn(HDC dc, HFONT font, const std::string& text, RECT rect, UINT format, TColor color, bool rotated) {
-  HGDIOBJ oldFont = SelectObject(dc, font);
-  const int oldMode = SetBkMode(dc, TRANSPARENT);
-  const COLORREF oldColor = SetTextColor(dc, ResolveColor(color));
-  if (rotated) {
-    bars::DrawVerticalCaption(dc, text, rect, format);
-  } else {
-    const std::wstring w = Utf8ToWide(text);
-    DrawTextW(dc, w.c_str(), static_cast<int>(w.size()), &rect, format);
-  }
-  SetTextColor(dc, oldColor);
-  SetBkMode(dc, oldMode);
-  SelectObject(dc, oldFont);
-}
-
 // A colour of a theme part, or `fallback` when it cannot be read.
 TColor ThemeColorOr(HTHEME data, int property, TColor fallback) {
   if (!data || !UxTheme().GetThemeColor) return fallback;
@@ -171,6 +155,50 @@ void DrawSkinEdge(HDC dc, RECT& rect, UINT edge, UINT flags) {
 }
 
 HFONT SmallCaptionFont() { return UtilsCaptionFont(); }
+
+void DrawSkinText(HDC dc, HFONT font, const std::string& text, RECT rect, UINT format, TColor color, bool rotated) {
+  HGDIOBJ oldFont = SelectObject(dc, font);
+  const int oldMode = SetBkMode(dc, TRANSPARENT);
+  const COLORREF oldColor = SetTextColor(dc, ResolveColor(color));
+  if (rotated) {
+    bars::DrawVerticalCaption(dc, text, rect, format);
+  } else {
+    const std::wstring w = Utf8ToWide(text);
+    DrawTextW(dc, w.c_str(), static_cast<int>(w.size()), &rect, format);
+  }
+  SetTextColor(dc, oldColor);
+  SetBkMode(dc, oldMode);
+  SelectObject(dc, oldFont);
+}
+
+void DrawScrollerArrow(HDC dc, const RECT& rect, int direction, TColor color) {
+  const int cx = (rect.left + rect.right) / 2, cy = (rect.top + rect.bottom) / 2;
+  const int s = std::min(cx - rect.left, cy - rect.top) * 3 / 4;
+  switch (direction) {
+    case 1: {
+      const int y = cy + s / 2;
+      FilledTriangle(dc, {cx + s, y}, {cx, y - s}, {cx - s, y}, 0, 0, color);
+      break;
+    }
+    case 2: {
+      const int y = (rect.top + rect.bottom - 1) / 2 - s / 2;
+      FilledTriangle(dc, {cx + s, y}, {cx, y + s}, {cx - s, y}, 0, 0, color);
+      break;
+    }
+    case 3: {
+      const int x = cx + s / 2;
+      FilledTriangle(dc, {x, cy + s}, {x - s, cy}, {x, cy - s}, 0, 0, color);
+      break;
+    }
+    default: {
+      const int x = (rect.left + rect.right - 1) / 2 - s / 2;
+      FilledTriangle(dc, {x, cy + s}, {x + s, cy}, {x, cy - s}, 0, 0, color);
+      break;
+    }
+  }
+}
+
+void DrawCloseCross(HDC dc, const RECT& rect, TColor color) { DrawPatternGlyph(dc, rect, 7, 6, kCloseCross, color); }
 
 // --- Life ------------------------------------------------------------------------------------
 
@@ -445,7 +473,7 @@ void TSkinDefaultTheme::DrawItemCaption(ui::TCanvas& canvas, const RECT& rect, c
   DrawMaybeEmbossed(embossed, color, [&](int dx, int dy, TColor c) {
     RECT t = r;
     OffsetRect(&t, dx, dy);
-    DrawTextIn(dc, font, caption, t, format, c, rotated);
+    DrawSkinText(dc, font, caption, t, format, c, rotated);
   });
   canvas.Brush().SetStyle(ui::TBrushStyle::bsSolid);
 }
@@ -624,17 +652,19 @@ void TSkinDefaultTheme::DrawFieldFrame(ui::TCanvas& canvas, const RECT& rect, co
 
 void TSkinDefaultTheme::DrawEditBox(ui::TCanvas& canvas, const RECT& rect, const TItemDrawState& state,
                                     const TSkinEditBoxInfo& info) {
+  RECT button = Inset(rect, GetMetric(smEditBoxInset));
+  button.left = button.right - info.RightButtonWidth;
+  DrawEditBoxWith(canvas, rect, state, info, button);
+}
+
+void TSkinDefaultTheme::DrawEditBoxWith(ui::TCanvas& canvas, const RECT& rect, const TItemDrawState& state,
+                                        const TSkinEditBoxInfo& info, const RECT& button) {
   DrawFieldFrame(canvas, rect, state);
-  const int inset = GetMetric(smEditBoxInset);
-  RECT r = Inset(rect, inset);
+  RECT r = Inset(rect, GetMetric(smEditBoxInset));
   const int w = info.RightButtonWidth;
   if (w > 0) r.right += 2 - w;
   if (state.Enabled) FillRectColor(canvas.Handle(), r, clWindow);
-  if (w >= 1) {
-    RECT button = Inset(rect, inset);
-    button.left = button.right - w;
-    DrawEditBoxButton(canvas, button, state, info.Button);
-  }
+  if (w >= 1) DrawEditBoxButton(canvas, button, state, info.Button);
 }
 
 void TSkinDefaultTheme::DrawEditBoxButton(ui::TCanvas& canvas, const RECT& rect, const TItemDrawState& state,
@@ -725,31 +755,7 @@ void TSkinDefaultTheme::DrawScrollerButton(ui::TCanvas& canvas, const RECT& rect
     return;
   }
   DrawThemePart(tdcToolbar, dc, 1, active ? 3 : 2, rect);
-  const TColor color = active ? clBtnText : canvas.Pen().Color();
-  const int cx = (rect.left + rect.right) / 2, cy = (rect.top + rect.bottom) / 2;
-  const int s = std::min(cx - rect.left, cy - rect.top) * 3 / 4;
-  switch (direction) {
-    case 1: {
-      const int y = cy + s / 2;
-      FilledTriangle(dc, {cx + s, y}, {cx, y - s}, {cx - s, y}, 0, 0, color);
-      break;
-    }
-    case 2: {
-      const int y = (rect.top + rect.bottom - 1) / 2 - s / 2;
-      FilledTriangle(dc, {cx + s, y}, {cx, y + s}, {cx - s, y}, 0, 0, color);
-      break;
-    }
-    case 3: {
-      const int x = cx + s / 2;
-      FilledTriangle(dc, {x, cy + s}, {x - s, cy}, {x, cy - s}, 0, 0, color);
-      break;
-    }
-    default: {
-      const int x = (rect.left + rect.right - 1) / 2 - s / 2;
-      FilledTriangle(dc, {x, cy + s}, {x + s, cy}, {x, cy - s}, 0, 0, color);
-      break;
-    }
-  }
+  DrawScrollerArrow(dc, rect, direction, active ? clBtnText : canvas.Pen().Color());
 }
 
 void TSkinDefaultTheme::DrawCheckControl(ui::TCanvas& canvas, const RECT& rect, int kind, int state) {
@@ -919,7 +925,7 @@ void TSkinDefaultTheme::DrawFloatingFrame(ui::TCanvas& canvas, const RECT& rect,
     if (drawCaption) {
       RECT text = caption;
       if (closeShown) text.right -= smallCaption;
-      DrawTextIn(dc, SmallCaptionFont(), info.Caption, text,
+      DrawSkinText(dc, SmallCaptionFont(), info.Caption, text,
                  DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_HIDEPREFIX,
                  SystemColor(info.Active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT), false);
     }
@@ -1004,7 +1010,7 @@ void TSkinDefaultTheme::DrawPanelNonClient(ui::TCanvas& canvas, const RECT& rect
       RECT e = button;
       DrawSkinEdge(dc, e, pressed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
     }
-    DrawPatternGlyph(dc, Inset(button, 2), 7, 6, kCloseCross, clBtnText);
+    DrawCloseCross(dc, Inset(button, 2), clBtnText);
     text = rest;
   } else {
     fill(strip);
@@ -1016,7 +1022,7 @@ void TSkinDefaultTheme::DrawPanelNonClient(ui::TCanvas& canvas, const RECT& rect
     text.left += 2;
     text.right -= 2;
   }
-  DrawTextIn(dc, SmallCaptionFont(), info.Caption, text, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX,
+  DrawSkinText(dc, SmallCaptionFont(), info.Caption, text, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX,
              clBtnText, rotated);
 }
 

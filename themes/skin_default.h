@@ -77,6 +77,11 @@ class TSkinDefaultTheme : public TSkinTheme {
   // operation then takes its classic branch (margins and metrics included).
   virtual bool UsesVisualStyles() const;
 
+  // The field frame, the white inside with room for the right button, and the button in
+  // `button`: the edit box of every theme that keeps the Default one's layout.
+  void DrawEditBoxWith(ui::TCanvas& canvas, const RECT& rect, const TItemDrawState& state,
+                       const TSkinEditBoxInfo& info, const RECT& button);
+
   // The manager's theme handle of a window class (nullptr when not open).
   static HTHEME ThemeData(TSkinThemeDataClass dataClass);
   // One visual-styles part; false when the handle or the call is missing or fails.
@@ -92,6 +97,15 @@ class TSkinDefaultTheme : public TSkinTheme {
 // the colours a test injects: the BDR_* and EDGE_* kinds with the BF_LEFT/TOP/RIGHT/BOTTOM
 // sides and BF_MIDDLE, BF_FLAT and BF_ADJUST; diagonals are not drawn.
 void DrawSkinEdge(HDC dc, RECT& rect, UINT edge, UINT flags);
+
+// Text in one colour on a clear background with `font`; `rotated` runs it up along the left
+// side through the framework's rotated-text routine.
+void DrawSkinText(HDC dc, HFONT font, const std::string& text, RECT rect, UINT format, TColor color, bool rotated);
+// The popup scroller's arrow: a filled triangle centred in `rect`, pointing in `direction`
+// (1 up, 2 down, 3 left, 4 right). Themes that keep the Default arrow on their own face use it.
+void DrawScrollerArrow(HDC dc, const RECT& rect, int direction, TColor color);
+// The 7 x 6 close cross of a panel's close button, centred in `rect`.
+void DrawCloseCross(HDC dc, const RECT& rect, TColor color);
 
 // The small-caption font that floating-frame and panel captions use (owned by the utilities).
 HFONT SmallCaptionFont();

@@ -70,4 +70,83 @@ struct Scene {
   int Count(COLORREF color) const { return Count(color, {0, 0, picture.Width(), picture.Height()}); }
 };
 
+// A sheet of a theme's parts in their states, for a reviewer to look at (300 x 180). Every
+// theme that derives from the Default one draws the same sheet.
+inline void DrawPartsSheet(TSkinDefaultTheme& t, Scene& s) {
+  auto State = &SkinDefault::State;
+  ui::TCanvas& c = s.canvas;
+  TSkinToolbarNCInfo bar{};
+  bar.BorderStyle = 1;
+  bar.BorderSize = {2, 2};
+  bar.DragAllowed = 1;
+  bar.CloseButtonState = 1;
+  bar.EffectiveColor = t.ToolbarBackColor();
+  c.Brush().SetColor(static_cast<TColor>(ResolveColor(t.ToolbarBackColor())));
+  t.DrawToolbarNonClient(c, {0, 0, 300, 28}, bar);
+  const uint8_t looks[][4] = {{1, 0, 0, 0}, {1, 0, 2, 0}, {1, 1, 2, 0}, {1, 0, 0, 1}, {1, 0, 2, 1}, {0, 0, 0, 0}};
+  int x = 18;
+  for (const auto& look : looks) {
+    TItemDrawState st = State(vkToolbar, idoToolbarStyle | idoAppActive);
+    st.Enabled = look[0];
+    st.Pushed = look[1];
+    st.Hover = look[2];
+    st.Checked = look[3];
+    t.DrawButtonFace(c, {x, 3, x + 24, 25}, st);
+    t.DrawItemCaption(c, {x, 3, x + 24, 25}, st, "A", DT_SINGLELINE | DT_CENTER | DT_VCENTER, false);
+    x += 26;
+  }
+  TItemDrawState split = State(vkToolbar, idoToolbarStyle);
+  split.Hover = 2;
+  split.Part = 2;
+  t.DrawButtonFace(c, {x, 3, x + 24, 25}, split);
+  split.Part = 3;
+  t.DrawButtonFace(c, {x + 24, 3, x + 24 + t.GetMetric(10), 25}, split);
+  TItemDrawState sep = State(vkToolbar, idoToolbarStyle);
+  t.DrawSeparatorLine(c, {x + 40, 3, x + 46, 25}, sep, false, false);
+  t.DrawChevronGlyph(c, {280, 3, 296, 25}, State(vkToolbar, idoToolbarStyle));
+
+  TSkinPopupBorderInfo popup{};
+  popup.ViewKind = vkPopupMenu;
+  t.DrawPopupBorder(c, {0, 32, 160, 120}, popup);
+  t.DrawViewBackground(c, {}, {3, 35, 157, 117}, {3, 35, 157, 117}, t.GetViewBackColor(vkPopupMenu), false,
+                       vkPopupMenu);
+  TItemDrawState item = State(vkPopupMenu, idoAppActive);
+  item.ImageColumnWidth = 20;
+  item.ImageWidth = 16;
+  t.DrawMenuItemFace(c, {3, 35, 157, 55}, item);
+  item.Hover = 2;
+  item.Options |= idoSubmenu;
+  t.DrawMenuItemFace(c, {3, 55, 157, 75}, item);
+  t.DrawSeparatorLine(c, {3, 75, 157, 84}, item, true, false);
+  TItemDrawState checked = State(vkPopupMenu, idoAppActive | idoSplit);
+  checked.Checked = 1;
+  checked.ImageColumnWidth = 20;
+  t.DrawMenuItemFace(c, {3, 84, 157, 104}, checked);
+  t.DrawCheckGlyph(c, {3, 84, 23, 104}, checked);
+
+  TSkinPanelNCInfo panel{};
+  panel.CaptionShown = 1;
+  panel.CloseButtonState = 1;
+  panel.Caption = "Panel";
+  t.DrawPanelNonClient(c, {170, 32, 300, 120}, panel);
+
+  TSkinEditBoxInfo edit{};
+  edit.RightButtonWidth = 13;
+  edit.Button.Kind = 1;
+  t.DrawEditBox(c, {0, 126, 100, 148}, State(vkToolbar, idoToolbarStyle), edit);
+  edit.Button.Kind = 2;
+  TItemDrawState hot = State(vkToolbar, idoToolbarStyle);
+  hot.Hover = 2;
+  t.DrawEditBox(c, {110, 126, 210, 148}, hot, edit);
+  t.DrawCheckControl(c, {220, 128, 236, 144}, 1, 1);
+  t.DrawCheckControl(c, {240, 128, 256, 144}, 2, 1);
+  t.DrawCaptionButton(c, {260, 128, 276, 144}, {}, 0);
+  t.DrawScrollerButton(c, {280, 128, 296, 144}, 2, true);
+
+  t.DrawStatusBarPart(c, {0, 154, 300, 176}, 0);
+  t.DrawStatusBarPart(c, {2, 156, 150, 174}, 1);
+  t.DrawStatusBarPart(c, {150, 156, 280, 174}, 2);
+  t.DrawStatusBarPart(c, {280, 156, 298, 174}, 3);
+}
+
 }  // namespace movra::skin::test
