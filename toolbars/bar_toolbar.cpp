@@ -435,6 +435,21 @@ void TBarCustomToolbar::ClearSelectionUnlessCaptured() {
   if (!(view_->State() & vsTracking)) view_->SetSelected(nullptr, false);
 }
 
+void TBarCustomToolbar::InitiateAction() {
+  TBarCustomDockableWindow::InitiateAction();
+  if (!updateActions_ || !view_) return;
+  std::vector<TBarCustomItem*> items;
+  for (TBarItemViewer* viewer : view_->Viewers()) items.push_back(viewer->Item());
+  for (TBarCustomItem* item : items) {
+    // An update may take items away: only those still shown are asked.
+    if (!view_) return;
+    const auto& viewers = view_->Viewers();
+    if (std::none_of(viewers.begin(), viewers.end(), [item](TBarItemViewer* v) { return v->Item() == item; }))
+      continue;
+    if (TBarCustomItemActionLink* link = item->ActionLink()) link->Update();
+  }
+}
+
 void TBarCustomToolbar::Paint() {
   if (view_) view_->DrawAll(Canvas());
 }

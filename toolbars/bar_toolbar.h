@@ -212,6 +212,8 @@ class TBarCustomToolbar : public TBarCustomDockableWindow, public IItemContainer
   bool HandleShortCutKey(WPARAM keyCode, LPARAM keyData);
 
   void WndProc(ui::TMessage& message) override;
+  // The application's idle time: the actions of the items shown run their updates.
+  void InitiateAction() override;
 
  protected:
   TBarCustomToolbar(ui::TComponent* owner, const TBarToolbarClasses& classes);

@@ -437,3 +437,23 @@ TEST(ApplicationKeys, PostedKeysReachMenuBarsAndShortcutsThroughTheMessageLoop) 
   EXPECT_EQ(r.Loops, 3);
   EXPECT_FALSE(watchdog.Fired());
 }
+
+TEST(ToolbarActions, IdleTimeUpdatesTheActionsOfTheItemsShown) {
+  TDockForm f;
+  auto* bar = new TBarToolbar(f.Form);
+  auto* action = new movra::ui::TAction(f.Form);
+  Clicks updates;
+  action->OnUpdate = movra::ui::TNotifyEvent(&updates, &Clicks::Click);
+  TBarItem* item = AddItem(bar, "Act");
+  item->SetAction(action);
+  bar->SetParent(f.Top);
+  f.Form->Show();
+  Pump();
+  updates.count = 0;
+  movra::ui::Application().Idle();
+  EXPECT_EQ(updates.count, 1);
+  // Without the update flag the toolbar leaves its items' actions alone.
+  bar->SetUpdateActionsOn(false);
+  movra::ui::Application().Idle();
+  EXPECT_EQ(updates.count, 1);
+}
