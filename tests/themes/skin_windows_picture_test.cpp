@@ -118,5 +118,22 @@ TEST_F(SkinToolbarPictures, TheOfficeXPThemeRoundsTheFrameOverTheDockColour) {
   EXPECT_EQ(picture.Pixel(dock->Width() - 1, 1), RGB(40, 80, 120));
 }
 
+TEST_F(SkinToolbarPictures, ADockOnItsParentsBackgroundShowsItBehindItsToolbars) {
+  form->SetColor(RGB(40, 80, 120));
+  dock->SetUseParentBackground(true);
+  EXPECT_TRUE(dock->BackgroundInUse());
+  TestPicture picture(dock->Width(), dock->Height(), RGB(1, 1, 1));
+  Draw(picture);
+  picture.Save("skin_windows_dock_on_parent_background");
+  EXPECT_EQ(picture.Pixel(dock->Width() - 1, 1), RGB(40, 80, 120));
+  const POINT behind = BehindItems();
+  if (behind.x < bar->Left() + bar->Width() - 2) {
+    EXPECT_EQ(picture.Pixel(behind.x, behind.y), RGB(40, 80, 120));
+  }
+  // The frame is drawn over the parent's background, not over the toolbar's colour.
+  EXPECT_EQ(picture.Pixel(bar->Left(), bar->Top()), kLight);
+  EXPECT_EQ(picture.Pixel(bar->Left() + 1, bar->Top() + 1), RGB(40, 80, 120));
+}
+
 }  // namespace
 }  // namespace movra::skin

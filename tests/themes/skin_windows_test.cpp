@@ -10,6 +10,7 @@
 #include "tests/support/support.h"
 #include "tests/themes/skin_test_support.h"
 #include "themes/skin_default.h"
+#include "themes/skin_officexp.h"
 #include "themes/skin_shadows.h"
 #include "themes/skin_windows.h"
 #include "toolbars/bar_common.h"
@@ -345,20 +346,21 @@ TEST_F(SkinWindows, EffectiveColoursComeFromTheColourTheParentOrTheTheme) {
   EXPECT_EQ(lone->DockKind(), 4);
 }
 
-TEST_F(SkinWindows, ThemedWindowsListenToTheHub) {
+TEST_F(SkinWindows, ThemedWindowsFollowThemeSwitchesUntilFreed) {
+  SkinOfficeXPStart();
   TSkinToolbar* bar = Toolbar(dock);
-  // A theme change reaches the toolbar: its effective colour follows the new theme's.
-  TColor before = bar->EffectiveColor();
-  EXPECT_EQ(before, ActiveTheme()->GetViewBackColor(bar->ViewKind()));
-  ui::TMessage m{SKM_THEMECHANGE, scpAfter, 1, 0};
-  bar->Dispatch(m);
-  EXPECT_EQ(bar->EffectiveColor(), before);
-  // Removed from the hub when freed: a later broadcast must not reach it.
+  EXPECT_EQ(bar->EffectiveColor(), ActiveTheme()->GetViewBackColor(bar->ViewKind()));
+  SelectTheme("OfficeXP");
+  ASSERT_EQ(CurrentThemeName(), "OfficeXP");
+  // The hub told the toolbar: it blends with the new theme's colour now.
+  EXPECT_EQ(bar->EffectiveColor(), ActiveTheme()->GetViewBackColor(bar->ViewKind()));
+  EXPECT_NE(ResolveColor(bar->EffectiveColor()), ResolveColor(ui::clBtnFace));
+  // Freed windows leave the hub: the next switch must not reach them.
   ui::Free(bar);
   ui::Free(dock);
   dock = nullptr;
-  SetManagerParam(2, 0);
-  SetManagerParam(2, 1);
+  SelectTheme("Default");
+  EXPECT_EQ(CurrentThemeName(), "Default");
 }
 
 TEST_F(SkinWindows, AFloatingWindowSnapsToTheWorkAreaWithinTheDistance) {
