@@ -303,6 +303,15 @@ void TSkinCustomStatusBar::WndProc(TMessage& message) {
           return;
         }
       break;
+    case ui::CM_HINTSHOW:
+      // Each panel has a hint of its own over its own rectangle; elsewhere the bar's applies.
+      if (auto* info = reinterpret_cast<ui::THintInfo*>(message.LParam))
+        if (TSkinStatusPanel* panel = PanelAt(info->CursorPos)) {
+          info->HintStr = ui::GetShortHint(panel->hint_);
+          info->CursorRect = panel->panelRect_;
+        }
+      message.Result = 0;
+      return;
     case ui::CM_CONTROLLISTCHANGE:
       ui::TCustomControl::WndProc(message);
       ControlListChanged(reinterpret_cast<TControl*>(message.WParam), message.LParam != 0);

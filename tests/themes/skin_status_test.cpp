@@ -322,6 +322,32 @@ TEST_F(SkinStatusLayout, ALostImageListLeavesTheBarWithoutImages) {
   EXPECT_EQ(bar->Images(), nullptr);
 }
 
+TEST_F(SkinStatusLayout, EachPanelGivesItsOwnHintOverItsRectangle) {
+  Add(100)->SetHint("Profile being run|The profile the worker runs now");
+  Add(100)->SetHint("Waiting runs");
+  Width(400);
+  auto ask = [&](int x) {
+    ui::THintInfo info;
+    info.CursorPos = {x, 10};
+    info.CursorRect = bar->ClientRect();
+    info.HintStr = "the bar's own";
+    EXPECT_EQ(bar->Perform(ui::CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)), 0);
+    return info;
+  };
+  ui::THintInfo first = ask(50);
+  EXPECT_EQ(first.HintStr, "Profile being run");
+  ExpectRect(first.CursorRect, 0, 2, 100, 22);
+  ui::THintInfo second = ask(150);
+  EXPECT_EQ(second.HintStr, "Waiting runs");
+  ExpectRect(second.CursorRect, 100, 2, 200, 22);
+  ui::THintInfo outside = ask(300);
+  EXPECT_EQ(outside.HintStr, "the bar's own");
+  ExpectRect(outside.CursorRect, 0, 0, 400, 22);
+  EXPECT_EQ(bar->PanelAt({99, 2}), bar->Panels().Items(0));
+  EXPECT_EQ(bar->PanelAt({100, 21}), bar->Panels().Items(1));
+  EXPECT_EQ(bar->PanelAt({100, 1}), nullptr) << "above the panels";
+}
+
 // --- The size grip, in a real window -------------------------------------------------------
 
 // Swallows the presses a form gets on its sizing corner.
