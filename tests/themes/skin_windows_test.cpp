@@ -404,6 +404,45 @@ TEST_F(SkinWindows, AFloatingWindowSnapsToTheWorkAreaWithinTheDistance) {
   EXPECT_EQ(sized.x, work.left + 3);
 }
 
+TEST_F(SkinWindows, TheChevronAndTheFloatingCloseButtonTellTheThemeTheirState) {
+  TSkinToolbar* bar = Toolbar(dock);
+  bars::TBarItemViewer* viewer = bar->View()->Find(bar->ChevronItem());
+  auto* chevron = dynamic_cast<TSkinChevronItemViewer*>(viewer);
+  ASSERT_NE(chevron, nullptr);
+  // Nothing is hidden, so the chevron is disabled: selected it shows hot-but-disabled.
+  ASSERT_FALSE(bar->ChevronItem()->Enabled());
+  TItemDrawState state = chevron->ChevronState(false, true);
+  EXPECT_EQ(state.ViewKind, bar->ViewKind());
+  EXPECT_EQ(state.Options, static_cast<uint32_t>(idoToolbarStyle));
+  EXPECT_EQ(state.Enabled, 0);
+  EXPECT_EQ(state.Hover, 1);
+  EXPECT_EQ(chevron->ChevronState(true, false).Hover, 0);
+  EXPECT_EQ(chevron->ChevronState(true, false).Pushed, 1);
+  bar->ChevronItem()->SetEnabled(true);
+  EXPECT_EQ(chevron->ChevronState(false, true).Hover, 2);
+
+  bar->SetFloating(true);
+  auto* parent = dynamic_cast<TSkinFloatingWindowParent*>(bar->FloatingParent());
+  ASSERT_NE(parent, nullptr);
+  bar->SetText("Tools");
+  TSkinFloatingFrameInfo info;
+  parent->GetFrameInfo(info, 7);
+  EXPECT_EQ(info.CloseButtonState, 1);
+  EXPECT_EQ(info.ViewKind, bar->ViewKind());
+  EXPECT_EQ(info.Caption, "Tools");
+  EXPECT_EQ(info.RedrawParts, 7);
+  EXPECT_EQ(info.BackgroundColor, bar->EffectiveColor());
+  parent->Perform(WM_NCMOUSEMOVE, bars::HT_BAR_CLOSE, 0);
+  EXPECT_TRUE(parent->CloseButtonHover());
+  parent->GetFrameInfo(info, 4);
+  EXPECT_EQ(info.CloseButtonState, 3);
+  parent->Perform(ui::CM_MOUSELEAVE);
+  EXPECT_FALSE(parent->CloseButtonHover());
+  bar->SetCloseButton(false);
+  parent->GetFrameInfo(info, 7);
+  EXPECT_EQ(info.CloseButtonState, 0);
+}
+
 TEST_F(SkinWindows, FrameDCsFollowTheUpdateRegion) {
   TSkinToolbar* bar = Toolbar(dock);
   HWND window = bar->Handle();
