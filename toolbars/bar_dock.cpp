@@ -255,19 +255,6 @@ void TBarDock::UpdateVisibleList(TBarCustomDockableWindow* forcedOut) {
 
 namespace {
 
-// Restores the dock's arrangement state whatever way the arrangement ends.
-struct ArrangeBracket {
-  int& counter;
-  bool& requested;
-  bool& commit;
-  ArrangeBracket(int& c, bool& r, bool& m) : counter(c), requested(r), commit(m) { ++counter; }
-  ~ArrangeBracket() {
-    --counter;
-    requested = false;
-    commit = false;
-  }
-};
-
 // Moves every record from `first` on (row or effective row at `row` or later) one row down.
 void MoveRowsDown(std::vector<TBarArrangeRecord>& records, size_t first, int row, size_t except = SIZE_MAX) {
   for (size_t j = first; j < records.size(); ++j) {
@@ -279,12 +266,56 @@ void MoveRowsDown(std::vector<TBarArrangeRecord>& records, size_t first, int row
 
 }  // namespace
 
-void TBarDock::ArrangeBars() {
+// Restores the dock's arrangement state whatever way the arrangement ends.
+TBarDock::TArrangeScope::TArrangeScope(TBarDock& dock) : dock_(dock) { ++dock_.arrangeSuspend_; }
+
+TBarDock::TArrangeScope::~TArrangeScope() {
+  --dock_.arrangeSuspend_;
+  dock_.arrangeRequested_ = false;
+  dock_.commitPositions_ = false;
+}
+
+bool TBarDock::ArrangeDeferred() {
   if (arrangeSuspend_ > 0 || IsLoading()) {
     arrangeRequested_ = true;
-    return;
+    return true;
   }
-  ArrangeBracket bracket(arrangeSuspend_, arrangeRequested_, commitPositions_);
+  return false;
+}
+
+void TBarDock::DropDestroyedBars() {
+  for (size_t i = dockList_.size(); i-- > 0;) {
+    TBarCustomDockableWindow* w = dockList_[i];
+    if (w->IsDestroying()) {
+      dockList_.erase(dockList_.begin() + static_cast<std::ptrdiff_t>(i));
+      std::erase(visibleList_, w);
+    }
+  }
+}
+
+void TBarDock::SetEffectivePlace(TBarCustomDockableWindow* bar, int row, int pos, bool commit) {
+  bar->effectiveRow_ = row;
+  bar->effectivePos_ = pos;
+  if (commit) {
+    bar->dockRow_ = row;
+    bar->dockPos_ = pos;
+  }
+}
+
+void TBarDock::PlaceBar(TBarCustomDockableWindow* bar, int left, int top, int width, int height) {
+  ++bar->boundsUpdate_;
+  try {
+    bar->SetBounds(left, top, width, height);
+  } catch (...) {
+    --bar->boundsUpdate_;
+    throw;
+  }
+  --bar->boundsUpdate_;
+}
+
+void TBarDock::ArrangeBars() {
+  if (ArrangeDeferred()) return;
+  TArrangeScope bracket(*this);
   const bool side = IsSideDock();
   if (!HasVisibleBars()) {
     int thickness = fixAlign_ ? 1 : 0;
@@ -298,13 +329,7 @@ void TBarDock::ArrangeBars() {
   const int clientHeight = std::max(0, Height() - ncHeight_);
   const int rowSpace = side ? clientHeight : clientWidth;
 
-  for (size_t i = dockList_.size(); i-- > 0;) {
-    TBarCustomDockableWindow* w = dockList_[i];
-    if (w->IsDestroying()) {
-      dockList_.erase(dockList_.begin() + static_cast<std::ptrdiff_t>(i));
-      std::erase(visibleList_, w);
-    }
-  }
+  DropDestroyedBars();
   if (limitToOneRow_)
     for (TBarCustomDockableWindow* w : dockList_) w->dockRow_ = 0;
 
@@ -330,14 +355,7 @@ void TBarDock::ArrangeBars() {
   }
   ArrangeRows(bars, records, rowSpace);
 
-  for (size_t i = 0; i < bars.size(); ++i) {
-    bars[i]->effectiveRow_ = records[i].Row;
-    bars[i]->effectivePos_ = records[i].Position;
-    if (commitPositions_) {
-      bars[i]->dockRow_ = records[i].Row;
-      bars[i]->dockPos_ = records[i].Position;
-    }
-  }
+  for (size_t i = 0; i < bars.size(); ++i) SetEffectivePlace(bars[i], records[i].Row, records[i].Position, commitPositions_);
   if (commitPositions_) dockList_ = bars;
 
   int rowCount = 0;

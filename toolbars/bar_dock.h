@@ -167,6 +167,29 @@ class TBarDock : public movra::ui::TCustomControl {
   void Notification(TComponent* component, TOperation operation) override;
   void Paint() override;
 
+  // For docks that arrange their bars their own way. True (and the request noted) while
+  // arrangement is suspended or the dock is loading.
+  bool ArrangeDeferred();
+  // Holds arrangement off for its life; at its end the request and the commit flag are reset.
+  class TArrangeScope {
+   public:
+    explicit TArrangeScope(TBarDock& dock);
+    ~TArrangeScope();
+    TArrangeScope(const TArrangeScope&) = delete;
+    TArrangeScope& operator=(const TArrangeScope&) = delete;
+
+   private:
+    TBarDock& dock_;
+  };
+  bool CommittingPositions() const { return commitPositions_; }
+  // Bars being destroyed leave both lists.
+  void DropDestroyedBars();
+  void SetDockListOrder(const std::vector<TBarCustomDockableWindow*>& bars) { dockList_ = bars; }
+  // The arrangement's result for one bar; committed, it becomes the bar's row and position.
+  static void SetEffectivePlace(TBarCustomDockableWindow* bar, int row, int pos, bool commit);
+  // Sets a bar's bounds as the arrangement does: no size bookkeeping of the bar's own.
+  static void PlaceBar(TBarCustomDockableWindow* bar, int left, int top, int width, int height);
+
  private:
   friend class TBarCustomDockableWindow;
   void PaintNonClient(HDC dc);

@@ -46,19 +46,6 @@ struct LoopForm : TDockForm {
   }
 };
 
-// Plays `script` while this thread handles messages; every loop it starts must end by itself.
-void Play(TMouseScript& script, unsigned limitMs = 10000) {
-  TWatchdog dog(limitMs);
-  script.Start();
-  EXPECT_TRUE(PumpUntil([&] { return script.Done(); }, static_cast<int>(limitMs) + 2000));
-  Pump();
-  EXPECT_FALSE(dog.Fired()) << "a loop had to be broken";
-  EXPECT_EQ(GetCapture(), nullptr);
-}
-
-// Waits long enough that the next press is a click of its own, not a double click.
-void NewClick(TMouseScript& script) { script.Wait(static_cast<int>(GetDoubleClickTime()) + 100); }
-
 SIZE FloatingFrameSize(TBarCustomDockableWindow* bar, SIZE client) {
   SIZE border{0, 0};
   bar->FloatingBorderSize(border);

@@ -1,5 +1,9 @@
 #include "tests/toolbars/dock_test_support.h"
 
+#include <gtest/gtest.h>
+
+#include "tests/runtime/ui/ui_test_support.h"
+
 namespace movra::bars::test {
 
 using namespace movra::ui;
@@ -231,5 +235,16 @@ RECT WindowRect(HWND window) {
 }
 
 POINT Centre(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+
+void Play(TMouseScript& script, unsigned limitMs) {
+  TWatchdog dog(limitMs);
+  script.Start();
+  EXPECT_TRUE(movra::ui::test::PumpUntil([&] { return script.Done(); }, static_cast<int>(limitMs) + 2000));
+  movra::ui::test::Pump();
+  EXPECT_FALSE(dog.Fired()) << "a loop had to be broken";
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
+void NewClick(TMouseScript& script) { script.Wait(static_cast<int>(GetDoubleClickTime()) + 100); }
 
 }  // namespace movra::bars::test

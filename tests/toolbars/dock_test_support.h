@@ -95,6 +95,12 @@ class TWatchdog {
   static bool fired_;
 };
 
+// Plays `script` while this thread handles messages; every loop it starts must end by itself
+// (no watchdog had to break one, and no capture is left).
+void Play(TMouseScript& script, unsigned limitMs = 10000);
+// Waits long enough that the next press is a click of its own, not a double click.
+void NewClick(TMouseScript& script);
+
 // A row of `count` screen pixels from `from` rightwards, as the display shows them now.
 std::vector<COLORREF> ScreenPixels(POINT from, int count);
 // How many pixels of two rows differ.

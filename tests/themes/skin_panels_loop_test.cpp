@@ -1,0 +1,186 @@
+// The panels' modal drags driven by injected input in real windows: the splitter between the
+// main window's two panels, the sizing edge, the close button. Each script plays on a thread of
+// its own while the test's thread handles messages; a watchdog breaks any loop that does not end.
+#include <gtest/gtest.h>
+
+#include "tests/runtime/ui/ui_test_support.h"
+#include "tests/themes/skin_panels_test_support.h"
+#include "tests/toolbars/dock_test_support.h"
+
+namespace movra::skin {
+namespace {
+
+using bars::test::TMouseScript;
+using bars::test::TWatchdog;
+using test::ScreenRect;
+using test::TPanelForm;
+using ui::test::After;
+using ui::test::Pump;
+using ui::test::PumpUntil;
+
+void Play(TMouseScript& script, unsigned limitMs = 10000) {
+  TWatchdog dog(limitMs);
+  script.Start();
+  EXPECT_TRUE(PumpUntil([&] { return script.Done(); }, static_cast<int>(limitMs) + 2000));
+  Pump();
+  EXPECT_FALSE(dog.Fired()) << "a loop had to be broken";
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
+// What the panels' events reported.
+struct Recorder : ui::TObject {
+  std::vector<bool> stages;  // true for the beginning, false for the end
+  bool closed = false;
+  void Resizing(ui::TObject*, bool vertical, int&, TSkinResizingStage stage, bool&) {
+    EXPECT_FALSE(vertical);
+    if (stage != TSkinResizingStage::rsResizing) stages.push_back(stage == TSkinResizingStage::rsBeginResizing);
+  }
+  void Closed(ui::TObject*) { closed = true; }
+};
+
+void NewClick(TMouseScript& script) { script.Wait(static_cast<int>(GetDoubleClickTime()) + 100); }
+
+struct ShownPanels : TPanelForm {
+  ShownPanels() {
+    Profiles->SetHideWhenInactive(false);
+    Log->SetHideWhenInactive(false);
+    Show();
+    Pump();
+  }
+  // A point on the splitter between the two: the first panel's bottom edge.
+  POINT Splitter() const {
+    const RECT r = ScreenRect(Profiles->Handle());
+    return {r.left + 60, r.bottom - 1};
+  }
+};
+
+TEST(PanelLoops, DraggingTheSplitterDownMovesBothPanelsLiveAndKeepsTheirNewSplitSizes) {
+  ShownPanels f;
+  const POINT at = f.Splitter();
+  ASSERT_EQ(f.Profiles->Perform(WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y)), HT_SPLIT_BOTTOM);
+  int seenDuring = 0;
+  TMouseScript script;
+  script.MoveTo(at);
+  script.Down();
+  script.MoveTo({at.x, at.y + 15});
+  script.MoveTo({at.x + 40, at.y + 30});  // only the move along the stack counts
+  script.Do([&] { seenDuring = f.Profiles->InSplitDrag() ? 1 : -1; });
+  script.Up();
+  Play(script);
+  EXPECT_EQ(seenDuring, 1);
+  EXPECT_FALSE(f.Profiles->InSplitDrag());
+  EXPECT_EQ(f.Profiles->Height(), 270);
+  EXPECT_EQ(f.Log->Top(), 270);
+  EXPECT_EQ(f.Log->Height(), 157);
+  EXPECT_EQ(f.Profiles->SplitHeight(), 270);
+  EXPECT_EQ(f.Log->SplitHeight(), 157);
+
+  // From the lower panel's top edge, upwards; the upper panel stops at its minimum.
+  f.Profiles->SetMinClientHeight(200);
+  const int least = 200 + 4 + GetSystemMetrics(SM_CYSMCAPTION);
+  const RECT log = ScreenRect(f.Log->Handle());
+  const POINT top{log.left + 60, log.top};
+  ASSERT_EQ(f.Log->Perform(WM_NCHITTEST, 0, MAKELPARAM(top.x, top.y)), HT_SPLIT_TOP);
+  TMouseScript up;
+  NewClick(up);
+  up.MoveTo(top);
+  up.Down();
+  up.MoveTo({top.x, top.y - 100});
+  up.Up();
+  Play(up);
+  EXPECT_EQ(f.Profiles->Height(), least);
+  EXPECT_EQ(f.Log->Height(), 427 - least);
+}
+
+TEST(PanelLoops, ABarDragIsAppliedAtTheEndAndEscapeLeavesTheSplitAsItWas) {
+  ShownPanels f;
+  f.Profiles->SetSmoothDockedResize(false);
+  const POINT at = f.Splitter();
+  int heightDuring = 0;
+  TMouseScript cancelled;
+  cancelled.MoveTo(at);
+  cancelled.Down();
+  cancelled.MoveTo({at.x, at.y + 40});
+  cancelled.Do([&] { heightDuring = f.Profiles->Height(); });
+  cancelled.PostKey(f.Profiles->Handle(), VK_ESCAPE, true);
+  cancelled.Wait(100);
+  cancelled.Up();
+  Play(cancelled);
+  EXPECT_EQ(heightDuring, 240);  // only the bar moved
+  EXPECT_EQ(f.Profiles->Height(), 240);
+  EXPECT_EQ(f.Log->Height(), 187);
+
+  TMouseScript kept;
+  NewClick(kept);
+  kept.MoveTo(at);
+  kept.Down();
+  kept.MoveTo({at.x, at.y - 40});
+  kept.Up();
+  Play(kept);
+  EXPECT_EQ(f.Profiles->Height(), 200);
+  EXPECT_EQ(f.Log->Height(), 227);
+}
+
+TEST(PanelLoops, TheInnerEdgeSizesTheDocksBreadthAndALostCaptureRestoresIt) {
+  ShownPanels f;
+  const RECT r = ScreenRect(f.Profiles->Handle());
+  const POINT edge{r.right - 1, r.top + 100};
+  ASSERT_EQ(f.Profiles->Perform(WM_NCHITTEST, 0, MAKELPARAM(edge.x, edge.y)), HTRIGHT);
+  Recorder recorder;
+  f.Profiles->OnDockedResizing = TSkinDockedResizing(&recorder, &Recorder::Resizing);
+  TMouseScript script;
+  script.MoveTo(edge);
+  script.Down();
+  script.MoveTo({edge.x + 10, edge.y});
+  script.MoveTo({edge.x + 20, edge.y + 5});
+  script.Up();
+  Play(script);
+  EXPECT_EQ(recorder.stages, (std::vector<bool>{true, false}));
+  EXPECT_EQ(f.Profiles->DockedWidth(), 148);
+  EXPECT_EQ(f.Dock->Width(), 152);
+  EXPECT_EQ(f.Log->Width(), 152);  // the other panel follows the breadth
+
+  // The capture taken away in the middle: everything as before the drag.
+  TMouseScript lost;
+  NewClick(lost);
+  const POINT again{edge.x + 20, edge.y};
+  lost.MoveTo(again);
+  lost.Down();
+  lost.MoveTo({again.x + 30, again.y});
+  lost.Wait(300);
+  lost.Up();
+  // Watches from this thread's timer, inside the loop, until the drag has moved the edge.
+  int widthWhenTaken = 0;
+  After(20, [&] {
+    if (!f.Profiles->InEdgeDrag() || f.Profiles->DockedWidth() < 178) return true;
+    widthWhenTaken = f.Profiles->DockedWidth();
+    ReleaseCapture();
+    return false;
+  });
+  Play(lost);
+  EXPECT_EQ(widthWhenTaken, 178);
+  EXPECT_FALSE(f.Profiles->InEdgeDrag());
+  EXPECT_EQ(f.Profiles->DockedWidth(), 148);
+  EXPECT_EQ(f.Dock->Width(), 152);
+}
+
+TEST(PanelLoops, TheLogPanelsCloseButtonHidesItAndTheProfilesTakeTheWholeDock) {
+  ShownPanels f;
+  Recorder recorder;
+  f.Log->OnClose = ui::TNotifyEvent(&recorder, &Recorder::Closed);
+  RECT button;
+  f.Log->CloseButtonRect(false, button);
+  const RECT r = ScreenRect(f.Log->Handle());
+  const POINT at{r.left + (button.left + button.right) / 2, r.top + (button.top + button.bottom) / 2};
+  TMouseScript script;
+  script.MoveTo(at);
+  script.Down();
+  script.Up();
+  Play(script);
+  EXPECT_TRUE(recorder.closed);
+  EXPECT_FALSE(f.Log->Visible());
+  EXPECT_EQ(f.Profiles->Height(), 427);
+}
+
+}  // namespace
+}  // namespace movra::skin
