@@ -84,7 +84,12 @@ int MoveSplitter(std::vector<TPanelSpan>& spans, size_t splitter, int delta) {
   auto before = [&](const TPanelSpan& s) { return grow ? Largest(s) - s.Size : s.Size - s.Min; };
   auto after = [&](const TPanelSpan& s) { return grow ? s.Size - s.Min : Largest(s) - s.Size; };
   int roomBefore = 0, roomAfter = 0;
-  for (size_t i = 0; i < spans.size(); ++i) (i <= splitter ? roomBefore += before(spans[i]) : roomAfter += after(spans[i]));
+  for (size_t i = 0; i < spans.size(); ++i) {
+    if (i <= splitter)
+      roomBefore += before(spans[i]);
+    else
+      roomAfter += after(spans[i]);
+  }
   const int amount = std::min({std::abs(delta), roomBefore, roomAfter});
   const int sign = grow ? 1 : -1;
   int left = amount;
@@ -932,27 +937,25 @@ void TSkinDockablePanel::ThemeChanged() {
   const RECT before = ClientRect();
   UpdateEffectiveColor();
   if (!HandleAllocated()) return;
-  if (Floating() && FloatingParent() && FloatingParent()->HandleAllocated()) {
-    TWinControl* parent = FloatingParent();
-    SetWindowPos(parent->Handle(), nullptr, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-    RECT after;
-    GetClientRect(parent->Handle(), &after);
-    const int dx = (before.right - before.left) - (after.right - after.left);
-    const int dy = (before.bottom - before.top) - (after.bottom - after.top);
-    // The client keeps its size: the frame grows or shrinks around it on every side.
-    if (dx != 0 || dy != 0)
-      parent->SetBounds(parent->Left() - dx / 2, parent->Top() - dy / 2, parent->Width() + dx, parent->Height() + dy);
-    RedrawWindow(parent->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    return;
-  }
-  SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  // The window whose frame the theme sizes: the floating parent, or the panel when docked.
+  TWinControl* framed = this;
+  if (Floating() && FloatingParent() && FloatingParent()->HandleAllocated()) framed = FloatingParent();
+  HWND window = framed->Handle();
+  SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   RECT after;
-  GetClientRect(Handle(), &after);
+  GetClientRect(window, &after);
   const int dx = (before.right - before.left) - (after.right - after.left);
   const int dy = (before.bottom - before.top) - (after.bottom - after.top);
-  if (dx != 0 || dy != 0) SetOwnBounds(Left() - dx / 2, Top() - dy / 2, Width() + dx, Height() + dy);
-  RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  // The client keeps its size: the frame grows or shrinks around it on every side.
+  if (dx != 0 || dy != 0) {
+    const RECT b = framed->BoundsRect();
+    const int width = b.right - b.left + dx, height = b.bottom - b.top + dy;
+    if (framed == this)
+      SetOwnBounds(b.left - dx / 2, b.top - dy / 2, width, height);
+    else
+      framed->SetBounds(b.left - dx / 2, b.top - dy / 2, width, height);
+  }
+  RedrawWindow(window, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 void TSkinDockablePanel::Dispatch(TMessage& m) {

@@ -10,22 +10,13 @@
 namespace movra::skin {
 namespace {
 
+using bars::test::NewClick;
+using bars::test::Play;
 using bars::test::TMouseScript;
-using bars::test::TWatchdog;
 using test::ScreenRect;
 using test::TPanelForm;
 using ui::test::After;
 using ui::test::Pump;
-using ui::test::PumpUntil;
-
-void Play(TMouseScript& script, unsigned limitMs = 10000) {
-  TWatchdog dog(limitMs);
-  script.Start();
-  EXPECT_TRUE(PumpUntil([&] { return script.Done(); }, static_cast<int>(limitMs) + 2000));
-  Pump();
-  EXPECT_FALSE(dog.Fired()) << "a loop had to be broken";
-  EXPECT_EQ(GetCapture(), nullptr);
-}
 
 // What the panels' events reported.
 struct Recorder : ui::TObject {
@@ -37,8 +28,6 @@ struct Recorder : ui::TObject {
   }
   void Closed(ui::TObject*) { closed = true; }
 };
-
-void NewClick(TMouseScript& script) { script.Wait(static_cast<int>(GetDoubleClickTime()) + 100); }
 
 struct ShownPanels : TPanelForm {
   ShownPanels() {

@@ -3,6 +3,7 @@
 // Default and the flat theme into memory pictures.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 #include "runtime/ui/extctrls.h"
@@ -326,11 +327,19 @@ struct PanelPictures : ::testing::Test {
     SkinNexusEnd();
     SkinThemesEnd();
   }
-  // The dock and its panels as WM_PRINT draws them.
-  static void Print(TSkinMultiDock* dock, TestPicture& picture) {
-    SendMessageW(dock->Handle(), WM_PRINT, reinterpret_cast<WPARAM>(picture.Dc()),
+  // Shows the two panels in a dock at `position`, draws the dock and its panels as WM_PRINT
+  // does, saves the picture as "skin_panels_<theme>_<left|top>" and hands it to `check`.
+  static void Picture(const char* theme, TBarDockPosition position,
+                      const std::function<void(TPanelForm&, const TestPicture&)>& check) {
+    TPanelForm f(position, 427, 427);
+    f.Show();
+    Pump();
+    TestPicture picture(f.Dock->Width(), f.Dock->Height(), RGB(255, 0, 255));
+    SendMessageW(f.Dock->Handle(), WM_PRINT, reinterpret_cast<WPARAM>(picture.Dc()),
                  PRF_NONCLIENT | PRF_CLIENT | PRF_CHILDREN | PRF_ERASEBKGND);
     GdiFlush();
+    picture.Save(std::string("skin_panels_") + theme + (position == TBarDockPosition::dpLeft ? "_left" : "_top"));
+    check(f, picture);
   }
   // The close cross is drawn in black: every black pixel at the caption's far end lies in the
   // button's hit zone, and the hit test there answers the close button.
@@ -358,24 +367,20 @@ struct PanelPictures : ::testing::Test {
 TEST_F(PanelPictures, DefaultThemeFramesTheClientInWindowColourAndDrawsTheCloseButtonInItsZone) {
   SelectTheme("Default");
   for (auto position : {TBarDockPosition::dpLeft, TBarDockPosition::dpTop}) {
-    TPanelForm f(position, 427, 427);
-    f.Show();
-    Pump();
-    TestPicture picture(f.Dock->Width(), f.Dock->Height(), RGB(255, 0, 255));
-    Print(f.Dock, picture);
-    picture.Save(position == TBarDockPosition::dpLeft ? "skin_panels_default_left" : "skin_panels_default_top");
-    for (TSkinDockablePanel* panel : {f.Profiles, f.Log}) {
-      const RECT b = panel->BoundsRect();
-      const int w = b.right - b.left, h = b.bottom - b.top;
-      // The ring around the client, one pixel in, in clWindow; the outer ring is one colour.
-      EXPECT_EQ(picture.Pixel(b.left + 1, b.top + h - 3), RGB(255, 255, 255));
-      EXPECT_EQ(picture.Pixel(b.left + w - 2, b.top + h - 3), RGB(255, 255, 255));
-      EXPECT_EQ(picture.Pixel(b.left, b.top + h - 3), picture.Pixel(b.left + w - 1, b.top + h - 3));
-      EXPECT_EQ(picture.Pixel(b.left + 5, b.top + h - 1), picture.Pixel(b.left, b.top + h - 3));
-      // The client area in the panel's colour.
-      EXPECT_EQ(picture.Pixel(b.left + w / 2, b.top + h - 20), ResolveColor(panel->EffectiveColor()));
-      CheckCloseCross(panel, picture);
-    }
+    Picture("default", position, [](TPanelForm& f, const TestPicture& picture) {
+      for (TSkinDockablePanel* panel : {f.Profiles, f.Log}) {
+        const RECT b = panel->BoundsRect();
+        const int w = b.right - b.left, h = b.bottom - b.top;
+        // The ring around the client, one pixel in, in clWindow; the outer ring is one colour.
+        EXPECT_EQ(picture.Pixel(b.left + 1, b.top + h - 3), RGB(255, 255, 255));
+        EXPECT_EQ(picture.Pixel(b.left + w - 2, b.top + h - 3), RGB(255, 255, 255));
+        EXPECT_EQ(picture.Pixel(b.left, b.top + h - 3), picture.Pixel(b.left + w - 1, b.top + h - 3));
+        EXPECT_EQ(picture.Pixel(b.left + 5, b.top + h - 1), picture.Pixel(b.left, b.top + h - 3));
+        // The client area in the panel's colour.
+        EXPECT_EQ(picture.Pixel(b.left + w / 2, b.top + h - 20), ResolveColor(panel->EffectiveColor()));
+        CheckCloseCross(panel, picture);
+      }
+    });
   }
 }
 
@@ -384,37 +389,33 @@ TEST_F(PanelPictures, FlatThemeDrawsTheFaceRingThePanelRingAndTheClosedCaptionSt
   const int c = GetSystemMetrics(SM_CYSMCAPTION);
   const COLORREF face = RGB(192, 192, 192);
   for (auto position : {TBarDockPosition::dpLeft, TBarDockPosition::dpTop}) {
-    TPanelForm f(position, 427, 427);
-    f.Show();
-    Pump();
-    TestPicture picture(f.Dock->Width(), f.Dock->Height(), RGB(255, 0, 255));
-    Print(f.Dock, picture);
-    picture.Save(position == TBarDockPosition::dpLeft ? "skin_panels_officexp_left" : "skin_panels_officexp_top");
-    for (TSkinDockablePanel* panel : {f.Profiles, f.Log}) {
-      const COLORREF own = ResolveColor(panel->EffectiveColor());
-      EXPECT_EQ(panel->EffectiveColor(), ActiveTheme()->GetViewBackColor(vkDockablePanel | vkResizable));
-      const RECT b = panel->BoundsRect();
-      const int w = b.right - b.left, h = b.bottom - b.top;
-      const bool rotated = panel->IsVertCaption();
-      EXPECT_EQ(rotated, position == TBarDockPosition::dpTop);
-      // Outer ring in the button face, the next one in the panel's colour.
-      EXPECT_EQ(picture.Pixel(b.left, b.top + h - 10), face);
-      EXPECT_EQ(picture.Pixel(b.left + w - 1, b.top + h - 10), face);
-      EXPECT_EQ(picture.Pixel(b.left + 1, b.top + h - 10), own);
-      EXPECT_EQ(picture.Pixel(b.left + w - 2, b.top + h - 10), own);
-      // The corners at the caption's end are the face's.
-      EXPECT_EQ(picture.Pixel(b.left + 1, b.top + 1), face);
-      EXPECT_EQ(picture.Pixel(rotated ? b.left + 1 : b.left + w - 2, rotated ? b.top + h - 2 : b.top + 1), face);
-      // The strip in the face, closed by a line in the panel's colour.
-      if (rotated) {
-        EXPECT_EQ(picture.Pixel(b.left + 4, b.top + 3), face);
-        EXPECT_EQ(picture.Pixel(b.left + 2 + c - 1, b.top + 20), own);
-      } else {
-        EXPECT_EQ(picture.Pixel(b.left + 3, b.top + 4), face);
-        EXPECT_EQ(picture.Pixel(b.left + 20, b.top + 2 + c - 1), own);
+    Picture("officexp", position, [&](TPanelForm& f, const TestPicture& picture) {
+      for (TSkinDockablePanel* panel : {f.Profiles, f.Log}) {
+        const COLORREF own = ResolveColor(panel->EffectiveColor());
+        EXPECT_EQ(panel->EffectiveColor(), ActiveTheme()->GetViewBackColor(vkDockablePanel | vkResizable));
+        const RECT b = panel->BoundsRect();
+        const int w = b.right - b.left, h = b.bottom - b.top;
+        const bool rotated = panel->IsVertCaption();
+        EXPECT_EQ(rotated, f.Dock->Position() == TBarDockPosition::dpTop);
+        // Outer ring in the button face, the next one in the panel's colour.
+        EXPECT_EQ(picture.Pixel(b.left, b.top + h - 10), face);
+        EXPECT_EQ(picture.Pixel(b.left + w - 1, b.top + h - 10), face);
+        EXPECT_EQ(picture.Pixel(b.left + 1, b.top + h - 10), own);
+        EXPECT_EQ(picture.Pixel(b.left + w - 2, b.top + h - 10), own);
+        // The corners at the caption's end are the face's.
+        EXPECT_EQ(picture.Pixel(b.left + 1, b.top + 1), face);
+        EXPECT_EQ(picture.Pixel(rotated ? b.left + 1 : b.left + w - 2, rotated ? b.top + h - 2 : b.top + 1), face);
+        // The strip in the face, closed by a line in the panel's colour.
+        if (rotated) {
+          EXPECT_EQ(picture.Pixel(b.left + 4, b.top + 3), face);
+          EXPECT_EQ(picture.Pixel(b.left + 2 + c - 1, b.top + 20), own);
+        } else {
+          EXPECT_EQ(picture.Pixel(b.left + 3, b.top + 4), face);
+          EXPECT_EQ(picture.Pixel(b.left + 20, b.top + 2 + c - 1), own);
+        }
+        CheckCloseCross(panel, picture);
       }
-      CheckCloseCross(panel, picture);
-    }
+    });
   }
 }
 
