@@ -282,6 +282,18 @@ void TSkinCustomStatusBar::ControlListChanged(TControl* control, bool inserted) 
 
 void TSkinCustomStatusBar::WndProc(TMessage& message) {
   switch (message.Msg) {
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK: {
+      // The click belongs to the panel where the button was, wherever the cursor is by now.
+      clickPoint_ = {GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
+      clickPointValid_ = true;
+      struct TForget {
+        bool& valid;
+        ~TForget() { valid = false; }
+      } forget{clickPointValid_};
+      ui::TCustomControl::WndProc(message);
+      return;
+    }
     case WM_ERASEBKGND:
       // Painting covers the whole client area.
       message.Result = 1;
@@ -450,6 +462,7 @@ RECT TSkinCustomStatusBar::GripRect() const {
 // --- Clicks ---------------------------------------------------------------------------------
 
 POINT TSkinCustomStatusBar::CursorPoint() const {
+  if (clickPointValid_) return clickPoint_;
   POINT p{};
   GetCursorPos(&p);
   return ScreenToClient(p);

@@ -215,7 +215,7 @@ class TSkinCustomStatusBar : public ui::TCustomControl, public TSkinListener {
   void ImagesChanged(ui::TObject*) { Invalidate(); }
   void ControlListChanged(ui::TControl* control, bool inserted);
   TSkinStatusPanel* PanelOf(const ui::TControl* control) const;
-  // The point under the cursor in client coordinates.
+  // The point of the click being handled, else the cursor's, in client coordinates.
   POINT CursorPoint() const;
   void UseCaptionFont(int flags);
 
@@ -229,6 +229,8 @@ class TSkinCustomStatusBar : public ui::TCustomControl, public TSkinListener {
   bool fixAlign_ = false;
   TSkinMargins contentMargins_{};
   bool updating_ = false;
+  POINT clickPoint_{};
+  bool clickPointValid_ = false;
 };
 
 // Only publishes the properties.

@@ -115,6 +115,23 @@ TEST_F(SkinStatusDrawing, PanelsFramesCaptionsAndTheGrip) {
   bar->SetSizeGrip(false);
   Print(picture);
   EXPECT_EQ(picture.Count(kShadow, grip), 0) << "no grip, no grip lines";
+
+  // Right and centre alignment move the image to the text rectangle's right edge or middle.
+  const int textLeft = m.Left + 1, textRight = 300 - m.Right - 1;
+  activity->SetAlignment(TAlignment::taRightJustify);
+  Print(picture);
+  EXPECT_EQ(picture.At(textRight - 16, imageTop), kRed);
+  EXPECT_NE(picture.At(textRight - 17, imageTop), kRed);
+  EXPECT_NE(picture.At(textRight, imageTop), kRed);
+  activity->SetAlignment(TAlignment::taCenter);
+  Print(picture);
+  const int centred = (textLeft + textRight - 16) / 2;
+  EXPECT_EQ(picture.At(centred, imageTop), kRed);
+  EXPECT_NE(picture.At(centred - 1, imageTop), kRed);
+  // A disabled panel's image goes through the theme's disabled drawing.
+  activity->SetEnabled(false);
+  Print(picture);
+  EXPECT_EQ(picture.Count(kRed, {0, 0, 300, 22}), 0);
 }
 
 TEST_F(SkinStatusDrawing, TheSimpleTextReplacesThePanels) {

@@ -183,6 +183,9 @@ TEST_F(SkinStatusLayout, ChangesLayOutOnlyWhenAValueChanges) {
   // A theme change lays out once, in its last phase.
   SelectTheme("Default");
   EXPECT_EQ(counting->updates, before + 4);
+  counting->SetUseSystemFont(true);
+  counting->SetUseSystemFont(true);
+  EXPECT_EQ(counting->updates, before + 5);
   p->SetViewPriority(250);
   EXPECT_EQ(p->ViewPriority(), 100);
 }
@@ -346,6 +349,57 @@ TEST_F(SkinStatusLayout, EachPanelGivesItsOwnHintOverItsRectangle) {
   EXPECT_EQ(bar->PanelAt({99, 2}), bar->Panels().Items(0));
   EXPECT_EQ(bar->PanelAt({100, 21}), bar->Panels().Items(1));
   EXPECT_EQ(bar->PanelAt({100, 1}), nullptr) << "above the panels";
+}
+
+TEST_F(SkinStatusLayout, AFixedBarGoesToTheBottomBeforeItsVisibilityChanges) {
+  auto form = ui::MakeOwned<ui::TForm>(nullptr);
+  form->SetBounds(0, 0, 300, 200);
+  auto* sb = new TSkinStatusBar(form.get());
+  sb->SetParent(form.get());
+  sb->SetAlign(ui::TAlign::alNone);
+  sb->SetBounds(0, 50, 300, 22);
+  sb->Hide();
+  EXPECT_EQ(sb->Top(), 50) << "not without FixAlign";
+  sb->SetFixAlign(true);
+  sb->Show();
+  EXPECT_EQ(sb->Top(), form->ClientHeight());
+  sb->SetTop(40);
+  sb->Hide();
+  EXPECT_EQ(sb->Top(), form->ClientHeight());
+}
+
+// Remembers the panels the bar reports clicked.
+struct TPanelClicks : ui::TObject {
+  TSkinStatusPanel* clicked = nullptr;
+  TSkinStatusPanel* doubled = nullptr;
+  void Click(ui::TObject*, TSkinStatusPanel* panel) { clicked = panel; }
+  void Double(ui::TObject*, TSkinStatusPanel* panel) { doubled = panel; }
+};
+
+TEST_F(SkinStatusLayout, ClicksReachThePanelWhereTheButtonWas) {
+  auto form = ui::MakeOwned<ui::TForm>(nullptr);
+  form->SetBounds(0, 0, 300, 100);
+  auto* sb = new TSkinStatusBar(form.get());
+  sb->SetParent(form.get());
+  TSkinStatusPanel* first = sb->Panels().Add();
+  TSkinStatusPanel* second = sb->Panels().Add();
+  first->SetSize(100);
+  second->SetSize(100);
+  TPanelClicks clicks;
+  sb->OnPanelClick = TSBPanelEvent(&clicks, &TPanelClicks::Click);
+  sb->OnPanelDblClick = TSBPanelEvent(&clicks, &TPanelClicks::Double);
+  HWND window = sb->Handle();
+  SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(150, 10));
+  SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(150, 10));
+  EXPECT_EQ(clicks.clicked, second);
+  SendMessageW(window, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(40, 10));
+  SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(40, 10));
+  EXPECT_EQ(clicks.doubled, first);
+  EXPECT_EQ(clicks.clicked, second) << "the double click's release is no click";
+  clicks.clicked = nullptr;
+  SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(250, 10));
+  SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(250, 10));
+  EXPECT_EQ(clicks.clicked, nullptr) << "outside the panels";
 }
 
 // --- The size grip, in a real window -------------------------------------------------------
