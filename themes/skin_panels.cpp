@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "themes/skin_windows.h"
 #include "toolbars/bar_common.h"
 #include "toolbars/bar_dock_support.h"
 
@@ -451,6 +452,27 @@ void TSkinDockablePanel::FloatingBorderSize(SIZE& size) {
     TBarCustomDockableWindow::FloatingBorderSize(size);
 }
 
+bars::TBarFloatingWindowParent* TSkinDockablePanel::CreateFloatingParent() {
+  auto* parent = new TSkinFloatingWindowParent(nullptr);
+  parent->SetSnapDistance(snapDistance_);
+  return parent;
+}
+
+void TSkinDockablePanel::DockChangingHidden(bool floating, TBarDock* dock) {
+  // Still docked: an unset floating size is the client's size here.
+  if (floating && Docked() && CurrentDock()) {
+    SIZE nc = NonClient();
+    if (floatingWidth_ == 0) floatingWidth_ = std::max<int>(0, Width() - nc.cx);
+    if (floatingHeight_ == 0) floatingHeight_ = std::max<int>(0, Height() - nc.cy);
+  }
+  TBarCustomDockableWindow::DockChangingHidden(floating, dock);
+}
+
+void TSkinDockablePanel::SetSnapDistance(int distance) {
+  snapDistance_ = std::max(distance, 0);
+  if (auto* parent = dynamic_cast<TSkinFloatingWindowParent*>(Parent())) parent->SetSnapDistance(snapDistance_);
+}
+
 void TSkinDockablePanel::SetOwnBounds(int left, int top, int width, int height) {
   ++ownBounds_;
   try {
@@ -600,6 +622,7 @@ void TSkinDockablePanel::WritePositionData(const bars::TBarPositionDataIO& io) {
 
 void TSkinDockablePanel::SetParent(TWinControl* parent) {
   TBarCustomDockableWindow::SetParent(parent);
+  if (auto* floating = dynamic_cast<TSkinFloatingWindowParent*>(parent)) floating->SetSnapDistance(snapDistance_);
   if (!IsDestroying()) UpdateEffectiveColor();
 }
 

@@ -142,7 +142,7 @@ class TSkinDockablePanel : public TBarCustomDockableWindow, public TSkinListener
   bool ShowCaptionWhenDocked() const { return showCaptionWhenDocked_; }
   void SetShowCaptionWhenDocked(bool on);
   int SnapDistance() const { return snapDistance_; }
-  void SetSnapDistance(int distance) { snapDistance_ = distance < 0 ? 0 : distance; }
+  void SetSnapDistance(int distance);
   TDockKinds SupportedDocks() const { return supportedDocks_; }
   void SetSupportedDocks(TDockKinds kinds) { supportedDocks_ = kinds; }
   // clNone: the theme's background for the panel's view kind.
@@ -172,6 +172,8 @@ class TSkinDockablePanel : public TBarCustomDockableWindow, public TSkinListener
   void SizingLimits(int& minWidth, int& minHeight, int& maxHeight, int& maxWidth) override;
   void SizeChanging(int width, int height) override;
   void FloatingBorderSize(SIZE& size) override;
+  bars::TBarFloatingWindowParent* CreateFloatingParent() override;
+  void DockChangingHidden(bool floating, TBarDock* dock) override;
 
   // --- New operations
   virtual bool BeginDockedResizing(bool vertical);

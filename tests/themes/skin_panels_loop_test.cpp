@@ -3,6 +3,8 @@
 // its own while the test's thread handles messages; a watchdog breaks any loop that does not end.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "tests/runtime/ui/ui_test_support.h"
 #include "tests/themes/skin_panels_test_support.h"
 #include "tests/toolbars/dock_test_support.h"
@@ -28,6 +30,25 @@ struct Recorder : ui::TObject {
   }
   void Closed(ui::TObject*) { closed = true; }
 };
+
+// Plays one drag from `from` to `to` as a click of its own; `there` runs on the script's thread
+// once the pointer is at `to`; with `escapeTo`, an Escape (press or release as `escapeDown`
+// says) is posted to that window before the button goes up.
+void PlayDrag(POINT from, POINT to, const std::function<void()>& there = {}, HWND escapeTo = nullptr,
+              bool escapeDown = true) {
+  TMouseScript script;
+  NewClick(script);
+  script.MoveTo(from);
+  script.Down();
+  script.MoveTo(to);
+  if (there) script.Do(there);
+  if (escapeTo) {
+    script.PostKey(escapeTo, VK_ESCAPE, escapeDown);
+    script.Wait(100);
+  }
+  script.Up();
+  Play(script);
+}
 
 struct ShownPanels : TPanelForm {
   ShownPanels() {
@@ -86,26 +107,12 @@ TEST(PanelLoops, ABarDragIsAppliedAtTheEndAndEscapeLeavesTheSplitAsItWas) {
   f.Profiles->SetSmoothDockedResize(false);
   const POINT at = f.Splitter();
   int heightDuring = 0;
-  TMouseScript cancelled;
-  cancelled.MoveTo(at);
-  cancelled.Down();
-  cancelled.MoveTo({at.x, at.y + 40});
-  cancelled.Do([&] { heightDuring = f.Profiles->Height(); });
-  cancelled.PostKey(f.Profiles->Handle(), VK_ESCAPE, true);
-  cancelled.Wait(100);
-  cancelled.Up();
-  Play(cancelled);
+  PlayDrag(at, {at.x, at.y + 40}, [&] { heightDuring = f.Profiles->Height(); }, f.Profiles->Handle());
   EXPECT_EQ(heightDuring, 240);  // only the bar moved
   EXPECT_EQ(f.Profiles->Height(), 240);
   EXPECT_EQ(f.Log->Height(), 187);
 
-  TMouseScript kept;
-  NewClick(kept);
-  kept.MoveTo(at);
-  kept.Down();
-  kept.MoveTo({at.x, at.y - 40});
-  kept.Up();
-  Play(kept);
+  PlayDrag(at, {at.x, at.y - 40});
   EXPECT_EQ(f.Profiles->Height(), 200);
   EXPECT_EQ(f.Log->Height(), 227);
 }
@@ -151,6 +158,23 @@ TEST(PanelLoops, TheInnerEdgeSizesTheDocksBreadthAndALostCaptureRestoresIt) {
   EXPECT_FALSE(f.Profiles->InEdgeDrag());
   EXPECT_EQ(f.Profiles->DockedWidth(), 148);
   EXPECT_EQ(f.Dock->Width(), 152);
+}
+
+TEST(PanelLoops, EscapeDuringABarEdgeDragLeavesTheSizeAndAReleaseAppliesIt) {
+  ShownPanels f;
+  f.Profiles->SetSmoothDockedResize(false);
+  const RECT r = ScreenRect(f.Profiles->Handle());
+  const POINT edge{r.right - 1, r.top + 100};
+  int widthDuring = 0;
+  // A key release cancels too.
+  PlayDrag(edge, {edge.x + 25, edge.y}, [&] { widthDuring = f.Dock->Width(); }, f.Profiles->Handle(), false);
+  EXPECT_EQ(widthDuring, 132);  // only the bar moved
+  EXPECT_EQ(f.Profiles->DockedWidth(), 128);
+  EXPECT_EQ(f.Dock->Width(), 132);
+
+  PlayDrag(edge, {edge.x + 25, edge.y});
+  EXPECT_EQ(f.Profiles->DockedWidth(), 153);
+  EXPECT_EQ(f.Dock->Width(), 157);
 }
 
 TEST(PanelLoops, TheLogPanelsCloseButtonHidesItAndTheProfilesTakeTheWholeDock) {

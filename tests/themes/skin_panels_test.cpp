@@ -13,6 +13,7 @@
 #include "tests/themes/skin_test_support.h"
 #include "themes/skin_default.h"
 #include "themes/skin_officexp.h"
+#include "themes/skin_windows.h"
 
 namespace movra::skin {
 namespace {
@@ -417,6 +418,66 @@ TEST_F(PanelPictures, FlatThemeDrawsTheFaceRingThePanelRingAndTheClosedCaptionSt
       }
     });
   }
+}
+
+
+TEST_F(PanelPictures, AFloatedPanelTakesItsDockedSizeInAThemedToolWindowAndTheThemeSwitchRecoloursIt) {
+  SelectTheme("Default");
+  TPanelForm f;
+  f.Log->SetHideWhenInactive(false);
+  f.Log->SetSnapDistance(12);
+  f.Log->SetFloatingPosition({700, 200});
+  f.Show();
+  Pump();
+  auto* child = new ui::TPanel(f.Form);
+  child->SetParentColor(true);
+  child->SetParent(f.Log);
+  EXPECT_EQ(child->Color(), f.Log->EffectiveColor());
+  const int c = GetSystemMetrics(SM_CYSMCAPTION);
+
+  f.Log->SetFloating(true);
+  Pump();
+  ASSERT_TRUE(f.Log->Floating());
+  auto* parent = dynamic_cast<TSkinFloatingWindowParent*>(f.Log->FloatingParent());
+  ASSERT_NE(parent, nullptr);
+  EXPECT_EQ(parent->SnapDistance(), 12);
+  // The floating size comes from the docked client: 128 wide, the log's 187 less its frame.
+  EXPECT_EQ(f.Log->FloatingWidth(), 128);
+  EXPECT_EQ(f.Log->FloatingHeight(), 187 - 4 - c);
+  EXPECT_EQ(f.Log->Width(), 128);
+  EXPECT_EQ(f.Log->Height(), 187 - 4 - c);
+  SIZE nc;
+  f.Log->NonClientSizes(nc);
+  EXPECT_EQ(nc.cx, 0);
+  EXPECT_EQ(nc.cy, 0);
+  EXPECT_EQ(QueryViewKind(static_cast<ui::TControl*>(f.Log)), vkDockablePanel | vkFloating | vkResizable);
+  EXPECT_EQ(f.Log->CloseButtonState(), 0);  // the floating frame has its own button
+  // The profiles have the dock to themselves meanwhile.
+  EXPECT_EQ(f.Profiles->Height(), 427);
+  SIZE border;
+  f.Log->FloatingBorderSize(border);
+  SIZE expected;
+  ActiveTheme()->GetViewBorderSize(vkDockablePanel | vkFloating | vkResizable, expected);
+  EXPECT_EQ(border.cx, expected.cx);
+  EXPECT_EQ(border.cy, expected.cy);
+
+  // Docked again, the split is as it was.
+  f.Log->SetParent(f.Dock);
+  Pump();
+  EXPECT_EQ(f.Profiles->Height(), 240);
+  EXPECT_EQ(f.Log->Height(), 187);
+
+  // Another theme: the panel takes its colour and hands it to the child.
+  SelectTheme("OfficeXP");
+  const TColor flat = ActiveTheme()->GetViewBackColor(vkDockablePanel | vkResizable);
+  EXPECT_EQ(f.Log->EffectiveColor(), flat);
+  EXPECT_EQ(child->Color(), flat);
+  EXPECT_EQ(static_cast<TColor>(SendMessageW(f.Log->Handle(), SKM_GETEFFECTIVECOLOR, 0, 0)), flat);
+  // A colour of its own stands whatever the theme.
+  f.Log->SetPanelColor(static_cast<TColor>(RGB(10, 20, 30)));
+  SelectTheme("Default");
+  EXPECT_EQ(f.Log->EffectiveColor(), static_cast<TColor>(RGB(10, 20, 30)));
+  EXPECT_EQ(child->Color(), static_cast<TColor>(RGB(10, 20, 30)));
 }
 
 }  // namespace
