@@ -198,6 +198,22 @@ void DrawScrollerArrow(HDC dc, const RECT& rect, int direction, TColor color) {
   }
 }
 
+void DrawChevronPattern(HDC dc, const RECT& rect, bool vertical, int dx, int dy, TColor color) {
+  RECT r = rect;
+  if (vertical) {
+    r.left = r.right - 9;
+    r.right = r.right - 4;
+  } else {
+    r.top += 4;
+    r.bottom = r.top + 5;
+  }
+  OffsetRect(&r, dx, dy);
+  if (vertical)
+    DrawPatternGlyph(dc, r, 5, 8, kChevronVertical, color);
+  else
+    DrawPatternGlyph(dc, r, 8, 5, kChevronHorizontal, color);
+}
+
 void DrawCloseCross(HDC dc, const RECT& rect, TColor color) { DrawPatternGlyph(dc, rect, 7, 6, kCloseCross, color); }
 
 // --- Life ------------------------------------------------------------------------------------
@@ -506,28 +522,10 @@ void TSkinDefaultTheme::DrawDropArrow(ui::TCanvas& canvas, const RECT& rect, con
 
 void TSkinDefaultTheme::DrawChevronGlyph(ui::TCanvas& canvas, const RECT& rect, const TItemDrawState& state) {
   DrawButtonFace(canvas, rect, state);
-  RECT r = rect;
-  int w, h;
-  const uint8_t* rows;
-  if (state.Vertical) {
-    r.left = r.right - 9;
-    r.right = r.right - 4;
-    w = 5;
-    h = 8;
-    rows = kChevronVertical;
-  } else {
-    r.top += 4;
-    r.bottom = r.top + 5;
-    w = 8;
-    h = 5;
-    rows = kChevronHorizontal;
-  }
-  if (state.Pushed) OffsetRect(&r, 1, 1);
+  const int shift = state.Pushed ? 1 : 0;
   HDC dc = canvas.Handle();
   DrawMaybeEmbossed(!state.Enabled, clBtnText, [&](int dx, int dy, TColor c) {
-    RECT g = r;
-    OffsetRect(&g, dx, dy);
-    DrawPatternGlyph(dc, g, w, h, rows, c);
+    DrawChevronPattern(dc, rect, state.Vertical, shift + dx, shift + dy, c);
   });
 }
 

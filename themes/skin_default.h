@@ -104,6 +104,9 @@ void DrawSkinText(HDC dc, HFONT font, const std::string& text, RECT rect, UINT f
 // The popup scroller's arrow: a filled triangle centred in `rect`, pointing in `direction`
 // (1 up, 2 down, 3 left, 4 right). Themes that keep the Default arrow on their own face use it.
 void DrawScrollerArrow(HDC dc, const RECT& rect, int direction, TColor color);
+// The chevron of a chevron button in `rect` (its pattern by the view's direction), offset by
+// (dx, dy).
+void DrawChevronPattern(HDC dc, const RECT& rect, bool vertical, int dx, int dy, TColor color);
 // The 7 x 6 close cross of a panel's close button, centred in `rect`.
 void DrawCloseCross(HDC dc, const RECT& rect, TColor color);
 

@@ -101,6 +101,54 @@ void DrawChamferFrame(HDC dc, const RECT& rect, int a, TColor color, int b) {
   PolylineColor(dc, points, 8, color);
 }
 
+void DrawFlatCheckControl(HDC dc, const RECT& rect, int kind, bool marked, TColor pen, HBRUSH brush, TColor mark) {
+  const RECT r = Inset(rect, 1);
+  HPEN outline = MakePen(pen);
+  HGDIOBJ oldPen = SelectObject(dc, outline);
+  HGDIOBJ oldBrush = SelectObject(dc, brush ? static_cast<HGDIOBJ>(brush) : GetStockObject(NULL_BRUSH));
+  if (kind == 1)
+    ::Rectangle(dc, r.left, r.top, r.right, r.bottom);
+  else
+    ::Ellipse(dc, r.left, r.top, r.right, r.bottom);
+  SelectObject(dc, oldPen);
+  SelectObject(dc, oldBrush);
+  DeleteObject(outline);
+  if (!marked) return;
+  const int x = (rect.left + rect.right) / 2, y = (rect.top + rect.bottom) / 2;
+  if (kind == 1) {
+    const POINT points[7] = {{x - 3, y + 1}, {x - 1, y + 3}, {x + 3, y - 1}, {x + 3, y - 3},
+                             {x - 1, y + 1}, {x - 3, y - 1}, {x - 3, y + 1}};
+    PolygonColor(dc, points, 6, mark, mark);
+    return;
+  }
+  const RECT dot = Inset(r, 3);
+  HPEN p = MakePen(mark);
+  HBRUSH b = MakeBrush(mark);
+  HGDIOBJ op = SelectObject(dc, p), ob = SelectObject(dc, b);
+  ::Ellipse(dc, dot.left, dot.top, dot.right, dot.bottom);
+  SelectObject(dc, op);
+  SelectObject(dc, ob);
+  DeleteObject(p);
+  DeleteObject(b);
+}
+
+void DrawLinedStatusPart(HDC dc, const RECT& rect, int part, TColor separator, TColor dark, TColor light, int gap) {
+  if (part == 1 || part == 2) {
+    const int x = rect.right - (part == 1 ? 3 : 1);
+    DrawLineColor(dc, x, rect.top + 4, x, rect.bottom - 3, separator);
+    return;
+  }
+  if (part != 3) return;
+  int n = 0;
+  for (int round = 0; round < 3; ++round) {
+    n += gap;
+    for (TColor color : {dark, light}) {
+      DrawLineColor(dc, rect.right - n - 2, rect.bottom - 2, rect.right - 1, rect.bottom - n - 3, color);
+      ++n;
+    }
+  }
+}
+
 // --- Life ------------------------------------------------------------------------------------
 
 TSkinStripesTheme::TSkinStripesTheme(const std::string& name) : TSkinDefaultTheme(name) {
@@ -492,34 +540,8 @@ void TSkinStripesTheme::DrawCheckControl(ui::TCanvas& canvas, const RECT& rect, 
   else if (mixed)
     brush = MakeDitherBrush(clWindow, clBtnFace);
   const TColor mark = disabled ? clBtnFace : mixed ? clBtnShadow : clBtnText;
-  const RECT r = Inset(rect, 1);
-  HPEN outline = MakePen(pen);
-  HGDIOBJ oldPen = SelectObject(dc, outline);
-  HGDIOBJ oldBrush = SelectObject(dc, brush ? static_cast<HGDIOBJ>(brush) : GetStockObject(NULL_BRUSH));
-  if (kind == 1)
-    ::Rectangle(dc, r.left, r.top, r.right, r.bottom);
-  else
-    ::Ellipse(dc, r.left, r.top, r.right, r.bottom);
-  SelectObject(dc, oldPen);
-  SelectObject(dc, oldBrush);
-  DeleteObject(outline);
+  DrawFlatCheckControl(dc, rect, kind, checked || mixed, pen, brush, mark);
   if (brush) DeleteObject(brush);
-  const int x = (rect.left + rect.right) / 2, y = (rect.top + rect.bottom) / 2;
-  if (kind == 1 && (checked || mixed)) {
-    const POINT points[7] = {{x - 3, y + 1}, {x - 1, y + 3}, {x + 3, y - 1}, {x + 3, y - 3},
-                             {x - 1, y + 1}, {x - 3, y - 1}, {x - 3, y + 1}};
-    PolygonColor(dc, points, 6, mark, mark);
-  } else if (kind == 2 && checked) {
-    const RECT dot = Inset(r, 3);
-    HPEN p = MakePen(mark);
-    HBRUSH b = MakeBrush(mark);
-    HGDIOBJ op = SelectObject(dc, p), ob = SelectObject(dc, b);
-    ::Ellipse(dc, dot.left, dot.top, dot.right, dot.bottom);
-    SelectObject(dc, op);
-    SelectObject(dc, ob);
-    DeleteObject(p);
-    DeleteObject(b);
-  }
 }
 
 // --- Frames ----------------------------------------------------------------------------------
@@ -674,27 +696,12 @@ void TSkinStripesTheme::DrawStatusBarPart(ui::TCanvas& canvas, const RECT& rect,
       FillRectColor(dc, rect, clBtnFace);
       DrawLineColor(dc, rect.left, rect.top + 2, rect.right, rect.top + 2, NearestColorMix(clBtnShadow, clBtnFace, 96));
       return;
-    case 1:
-    case 2: {
-      const int x = rect.right - (part == 1 ? 3 : 1);
-      DrawLineColor(dc, x, rect.top + 4, x, rect.bottom - 3, softShadowColor_);
+    default: {
+      const int side = std::min(rect.right - rect.left, rect.bottom - rect.top);
+      DrawLinedStatusPart(dc, rect, part, softShadowColor_, NearestColorMix(clBtnFace, clBtnShadow, 64),
+                          NearestColorMix(clBtnFace, clBtnHighlight, 64), (side >= 9 ? 1 : 0) + (side >= 13 ? 1 : 0));
       return;
     }
-    case 3: {
-      const TColor dark = NearestColorMix(clBtnFace, clBtnShadow, 64);
-      const TColor light = NearestColorMix(clBtnFace, clBtnHighlight, 64);
-      const int s = std::min(rect.right - rect.left, rect.bottom - rect.top);
-      int n = 0;
-      for (int round = 0; round < 3; ++round) {
-        n += (s >= 9 ? 1 : 0) + (s >= 13 ? 1 : 0);
-        for (TColor color : {dark, light}) {
-          DrawLineColor(dc, rect.right - n - 2, rect.bottom - 2, rect.right - 1, rect.bottom - n - 3, color);
-          ++n;
-        }
-      }
-      return;
-    }
-    default: return;
   }
 }
 

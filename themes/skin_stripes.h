@@ -46,6 +46,16 @@ class TSkinThemeUnitState {
 // and bottom-left corners cut by `a` pixels and its top-right and bottom-right ones by `b`.
 void DrawChamferFrame(HDC dc, const RECT& rect, int a, TColor color, int b);
 
+// A flat check box (kind 1) or radio button (kind 2) one pixel inside `rect`, outlined in `pen`
+// and filled with `brush` (nullptr: hollow); `marked` adds the check mark or the dot in `mark`.
+// A radio button's dot is only drawn for the checked state, so callers pass checked alone.
+void DrawFlatCheckControl(HDC dc, const RECT& rect, int kind, bool marked, TColor pen, HBRUSH brush, TColor mark);
+
+// The line-drawn status-bar parts: 1 and 2 a vertical separator at the right edge (3 pixels in
+// for part 1), 3 a size grip of three rounds of diagonal lines, each round `gap` lines apart
+// and then a dark and a light line. Other parts draw nothing.
+void DrawLinedStatusPart(HDC dc, const RECT& rect, int part, TColor separator, TColor dark, TColor light, int gap);
+
 class TSkinStripesTheme : public TSkinDefaultTheme {
  public:
   explicit TSkinStripesTheme(const std::string& name);

@@ -292,6 +292,39 @@ TEST_F(Stripes, ToolbarGripIsDottedAndTheMenuSelectionStriped) {
   EXPECT_GT(menu.Count(kWhite, {100, 0, 120, 20}), 3);  // the submenu arrow in highlight text
 }
 
+TEST_F(Stripes, FloatingFrameEtchedWithADottedCaption) {
+  Scene s(160, 80, kWhite);
+  TSkinFloatingFrameInfo info{};
+  info.ViewKind = vkToolbar | vkFloating;
+  info.BorderSize = {4, 4};
+  info.ClientWidth = 152;
+  info.ClientHeight = 40;
+  info.CaptionShown = 1;
+  info.RedrawParts = 7;
+  info.CloseButtonState = 1;
+  info.Active = true;
+  info.Caption = "Tools";
+  t->DrawFloatingFrame(s.canvas, {0, 0, 160, 80}, info);
+  s.picture.Save("skin_stripes_floating_frame");
+  EXPECT_EQ(s.At(0, 40), Grey(63));     // the dark frame
+  EXPECT_EQ(s.At(1, 40), kWhite);       // the raised edge
+  EXPECT_EQ(s.At(2, 40), kFace);        // two face frames
+  EXPECT_EQ(s.At(3, 40), kFace);
+  const int bottom = 4 + GetSystemMetrics(SM_CYSMCAPTION);
+  EXPECT_EQ(s.At(20, bottom - 1), kFace);
+  EXPECT_EQ(s.At(20, bottom - 2), Grey(138));
+  // Dots on both sides of the text band.
+  const COLORREF light = Grey((192 * 32 + 255 * 223) >> 8);
+  EXPECT_GT(s.Count(light, {4, 4, 40, bottom}), 0);
+  EXPECT_GT(s.Count(light, {110, 4, 140, bottom}), 0);
+  EXPECT_EQ(s.Count(light, {70, 4, 90, bottom}), 0);
+  // Inactive: a plain caption.
+  info.Active = false;
+  Scene plain(160, 80, kWhite);
+  t->DrawFloatingFrame(plain.canvas, {0, 0, 160, 80}, info);
+  EXPECT_EQ(plain.Count(light, {4, 4, 156, bottom}), 0);
+}
+
 TEST_F(Stripes, PictureOfTheParts) {
   Scene sheet(300, 180, kWhite);
   DrawPartsSheet(*t, sheet);
