@@ -2,5 +2,6 @@
 # moves the cursor.
 movra_add_test(NAME bar_popup_tests TIMEOUT 240
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/bar_popup_test.cpp ${CMAKE_CURRENT_LIST_DIR}/dock_test_support.cpp
+          ${CMAKE_SOURCE_DIR}/tests/runtime/ui/ui_test_support.cpp ${CMAKE_SOURCE_DIR}/tests/runtime/ui/ui_test.rc
   LIBS movra_toolbars
   PROPERTIES RUN_SERIAL TRUE)
