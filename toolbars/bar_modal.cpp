@@ -18,14 +18,15 @@ constexpr UINT WM_KEYF1 = 0x4D;
 constexpr UINT WM_SYSTIMER = 0x118;
 constexpr LONG kInvalidCursorX = static_cast<LONG>(0x80000000u);
 
-TBarHintSink hintSink;
 POINT lastCursor{kInvalidCursorX, 0};
 
-void SetStatusHint(const std::string& text) {
-  if (hintSink.SetStatusHint) hintSink.SetStatusHint(text);
-}
-void CancelHint() {
-  if (hintSink.CancelHint) hintSink.CancelHint();
+void SetStatusHint(const std::string& text) { ui::Application().SetHint(text); }
+void CancelHint() { ui::Application().CancelHint(); }
+
+// The application's hint window follows the mouse over `control` as if the move had reached it.
+void HintMouseMove(ui::TWinControl* control, POINT client) {
+  ui::TMessage move{WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y), 0};
+  ui::Application().HintMouseMessage(control, move);
 }
 
 POINT MessagePosition() {
@@ -112,7 +113,7 @@ void RefreshHover(TBarView& root) {
   const bool hints = (deepest.Style() & vstShowHints) || HasOption(selected->Item()->EffectiveOptions(), tboShowHint);
   if (hints && !deepest.Capture() && window->HandleAllocated()) {
     window->Update();
-    if (hintSink.HintMouseMove) hintSink.HintMouseMove(window, deepest.ScreenToClient(lastCursor));
+    HintMouseMove(window, deepest.ScreenToClient(lastCursor));
   } else {
     CancelHint();
   }
@@ -129,9 +130,7 @@ std::string StatusHintOf(TBarView& root) {
     if (!next->Selected()) break;
     view = next;
   }
-  const std::string& hint = view->Selected()->Item()->Hint();
-  const size_t bar = hint.find('|');
-  return bar == std::string::npos ? hint : hint.substr(bar + 1);
+  return ui::GetLongHint(view->Selected()->Item()->Hint());
 }
 
 bool ButtonHeld(bool rightButtonTracks) {
@@ -348,8 +347,6 @@ class TTracking {
 };
 
 }  // namespace
-
-void SetBarHintSink(const TBarHintSink& sink) { hintSink = sink; }
 
 void InvalidateTrackedCursorPos() { lastCursor.x = kInvalidCursorX; }
 

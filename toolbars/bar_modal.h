@@ -4,23 +4,10 @@
 // open submenu, until the root view records a done action or the capture is lost.
 #include <windows.h>
 
-#include <string>
-
 #include "runtime/ui/controls.h"
 #include "toolbars/bar_view.h"
 
 namespace movra::bars {
-
-// Where the tracking loop sends hints: the status hint of the selected item, a cancelled hint
-// and the mouse moves the application's hint window follows. The application connects it;
-// until then the loop shows no hints.
-struct TBarHintSink {
-  void (*SetStatusHint)(const std::string& text) = nullptr;
-  void (*CancelHint)() = nullptr;
-  // A WM_MOUSEMOVE at `clientPoint` of `control`, as the hint window would have seen it.
-  void (*HintMouseMove)(ui::TWinControl* control, POINT clientPoint) = nullptr;
-};
-void SetBarHintSink(const TBarHintSink& sink);
 
 class TBarModalHandler : public IBarModalLoop {
  public:

@@ -434,6 +434,17 @@ void TBarPopupWindow::WndProc(TMessage& m) {
       break;
     case WM_CLOSE:
       return;
+    case ui::CM_HINTSHOW:
+      // The hint is the selected item's, for as long as the cursor stays on it.
+      if (auto* info = reinterpret_cast<ui::THintInfo*>(m.LParam)) {
+        info->HintStr.clear();
+        if (TBarItemViewer* selected = view_ ? view_->Selected() : nullptr) {
+          info->CursorRect = selected->BoundsRect;
+          info->HintStr = selected->HintText();
+        }
+      }
+      m.Result = 0;
+      return;
     default:
       break;
   }

@@ -272,6 +272,7 @@ struct PopupMenus : ::testing::Test {
 
 TEST_F(PopupMenus, KeysMoveThroughItemsOpenASubmenuEscapeClosesOneLevelAndTheCommandRunsAfterTheLoop) {
   menu->OnPopup = ui::TNotifyEvent(this, &PopupMenus::MenuPopped);
+  open->SetHint("Open|Opens a file");
   steps.WaitFor([] { return RootView() != nullptr; })
       .Do([&] {
         EXPECT_EQ(RootView()->Selected(), nullptr);
@@ -281,6 +282,12 @@ TEST_F(PopupMenus, KeysMoveThroughItemsOpenASubmenuEscapeClosesOneLevelAndTheCom
       .Do([&] {
         ASSERT_NE(RootView()->Selected(), nullptr);
         EXPECT_EQ(RootView()->Selected()->Item(), open);
+        // The selected item's long hint is the status hint; the hint window shows its short one.
+        EXPECT_EQ(ui::Application().Hint(), "Opens a file");
+        ui::THintInfo info;
+        RootView()->Window()->Perform(ui::CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+        EXPECT_EQ(info.HintStr, "Open");
+        EXPECT_TRUE(EqualRect(&info.CursorRect, &RootView()->Selected()->BoundsRect));
         PostKey(WindowOf(RootView()), VK_DOWN);
         PostKey(WindowOf(RootView()), VK_DOWN);
         PostKey(WindowOf(RootView()), VK_RIGHT);
@@ -297,6 +304,7 @@ TEST_F(PopupMenus, KeysMoveThroughItemsOpenASubmenuEscapeClosesOneLevelAndTheCom
   Track({100, 100});
   EXPECT_EQ(popups, 1);
   EXPECT_EQ(popupSender, menu);
+  EXPECT_EQ(ui::Application().Hint(), "") << "the status hint is cleared when tracking ends";
   EXPECT_TRUE(clicked.empty()) << "the command runs after the loop, from the queue";
   ExpectClickAfterTheLoop(two);
 }
