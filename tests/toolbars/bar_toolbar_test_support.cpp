@@ -1,5 +1,7 @@
 #include "tests/toolbars/bar_toolbar_test_support.h"
 
+#include "toolbars/bar_modal.h"
+
 namespace movra::bars::test {
 
 namespace {
@@ -56,6 +58,10 @@ TRecordingLoop::TRecordingLoop() {
   SetBarModalLoopFactory(&MakeRecorder, &NoInvalidator);
 }
 
-TRecordingLoop::~TRecordingLoop() { SetBarModalLoopFactory(nullptr, nullptr); }
+TRecordingLoop::~TRecordingLoop() {
+  // The real tracking loop again, as the popup unit installs it.
+  SetBarModalLoopFactory([](HWND window) -> std::unique_ptr<IBarModalLoop> { return std::make_unique<TBarModalHandler>(window); },
+                         &InvalidateTrackedCursorPos);
+}
 
 }  // namespace movra::bars::test

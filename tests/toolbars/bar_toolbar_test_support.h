@@ -37,7 +37,7 @@ struct TLoopRecord {
   bool AcceleratorsShown = false;
 };
 TLoopRecord& LoopRecord();
-// Installs the recording loop for the lifetime of the object.
+// Installs the recording loop for the lifetime of the object; the real loop afterwards.
 struct TRecordingLoop {
   TRecordingLoop();
   ~TRecordingLoop();
