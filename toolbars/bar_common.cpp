@@ -82,18 +82,6 @@ bool ThreadHasActiveWindow() { return GetActiveWindow() != nullptr; }
 
 namespace {
 
-// Prints `window` into `dc` with its top-left corner at `offset` (logical units of `dc`),
-// clipped to its own size.
-void PrintWindowAt(HWND window, HDC dc, POINT offset, UINT flags) {
-  RECT r;
-  GetWindowRect(window, &r);
-  const int saved = SaveDC(dc);
-  OffsetViewportOrgEx(dc, offset.x, offset.y, nullptr);
-  IntersectClipRect(dc, 0, 0, r.right - r.left, r.bottom - r.top);
-  SendMessageW(window, WM_PRINT, reinterpret_cast<WPARAM>(dc), flags);
-  RestoreDC(dc, saved);
-}
-
 struct TOwnedSearch {
   HWND Owner;
   std::vector<HWND> Found;
@@ -135,18 +123,7 @@ LRESULT AnswerPrintMessage(HWND window, HDC dc, UINT flags, TNcPaintProc ncPaint
     SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), flags);
     RestoreDC(dc, saved);
   }
-  if (flags & PRF_CHILDREN) {
-    // Bottom of the z-order first, so that the windows on top are drawn last.
-    for (HWND child = GetWindow(GetWindow(window, GW_CHILD), GW_HWNDLAST); child;
-         child = GetWindow(child, GW_HWNDPREV)) {
-      // The style, not IsWindowVisible: a popup is printed while it is still hidden.
-      if (!(GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE) || GetParent(child) != window) continue;
-      RECT r;
-      GetWindowRect(child, &r);
-      PrintWindowAt(child, dc, {r.left - origin.x, r.top - origin.y},
-                    PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
-    }
-  }
+  if (flags & PRF_CHILDREN) ui::PrintChildWindows(window, dc, flags);
   if (flags & PRF_OWNED) {
     TOwnedSearch search{window, {}};
     EnumThreadWindows(GetWindowThreadProcessId(window, nullptr), CollectOwned,
@@ -154,7 +131,7 @@ LRESULT AnswerPrintMessage(HWND window, HDC dc, UINT flags, TNcPaintProc ncPaint
     for (auto it = search.Found.rbegin(); it != search.Found.rend(); ++it) {
       RECT r;
       GetWindowRect(*it, &r);
-      PrintWindowAt(*it, dc, {r.left - origin.x, r.top - origin.y}, flags);
+      ui::PrintWindowAt(*it, dc, r.left - origin.x, r.top - origin.y, flags);
     }
   }
   return 1;

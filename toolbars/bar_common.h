@@ -89,9 +89,9 @@ bool ThreadHasActiveWindow();
 using TNcPaintProc = void (*)(HWND window, HDC dc, void* arg);
 
 // Answers WM_PRINT (`dc`, PRF_* `flags`) for `window`: the frame through `ncPaint`, then the
-// client area through WM_ERASEBKGND and WM_PRINTCLIENT, then the visible child windows
-// (PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN) and, with PRF_OWNED, the
-// visible owned windows (with `flags`), each at its own offset and clipped to itself. The
+// client area through WM_ERASEBKGND and WM_PRINTCLIENT, then the child windows that would show
+// with it (ui::PrintChildWindows, so a popup still hidden prints whole) and, with PRF_OWNED,
+// the visible owned windows (with `flags`), each at its own offset and clipped to itself. The
 // result of the message: 1.
 LRESULT AnswerPrintMessage(HWND window, HDC dc, UINT flags, TNcPaintProc ncPaint, void* arg);
 

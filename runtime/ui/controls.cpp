@@ -1374,6 +1374,15 @@ void PrintSystemFrame(HWND window, HDC dc, const RECT& margins) {
   }
 }
 
+void PrintWindowAt(HWND window, HDC dc, int x, int y, UINT flags) {
+  RECT r;
+  GetWindowRect(window, &r);
+  TSavedDc saved(dc);
+  OffsetViewportOrgEx(dc, x, y, nullptr);
+  IntersectClipRect(dc, 0, 0, r.right - r.left, r.bottom - r.top);
+  SendMessageW(window, WM_PRINT, reinterpret_cast<WPARAM>(dc), flags);
+}
+
 void PrintChildWindows(HWND window, HDC dc, UINT flags) {
   POINT origin{0, 0};
   if (flags & PRF_NONCLIENT) {
@@ -1392,10 +1401,7 @@ void PrintChildWindows(HWND window, HDC dc, UINT flags) {
     if (control ? !control->Visible() : !(GetWindowLongPtrW(child, GWL_STYLE) & WS_VISIBLE)) continue;
     RECT r;
     GetWindowRect(child, &r);
-    TSavedDc saved(dc);
-    OffsetViewportOrgEx(dc, r.left - origin.x, r.top - origin.y, nullptr);
-    IntersectClipRect(dc, 0, 0, r.right - r.left, r.bottom - r.top);
-    SendMessageW(child, WM_PRINT, reinterpret_cast<WPARAM>(dc), kPrintAll);
+    PrintWindowAt(child, dc, r.left - origin.x, r.top - origin.y, kPrintAll);
   }
 }
 

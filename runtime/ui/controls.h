@@ -508,6 +508,9 @@ class TCustomControl : public TWinControl {
 // The control whose window is `window`, or nullptr.
 TWinControl* FindControl(HWND window);
 
+// Prints `window` into `dc` through WM_PRINT with `flags`, its corner at (`x`, `y`) in the DC's
+// logical units and clipped to its own size; the DC's state is kept.
+void PrintWindowAt(HWND window, HDC dc, int x, int y, UINT flags);
 // Prints the visible child windows of `window` into `dc` through WM_PRINT (frame, background,
 // client and their own children), each at its place and clipped to its own rectangle, the
 // bottom of the z-order first. The DC's origin is the window's corner with its frame when
