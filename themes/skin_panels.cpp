@@ -311,7 +311,10 @@ HDC FrameDC(HWND window, HRGN region) {
     return GetWindowDC(window);
   }
   HDC dc = GetDCEx(window, copy, DCX_WINDOW | DCX_INTERSECTRGN | DCX_CACHE | DCX_CLIPSIBLINGS);
-  if (!dc) DeleteObject(copy);
+  if (!dc) {
+    DeleteObject(copy);
+    return nullptr;
+  }
   return dc;
 }
 
