@@ -112,6 +112,8 @@ class TSkinCustomItem : public TBarCustomItem {
                                           bool selectFirst, bool customizing, POINT point, int alignment) override;
   bars::TBarItemViewerClass ViewerClass() override;
   void PlacePopup(IBarView* parentView, bars::TBarPopupWindow* window, bars::TBarPopupPlacement& placement) override;
+  // Themed popup windows.
+  bars::TBarPopupWindowClass PopupWindowClass() override;
 
   bool AlwaysSelectFirst() const { return alwaysSelectFirst_; }
   void SetAlwaysSelectFirst(bool on) { alwaysSelectFirst_ = on; }

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "runtime/ui/comctrls.h"
+#include "themes/skin_popups.h"
 #include "themes/skin_uxthemes.h"
 #include "toolbars/bar_common.h"
 
@@ -49,20 +50,6 @@ POINT ClientOriginInWindow(HWND from, HWND to) {
   RECT wr;
   GetWindowRect(to, &wr);
   return {origin.x - wr.left, origin.y - wr.top};
-}
-
-// Hands one canvas over a DC to a paint step.
-template <class F>
-void WithCanvas(HDC dc, F&& paint) {
-  ui::TCanvas canvas;
-  canvas.SetHandle(dc);
-  try {
-    paint(canvas);
-  } catch (...) {
-    canvas.SetHandle(nullptr);
-    throw;
-  }
-  canvas.SetHandle(nullptr);
 }
 
 }  // namespace
@@ -211,6 +198,7 @@ namespace {
 
 bars::TBarToolbarClasses SkinToolbarClasses() {
   bars::TBarToolbarClasses classes;
+  classes.RootItem = [](ui::TComponent* owner) -> bars::TBarCustomItem* { return new TSkinRootItem(owner); };
   classes.ChevronItem = [](ui::TComponent* owner) -> bars::TBarCustomItem* { return new TSkinChevronItem(owner); };
   classes.View = bars::ViewClassOf<TSkinToolbarView>();
   return classes;
@@ -328,7 +316,7 @@ void TSkinToolbar::PaintNonClient(bool useGivenDc, HDC givenDc, HRGN updateRegio
     (info.Vertical ? client.top : client.left) += handle;
     ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
   }
-  WithCanvas(dc, [&](ui::TCanvas& canvas) {
+  PaintOnCanvas(dc, [&](ui::TCanvas& canvas) {
     const COLORREF solid = ResolveColor(effectiveColor_);
     canvas.Brush().SetColor(static_cast<TColor>(solid));
     if (!theme->GetFlag(sfToolbarNonClientOnSolidBrush)) {
@@ -372,7 +360,7 @@ bool TSkinToolbar::EraseBackground(HDC dc) {
       paintedUnderneath = true;
     }
   }
-  WithCanvas(dc, [&](ui::TCanvas& canvas) {
+  PaintOnCanvas(dc, [&](ui::TCanvas& canvas) {
     theme->DrawViewBackground(canvas, dockRect, client, client, effectiveColor_, paintedUnderneath, ViewKind());
   });
   return true;
@@ -513,7 +501,7 @@ void TSkinDock::PaintBackground(HDC dc, const RECT& rect) {
     RECT clip;
     if (GetClipBox(dc, &clip) == ERROR) clip = rect;
     const RECT client = ClientRect();
-    WithCanvas(dc, [&](ui::TCanvas& canvas) { ActiveTheme()->DrawDockBackground(canvas, client, clip, DockKind()); });
+    PaintOnCanvas(dc, [&](ui::TCanvas& canvas) { ActiveTheme()->DrawDockBackground(canvas, client, clip, DockKind()); });
     return;
   }
   TBarDock::PaintBackground(dc, rect);
@@ -642,7 +630,7 @@ void TSkinFloatingWindowParent::PaintFrame(bool useGivenDc, HDC givenDc, unsigne
   IntersectClipRect(dc, window.left, window.top, window.right, window.bottom);
   TSkinFloatingFrameInfo info;
   GetFrameInfo(info, parts);
-  WithCanvas(dc, [&](ui::TCanvas& canvas) {
+  PaintOnCanvas(dc, [&](ui::TCanvas& canvas) {
     canvas.Brush().SetColor(static_cast<TColor>(ResolveColor(info.BackgroundColor)));
     theme->DrawFloatingFrame(canvas, window, info);
   });

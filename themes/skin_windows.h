@@ -39,6 +39,20 @@ inline TColor ColorFromWParam(WPARAM value) { return static_cast<TColor>(static_
 // Answers SKM_GETEFFECTIVECOLOR.
 void AnswerEffectiveColor(ui::TMessage& message, TColor color);
 
+// Hands one canvas over `dc` to a paint step; the DC is given back whatever the step does.
+template <class F>
+void PaintOnCanvas(HDC dc, F&& paint) {
+  ui::TCanvas canvas;
+  canvas.SetHandle(dc);
+  try {
+    paint(canvas);
+  } catch (...) {
+    canvas.SetHandle(nullptr);
+    throw;
+  }
+  canvas.SetHandle(nullptr);
+}
+
 // Paints what lies behind `control` in its parent into `dc` (control coordinates).
 void PaintParentBackground(ui::TControl* control, HDC dc, const RECT& rect);
 // Sets the client size again, refreshes the frame and invalidates.
@@ -90,6 +104,7 @@ class TSkinChevronItem : public bars::TBarChevronItem {
 
   bars::TBarItemViewerClass ViewerClass() override;
   void PlacePopup(IBarView* parentView, bars::TBarPopupWindow* window, bars::TBarPopupPlacement& placement) override;
+  bars::TBarPopupWindowClass PopupWindowClass() override;
 };
 
 class TSkinChevronItemViewer : public bars::TBarChevronItemViewer {
