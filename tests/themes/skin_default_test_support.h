@@ -83,6 +83,9 @@ inline void DrawPartsSheet(TSkinDefaultTheme& t, Scene& s) {
   bar.EffectiveColor = t.ToolbarBackColor();
   c.Brush().SetColor(static_cast<TColor>(ResolveColor(t.ToolbarBackColor())));
   t.DrawToolbarNonClient(c, {0, 0, 300, 28}, bar);
+  // The toolbar's client, right of the handle strip.
+  const RECT barClient{16, 2, 298, 26};
+  t.DrawViewBackground(c, barClient, barClient, barClient, t.GetViewBackColor(vkToolbar), false, vkToolbar);
   const uint8_t looks[][4] = {{1, 0, 0, 0}, {1, 0, 2, 0}, {1, 1, 2, 0}, {1, 0, 0, 1}, {1, 0, 2, 1}, {0, 0, 0, 0}};
   int x = 18;
   for (const auto& look : looks) {
@@ -108,7 +111,8 @@ inline void DrawPartsSheet(TSkinDefaultTheme& t, Scene& s) {
   TSkinPopupBorderInfo popup{};
   popup.ViewKind = vkPopupMenu;
   t.DrawPopupBorder(c, {0, 32, 160, 120}, popup);
-  t.DrawViewBackground(c, {}, {3, 35, 157, 117}, {3, 35, 157, 117}, t.GetViewBackColor(vkPopupMenu), false,
+  const RECT popupClient{3, 35, 157, 117};
+  t.DrawViewBackground(c, popupClient, popupClient, popupClient, t.GetViewBackColor(vkPopupMenu), false,
                        vkPopupMenu);
   TItemDrawState item = State(vkPopupMenu, idoAppActive);
   item.ImageColumnWidth = 20;
