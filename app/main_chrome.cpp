@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "app/main_chrome.h"
 #include "app/main_form.h"
 #include "runtime/text.h"
 
@@ -127,6 +128,8 @@ class TPlainToolBar : public TWinControl {
   std::wstring tip_;
 };
 
+}  // namespace
+
 // A bar between two controls that moves the border between them: dragging it changes the
 // height of the control below.
 class TPlainSplitter : public TCustomControl {
@@ -180,105 +183,56 @@ class TPlainSplitter : public TCustomControl {
   bool dragging_ = false;
 };
 
-class TPlainChrome : public TPalvexChrome {
+namespace {
+
+// Standard menu items.
+struct TPlainMenuBuilder {
+  TComponent* Owner;
+
+  TMenuItem* Add(TMenuItem* parent, const char* name) {
+    auto* item = new TMenuItem(Owner);
+    item->SetName(name);
+    parent->Add(item);
+    return item;
+  }
+  TMenuItem* Submenu(TMenuItem* parent, const char* name, const char* caption) {
+    return Entry(parent, name, caption);
+  }
+  TMenuItem* Entry(TMenuItem* parent, const char* name, const char* caption) {
+    TMenuItem* item = Add(parent, name);
+    item->SetCaption(caption);
+    return item;
+  }
+  TMenuItem* Entry(TMenuItem* parent, const char* name, TAction* action) {
+    TMenuItem* item = Add(parent, name);
+    item->SetAction(action);
+    return item;
+  }
+  TMenuItem* Separator(TMenuItem* parent, const char* name) { return Entry(parent, name, "-"); }
+  void Radio(TMenuItem* item) {
+    item->SetRadioItem(true);
+    item->SetGroupIndex(1);
+    item->AutoCheck = true;
+  }
+};
+
+class TPlainChrome : public TItemChrome<TMenuItem> {
  public:
-  explicit TPlainChrome(TPalvexForm& form) : form_(form) {
+  explicit TPlainChrome(TPalvexForm& form) : TItemChrome(form) {
     BuildMenu();
+    BuildPlainPopupMenu(form_);
     BuildToolBar();
-    BuildPanels();
-  }
-
-  void ShowLog(bool visible) override {
-    form_.pnlLog->SetVisible(visible);
-    splitter_->SetVisible(visible);
-    mnuViewLog_->SetChecked(visible);
-  }
-  bool LogVisible() const override { return form_.pnlLog->Visible(); }
-
-  void CheckLanguage(int tag) override {
-    for (TMenuItem* item : languages_) item->SetChecked(item->Tag == tag);
-  }
-  int CheckedLanguage() const override {
-    for (TMenuItem* item : languages_)
-      if (item->Checked()) return static_cast<int>(item->Tag);
-    return -1;
-  }
-
-  void Resized(int, int) override {
-    form_.pnlLog->SetHeight(splitter_->Limit(form_.pnlLog->Height()));
+    panels_ = std::make_unique<TPlainPanels>(form_);
   }
 
  private:
-  TMenuItem* Item(TMenuItem* parent, const char* name, const char* caption) {
-    auto* item = new TMenuItem(&form_);
-    item->SetName(name);
-    item->SetCaption(caption);
-    parent->Add(item);
-    return item;
-  }
-  TMenuItem* Item(TMenuItem* parent, const char* name, TAction* action) {
-    auto* item = new TMenuItem(&form_);
-    item->SetName(name);
-    item->SetAction(action);
-    parent->Add(item);
-    return item;
-  }
-
   void BuildMenu() {
     auto* menu = new TMainMenu(&form_);
     menu->SetName("skMainMenu");
     menu->SetImages(form_.imgIcons);
-    TMenuItem* root = menu->Items();
-    TMenuItem* file = Item(root, "mnuFile", "&File");
-    Item(file, "mnuFileOptions", form_.actFileOptions);
-    Item(file, "mnuFileN1", "-");
-    Item(file, "mnuFileExit", form_.actFileExit);
-
-    TMenuItem* view = Item(root, "mnuView", "View");
-    TMenuItem* language = Item(view, "mnuViewLanguage", "Language");
-    const struct {
-      const char* name;
-      const char* caption;
-    } languages[] = {{"mnuEnglish", "English"}, {"mnuRussian", "Русский"}, {"mnuDeutsch", "Deutsch"}};
-    for (int tag = 0; tag < 3; ++tag) {
-      TMenuItem* item = Item(language, languages[tag].name, languages[tag].caption);
-      item->Tag = tag;
-      item->SetRadioItem(true);
-      item->SetGroupIndex(1);
-      item->AutoCheck = true;
-      item->OnClick = TNotifyEvent(&form_, &TPalvexForm::SetLanguage);
-      languages_.push_back(item);
-    }
-    mnuViewLog_ = Item(view, "mnuViewLog", "Log window");
-    mnuViewLog_->SetHint("Shows/hides log window");
-    mnuViewLog_->SetChecked(true);
-    mnuViewLog_->OnClick = TNotifyEvent(&form_, &TPalvexForm::actViewLogExecute);
-
-    TMenuItem* profile = Item(root, "mnuProfile", "&Profile");
-    AddProfileCommands(profile, "mnuProfile");
-    TMenuItem* tools = Item(root, "mnuTools", "&Tools");
-    Item(tools, "mnuToolsDefragmentFile", form_.actToolsDefragmentFile);
-    Item(tools, "mnuToolsWizard", form_.actToolsWizard);
-    Item(tools, "mnuToolsAnalyze", form_.actToolsAnalyze);
-    TMenuItem* help = Item(root, "mnuHelp", "&Help");
-    Item(help, "mnuHelpAbout", form_.actHelpAbout);
+    TPlainMenuBuilder builder{&form_};
+    DescribeMainMenu(form_, builder, menu->Items(), languages_, logEntry_);
     form_.SetMenu(menu);
-
-    form_.BarPopupMenu = new TPopupMenu(&form_);
-    form_.BarPopupMenu->SetName("BarPopupMenu");
-    form_.BarPopupMenu->SetImages(form_.imgIcons);
-    AddProfileCommands(form_.BarPopupMenu->Items(), "BarPopup");
-    form_.lvProfiles->SetPopupMenu(form_.BarPopupMenu);
-  }
-
-  void AddProfileCommands(TMenuItem* parent, const std::string& prefix) {
-    const std::pair<const char*, TAction*> commands[] = {
-        {"Add", form_.actProfileAdd},   {"Delete", form_.actProfileDelete},
-        {"SelectAll", form_.actProfileSelectAll}, {"Run", form_.actProfileRun},
-        {"RunAll", form_.actProfileRunAll}};
-    for (const auto& [name, action] : commands) Item(parent, (prefix + name).c_str(), action);
-    Item(parent, (prefix + "N1").c_str(), "-");
-    Item(parent, (prefix + "Props").c_str(), form_.actProfileProps);
   }
 
   void BuildToolBar() {
@@ -300,42 +254,54 @@ class TPlainChrome : public TPalvexChrome {
     bar->SetAlign(TAlign::alTop);
   }
 
-  // A caption strip at the top of a panel.
-  TPanel* Caption(TPanel* panel, const char* name, const char* caption) {
-    auto* strip = new TPanel(&form_);
-    strip->SetName(name);
-    strip->SetParent(panel);
-    strip->SetAlign(TAlign::alTop);
-    strip->SetHeight(18);
-    strip->SetBevelOuter(TBevelCut::bvNone);
-    strip->SetAlignment(TAlignment::taLeftJustify);
-    strip->SetCaption(caption);
-    return strip;
-  }
-
-  void BuildPanels() {
-    Caption(form_.pnlProfiles, "pnlProfilesCaption", "Profiles");
-    TPanel* logCaption = Caption(form_.pnlLog, "pnlLogCaption", "Log");
-    auto* close = new TButton(&form_);
-    close->SetName("pnlLogClose");
-    close->SetParent(logCaption);
-    close->SetAlign(TAlign::alRight);
-    close->SetWidth(18);
-    close->SetCaption("x");
-    close->OnClick = TNotifyEvent(&form_, &TPalvexForm::actViewLogExecute);
-    splitter_ = new TPlainSplitter(&form_, *form_.pnlLog);
-    splitter_->SetName("splLog");
-    splitter_->SetParent(&form_);
-    splitter_->SetAlign(TAlign::alBottom);
-  }
-
-  TPalvexForm& form_;
-  std::vector<TMenuItem*> languages_;
-  TMenuItem* mnuViewLog_ = nullptr;
-  TPlainSplitter* splitter_ = nullptr;
 };
 
+// A caption strip at the top of a panel.
+TPanel* CaptionStrip(TPalvexForm& form, TPanel* panel, const char* name, const char* caption) {
+  auto* strip = new TPanel(&form);
+  strip->SetName(name);
+  strip->SetParent(panel);
+  strip->SetAlign(TAlign::alTop);
+  strip->SetHeight(18);
+  strip->SetBevelOuter(TBevelCut::bvNone);
+  strip->SetAlignment(TAlignment::taLeftJustify);
+  strip->SetCaption(caption);
+  return strip;
+}
+
 }  // namespace
+
+void BuildPlainPopupMenu(TPalvexForm& form) {
+  form.BarPopupMenu = new TPopupMenu(&form);
+  form.BarPopupMenu->SetName("BarPopupMenu");
+  form.BarPopupMenu->SetImages(form.imgIcons);
+  TPlainMenuBuilder builder{&form};
+  DescribeProfileCommands(form, builder, form.BarPopupMenu->Items(), "BarPopup");
+  form.lvProfiles->SetPopupMenu(form.BarPopupMenu);
+}
+
+TPlainPanels::TPlainPanels(TPalvexForm& form) : form_(form) {
+  CaptionStrip(form_, form_.pnlProfiles, "pnlProfilesCaption", "Profiles");
+  TPanel* logCaption = CaptionStrip(form_, form_.pnlLog, "pnlLogCaption", "Log");
+  auto* close = new TButton(&form_);
+  close->SetName("pnlLogClose");
+  close->SetParent(logCaption);
+  close->SetAlign(TAlign::alRight);
+  close->SetWidth(18);
+  close->SetCaption("x");
+  close->OnClick = TNotifyEvent(&form_, &TPalvexForm::actViewLogExecute);
+  splitter_ = new TPlainSplitter(&form_, *form_.pnlLog);
+  splitter_->SetName("splLog");
+  splitter_->SetParent(&form_);
+  splitter_->SetAlign(TAlign::alBottom);
+}
+
+void TPlainPanels::ShowLog(bool visible) {
+  form_.pnlLog->SetVisible(visible);
+  splitter_->SetVisible(visible);
+}
+
+void TPlainPanels::Resized() { form_.pnlLog->SetHeight(splitter_->Limit(form_.pnlLog->Height())); }
 
 std::unique_ptr<TPalvexChrome> CreatePlainChrome(TPalvexForm& form) {
   return std::make_unique<TPlainChrome>(form);

@@ -107,7 +107,8 @@ std::vector<std::string> TPalvexHost::ChooseFiles(TOpenDialog& dialog) {
 
 // --- construction ------------------------------------------------------------------------------
 
-TPalvexForm::TPalvexForm(TComponent* owner, std::unique_ptr<TPalvexHost> host)
+TPalvexForm::TPalvexForm(TComponent* owner, std::unique_ptr<TPalvexHost> host,
+                         TPalvexChromeFactory chrome)
     : TForm(owner), host_(std::move(host)) {
   alive_ = Lifetime();
   BeginLoading();
@@ -118,10 +119,12 @@ TPalvexForm::TPalvexForm(TComponent* owner, std::unique_ptr<TPalvexHost> host)
   Font().SetName("MS Sans Serif");
   Font().SetSize(8);
   CreateComponents();
-  chrome_ = CreatePlainChrome(*this);
+  chrome_ = chrome(*this);
   OnCreate = TNotifyEvent(this, &TPalvexForm::FormCreate);
   OnDestroy = TNotifyEvent(this, &TPalvexForm::FormDestroy);
   EndLoading();
+  // The window took its size before its chrome existed: lay the panels out for it now.
+  Resize();
 }
 
 TPalvexForm::~TPalvexForm() = default;

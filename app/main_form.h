@@ -85,8 +85,11 @@ class TPalvexChrome {
 // its process without tearing down what the run may still use.
 bool RunLeftAtExit();
 
+using TPalvexChromeFactory = std::unique_ptr<TPalvexChrome> (*)(TPalvexForm& form);
 // The plain chrome: a standard menu bar, a toolbar, panel captions and a splitter.
 std::unique_ptr<TPalvexChrome> CreatePlainChrome(TPalvexForm& form);
+// The themed chrome: the menu bar and toolbar on docks, in the OfficeXP theme.
+std::unique_ptr<TPalvexChrome> CreateSkinChrome(TPalvexForm& form);
 
 class TPalvexForm : public ui::TForm {
  public:
@@ -96,7 +99,8 @@ class TPalvexForm : public ui::TForm {
   }
   const ui::TClassInfo& ClassType() const override { return Class(); }
 
-  TPalvexForm(ui::TComponent* owner, std::unique_ptr<TPalvexHost> host);
+  TPalvexForm(ui::TComponent* owner, std::unique_ptr<TPalvexHost> host,
+              TPalvexChromeFactory chrome = CreatePlainChrome);
   ~TPalvexForm() override;
 
   // --- components the logic uses (owned by the window) ---

@@ -331,6 +331,12 @@ void TBarCustomItem::SetInheritOptions(bool on) {
 
 // --- Properties ------------------------------------------------------------------------------
 
+void TBarCustomItem::GetProperties(ui::TPropertyList& properties) {
+  TComponent::GetProperties(properties);
+  properties.AddText("Caption", [this] { return caption_; }, [this](const std::string& s) { SetCaption(s); });
+  properties.AddText("Hint", [this] { return hint_; }, [this](const std::string& s) { SetHint(s); });
+}
+
 void TBarCustomItem::SetCaption(const std::string& caption) {
   if (caption == caption_) return;
   caption_ = caption;

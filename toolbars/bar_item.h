@@ -335,6 +335,8 @@ class TBarCustomItem : public ui::TComponent {
   void SetHelpContext(int context) { helpContext_ = context; }
   const std::string& Hint() const { return hint_; }
   void SetHint(const std::string& hint) { hint_ = hint; }
+  // Caption and Hint are published, so that a window's translation reaches its items.
+  void GetProperties(ui::TPropertyList& properties) override;
   int ImageIndex() const { return imageIndex_; }
   void SetImageIndex(int index);
   ui::TCustomImageList* Images() const { return images_; }

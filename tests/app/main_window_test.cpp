@@ -7,6 +7,11 @@
 #include <thread>
 
 #include "app/main_form.h"
+#include "support.h"
+#include "themes/skin_items.h"
+#include "themes/skin_switcher.h"
+#include "toolbars/bar_dock.h"
+#include "toolbars/bar_toolbar.h"
 #include "i18n/localizer.h"
 #include "runtime/text.h"
 #include "tests/runtime/ui/ui_test_support.h"
@@ -16,6 +21,7 @@ namespace {
 
 using namespace movra::ui;
 using ui::test::PumpUntil;
+using ui::test::Pump;
 
 struct FakeHost : TPalvexHost {
   std::vector<std::unique_ptr<TProfile>> seed;
@@ -29,6 +35,7 @@ struct FakeHost : TPalvexHost {
   int propsResult = mrCancel;
   int saves = 0;
   std::vector<std::string> savedNames;
+  bool savedShowLog = true;
 
   std::string ConfigFile() const override { return "unused.cfg"; }
   TConfigState LoadSettings(const std::string&, const TProfileSink& addProfile,
@@ -39,8 +46,9 @@ struct FakeHost : TPalvexHost {
     return seedState;
   }
   void SaveSettings(const std::string&, const std::vector<const TProfile*>& profiles,
-                    const TOptions&) override {
+                    const TOptions& options) override {
     ++saves;
+    savedShowLog = options.ShowLogWindow;
     savedNames.clear();
     for (const TProfile* profile : profiles) savedNames.push_back(profile->Name());
   }
@@ -171,7 +179,11 @@ class MainWindow : public ::testing::Test {
   }
 
   void Seed(std::unique_ptr<TProfile> profile) { host->seed.push_back(std::move(profile)); }
-  void Create() { form.reset(new TPalvexForm(nullptr, std::make_unique<ProxyHost>(fake))); }
+  void Create() { form.reset(new TPalvexForm(nullptr, std::make_unique<ProxyHost>(fake), chrome)); }
+  template <class T>
+  T* Find(const char* name) {
+    return dynamic_cast<T*>(form->FindComponent(name));
+  }
 
   std::string Cell(int row, int sub) { return form->lvProfiles->Items()[row]->SubItems()[sub]; }
   std::string Panel(int index) { return form->StatusBar1->Panels()[index]->Text(); }
@@ -188,6 +200,7 @@ class MainWindow : public ::testing::Test {
 
   FakeHost fake;
   FakeHost* host = &fake;
+  TPalvexChromeFactory chrome = CreatePlainChrome;
   TOwned<TPalvexForm> form;
 };
 
@@ -718,6 +731,183 @@ TEST_F(MainWindow, ASettingsFileReadInFullIsNotMentioned) {
   Create();
   Settle();
   EXPECT_EQ(form->memoLog->Lines().Text().find("settings file"), std::string::npos);
+}
+
+
+// --- the themed chrome -------------------------------------------------------------------------
+
+class ThemedChrome : public MainWindow {
+ protected:
+  ThemedChrome() { chrome = CreateSkinChrome; }
+
+  std::vector<std::string> Captions(bars::TBarCustomItem* parent) {
+    std::vector<std::string> captions;
+    for (int i = 0; i < parent->Count(); ++i)
+      captions.push_back(dynamic_cast<bars::TBarSeparatorItem*>(parent->ChildAt(i)) ? "-" : parent->ChildAt(i)->Caption());
+    return captions;
+  }
+  bars::TBarToolbar* MenuBar() { return Find<bars::TBarToolbar>("skMainMenu"); }
+  bars::TBarToolbar* ToolBar() { return Find<bars::TBarToolbar>("skToolBar"); }
+  bars::TBarCustomItem* Item(const char* name) { return Find<bars::TBarCustomItem>(name); }
+};
+
+TEST_F(ThemedChrome, MenuBarAndToolbarSitOnTheirDocksInTheOfficeXPTheme) {
+  Create();
+  EXPECT_EQ(form->Menu(), nullptr);  // the menu bar replaces the window's own menu
+  auto* switcher = Find<skin::TSkinSwitcher>("SkinSwitcher");
+  ASSERT_TRUE(switcher);
+  EXPECT_EQ(switcher->Theme(), "OfficeXP");
+
+  bars::TBarToolbar* menu = MenuBar();
+  auto* dock = Find<bars::TBarDock>("skTopDock");
+  ASSERT_TRUE(menu && dock);
+  EXPECT_EQ(menu->Parent(), dock);
+  EXPECT_TRUE(menu->MenuBar());
+  EXPECT_TRUE(menu->FullSize());
+  EXPECT_TRUE(menu->ProcessShortCuts());
+  EXPECT_EQ(menu->ShrinkMode(), bars::TBarShrinkMode::tbsmWrap);
+  EXPECT_FALSE(menu->CloseButton());
+  EXPECT_EQ(menu->DockMode(), bars::TBarDockMode::dmCannotFloatOrChangeDocks);
+  EXPECT_EQ(Captions(menu->Items()),
+            (std::vector<std::string>{"&File", "View", "&Profile", "&Tools", "&Help"}));
+  EXPECT_TRUE(dynamic_cast<skin::TSkinSubmenuItem*>(menu->Items()->ChildAt(0)));
+  EXPECT_EQ(Captions(Item("mnuFile")), (std::vector<std::string>{"Options...", "-", "Exit"}));
+  EXPECT_EQ(Captions(Item("mnuView")), (std::vector<std::string>{"Language", "Log window"}));
+  EXPECT_EQ(Captions(Item("mnuViewLanguage")), (std::vector<std::string>{"English", "Русский", "Deutsch"}));
+  EXPECT_EQ(Captions(Item("mnuProfile")), (std::vector<std::string>{"Add...", "Delete", "Select All", "Run",
+                                                                     "Run All", "-", "Properties..."}));
+  EXPECT_EQ(Captions(Item("mnuTools")),
+            (std::vector<std::string>{"Deframent file...", "Wizard...", "Analyze disk..."}));
+  EXPECT_EQ(Item("mnuProfileRun")->ShortCut(), VK_F9);
+  EXPECT_TRUE(Item("mnuEnglish")->Checked());
+  EXPECT_EQ(Item("mnuDeutsch")->GroupIndex(), 1);
+
+  bars::TBarToolbar* tools = ToolBar();
+  ASSERT_TRUE(tools);
+  EXPECT_EQ(tools->Parent(), Find<bars::TBarDock>("skTopDock2"));
+  EXPECT_EQ(tools->Images(), form->imgIcons);
+  EXPECT_EQ(tools->DockMode(), bars::TBarDockMode::dmCannotFloatOrChangeDocks);
+  EXPECT_EQ(Captions(tools->Items()),
+            (std::vector<std::string>{"Add...", "Delete", "Properties...", "-", "Run", "Run All", "-",
+                                      "Analyze disk...", "Wizard...", "-", "Log window"}));
+  EXPECT_EQ(tools->Items()->ChildAt(10)->Action(), form->actViewLog);
+  EXPECT_TRUE(tools->Items()->ChildAt(10)->Checked());
+  // The docks stack at the top, the menu bar first.
+  form->Show();
+  Pump();
+  EXPECT_EQ(dock->Top(), 0);
+  EXPECT_LE(dock->Top() + dock->Height(), Find<bars::TBarDock>("skTopDock2")->Top());
+}
+
+TEST_F(ThemedChrome, CommandsRunFromTheirEntriesAndTheLogTogglesEverywhere) {
+  Seed(MakeProfile("p", 1));
+  Create();
+  form->Show();
+  Pump();
+  EXPECT_TRUE(MenuBar()->ShortCutsRegistered());
+  // F9 runs the selected profile.
+  form->lvProfiles->SetFocus();
+  form->lvProfiles->SetIndexSelected(0, true);
+  PostMessageW(form->lvProfiles->Handle(), WM_KEYDOWN, VK_F9, 0);
+  PumpUntil([&] { return !host->started.empty(); }, 2000);
+  EXPECT_EQ(host->started.size(), 1u);
+  EXPECT_EQ(form->QueueCount(), 1);
+
+  // The toolbar's check button, the View entry and the log panel's close button stay in step.
+  bars::TBarCustomItem* button = ToolBar()->Items()->ChildAt(10);
+  bars::TBarCustomItem* entry = Item("mnuViewLog");
+  button->Click();
+  EXPECT_FALSE(form->pnlLog->Visible());
+  EXPECT_FALSE(button->Checked());
+  EXPECT_FALSE(entry->Checked());
+  entry->Click();
+  EXPECT_TRUE(form->pnlLog->Visible());
+  EXPECT_TRUE(button->Checked());
+  EXPECT_TRUE(entry->Checked());
+
+  auto* close = Find<TButton>("pnlLogClose");
+  ASSERT_TRUE(close);
+  SendMessageW(close->Handle(), BM_CLICK, 0, 0);
+  Pump();
+  EXPECT_FALSE(form->pnlLog->Visible());
+  EXPECT_FALSE(button->Checked());
+  EXPECT_FALSE(entry->Checked());
+  EXPECT_FALSE(form->actViewLog->Checked());
+  // The profile panel takes the room of the log panel.
+  EXPECT_EQ(form->pnlProfiles->Top() + form->pnlProfiles->Height(), form->StatusBar1->Top());
+  Settle();
+  form.reset();
+  EXPECT_FALSE(host->savedShowLog);
+}
+
+TEST_F(ThemedChrome, ResizingKeepsTheQueuePanelAndWrapsTheMenuBar) {
+  Create();
+  form->Show();
+  Pump();
+  bars::TBarToolbar* menu = MenuBar();
+  const int oneLine = menu->Height();
+  for (int width : {684, 900, 420}) {
+    SCOPED_TRACE(width);
+    form->SetBounds(form->Left(), form->Top(), width, 554);
+    Pump();
+    EXPECT_EQ(form->StatusBar1->Panels()[0]->Width(), form->StatusBar1->ClientWidth() - 200);
+    EXPECT_EQ(form->StatusBar1->Panels()[1]->Width(), 200);
+    EXPECT_EQ(menu->Width(), form->ClientWidth());
+  }
+  EXPECT_EQ(menu->Height(), oneLine);
+  // Too narrow for one line: the menus move to further lines rather than going out of sight.
+  form->SetBounds(form->Left(), form->Top(), 160, 554);
+  Pump();
+  EXPECT_GT(menu->Height(), oneLine);
+  EXPECT_GE(Find<bars::TBarDock>("skTopDock")->Height(), menu->Height());
+  EXPECT_EQ(menu->Width(), form->ClientWidth());
+}
+
+TEST_F(ThemedChrome, LanguageSwitchRetranslatesCaptionsAndHintsButNotLanguageNames) {
+  Create();
+  form->SetLanguageByTag(2);
+  EXPECT_TRUE(Item("mnuDeutsch")->Checked());
+  EXPECT_FALSE(Item("mnuEnglish")->Checked());
+  EXPECT_EQ(Item("mnuFile")->Caption(), "&Datei");
+  EXPECT_EQ(Item("mnuView")->Caption(), "Ansicht");
+  EXPECT_EQ(Item("mnuViewLanguage")->Caption(), "Sprache");
+  EXPECT_EQ(Item("mnuViewLog")->Caption(), "Protokollfenster");
+  EXPECT_EQ(Item("mnuViewLog")->Hint(), "Blendet das Protokollfenster ein oder aus");
+  EXPECT_EQ(Item("mnuProfileRun")->Caption(), "Ausführen");
+  EXPECT_EQ(ToolBar()->Items()->ChildAt(4)->Caption(), "Ausführen");
+  EXPECT_EQ(Find<TPanel>("pnlProfilesCaption")->Caption(), "Profile");
+  EXPECT_EQ(Find<TPanel>("pnlLogCaption")->Caption(), "Protokoll");
+  EXPECT_EQ(Item("mnuEnglish")->Caption(), "English");
+  EXPECT_EQ(Item("mnuRussian")->Caption(), "Русский");
+  form->SetLanguageByTag(1);
+  EXPECT_NE(Item("mnuFile")->Caption(), "&File");
+  EXPECT_EQ(Item("mnuDeutsch")->Caption(), "Deutsch");
+  form->SetLanguageByTag(0);
+  EXPECT_EQ(Item("mnuFile")->Caption(), "&File");
+  EXPECT_EQ(Item("mnuViewLog")->Hint(), "Shows/hides log window");
+  EXPECT_EQ(ToolBar()->Items()->ChildAt(4)->Caption(), "Run");
+}
+
+TEST_F(ThemedChrome, PictureOfTheWholeWindow) {
+  Seed(MakeProfile("Mail", 1));
+  Seed(MakeProfile("Docs", 3));
+  Create();
+  form->Show();
+  Pump();
+  RECT frame;
+  GetWindowRect(form->Handle(), &frame);
+  movra::testing::TestPicture picture(frame.right - frame.left, frame.bottom - frame.top,
+                                      RGB(255, 0, 255));
+  form->PaintTo(picture.Dc(), 0, 0);
+  EXPECT_FALSE(picture.Save("palvex_main_window_officexp").empty());
+  // Every pixel of the window is painted, the docks' full width included.
+  POINT client{0, 0};
+  ClientToScreen(form->Handle(), &client);
+  const int x0 = client.x - frame.left, y0 = client.y - frame.top;
+  auto* dock = Find<bars::TBarDock>("skTopDock");
+  for (int x : {x0 + 1, x0 + dock->Width() / 2, x0 + dock->Width() - 2})
+    for (int y : {y0 + 1, y0 + dock->Height() - 2, y0 + form->ClientHeight() - 2})
+      EXPECT_NE(picture.Pixel(x, y), RGB(255, 0, 255)) << x << "," << y;
 }
 
 }  // namespace
