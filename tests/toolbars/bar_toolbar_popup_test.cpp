@@ -1,5 +1,6 @@
-// Toolbars with the real popups and tracking loop: the chevron's list of the items that did not
-// fit, opened by a click under a watchdog.
+// Toolbars and menu bars with the real popups and tracking loop: the chevron's list of the items
+// that did not fit, opened by a click, and a menu bar's menu opened by its Alt letter, each under a
+// watchdog.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -100,5 +101,89 @@ TEST(ChevronPopup, TheChevronListsTheItemsThatDidNotFit) {
   EXPECT_TRUE(fromChevron);
   EXPECT_EQ(shownInPopup, hidden);
   EXPECT_TRUE(sameItems);
+  EXPECT_EQ(OpenPopup(bar), nullptr);
+}
+
+namespace {
+
+// An item that opens a popup of its children, as the entries of a menu bar do.
+class TMenuEntry : public TBarItem {
+ public:
+  explicit TMenuEntry(movra::ui::TComponent* owner) : TBarItem(owner) { SetItemStyle(ItemStyle() | isSubmenu); }
+};
+
+TMenuEntry* AddMenu(TBarCustomItem* parent, const std::string& caption) {
+  auto* item = new TMenuEntry(nullptr);
+  item->SetCaption(caption);
+  parent->Add(item);
+  return item;
+}
+
+}  // namespace
+
+TEST(MenuBarPopup, TheMenuKeyOpensTheNamedMenuAndEscapeClosesIt) {
+  InstallBarPopups();
+  TDockForm f;
+  auto* bar = new TBarToolbar(f.Form);
+  TMenuEntry* file = AddMenu(bar->Items(), "&File");
+  std::vector<TBarItem*> fileItems{AddItem(file, "&Open"), AddItem(file, "&Save"), AddItem(file, "E&xit")};
+  TMenuEntry* edit = AddMenu(bar->Items(), "&Edit");
+  AddItem(edit, "&Copy");
+  bar->SetMenuBar(true);
+  bar->SetParent(f.Top);
+  f.Form->Show();
+  ASSERT_TRUE(PumpUntil([&] { return f.Form->Active(); }, 3000));
+  TBarToolbarView* view = bar->View();
+  TBarItemViewer* fileViewer = view->Find(file);
+  ASSERT_NE(fileViewer, nullptr);
+
+  TWatchdog watchdog(15000);
+  int stage = 0;
+  bool openedFile = false, popupVisible = false, firstSelected = false;
+  std::vector<TBarCustomItem*> shown;
+  bool trackingAfterFirst = false, fileStillSelected = false, captureKept = false, popupGone = false;
+  After(50, [&] {
+    if (stage == 0) {
+      HWND popup = OpenPopup(bar);
+      if (!popup) return true;
+      openedFile = view->OpenViewer() == fileViewer;
+      popupVisible = IsWindowVisible(popup) != 0;
+      if (auto* popupView = dynamic_cast<TBarView*>(view->OpenViewerView())) {
+        for (int i = 0; i < popupView->ViewerCount(); ++i)
+          if (popupView->ViewerAt(i)->Show) shown.push_back(popupView->ViewerAt(i)->Item());
+        // Opened from the keyboard, the menu starts on its first entry.
+        firstSelected = popupView->Selected() && popupView->Selected()->Item() == fileItems[0];
+      }
+      SaveBarWithPopup(bar, popup, "bar_toolbar_menubar_file_popup");
+      PostMessageW(bar->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+      stage = 1;
+      return true;
+    }
+    // The first Escape closes the drop-down only: the bar goes on tracking, File still chosen.
+    if (view->OpenViewerWindow()) return true;
+    popupGone = true;
+    trackingAfterFirst = Tracking(bar);
+    fileStillSelected = view->Selected() == fileViewer;
+    captureKept = GetCapture() == bar->Handle();
+    PostMessageW(bar->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+    stage = 2;
+    return false;
+  });
+  // Alt+F as the system delivers it to the form.
+  PostMessageW(f.Form->Handle(), WM_SYSCOMMAND, SC_KEYMENU, 'f');
+  ASSERT_TRUE(PumpUntil([&] { return stage == 2 && !Tracking(bar); }, 10000));
+  Pump();
+  EXPECT_FALSE(watchdog.Fired());
+  EXPECT_TRUE(openedFile);
+  EXPECT_TRUE(popupVisible);
+  EXPECT_EQ(shown, (std::vector<TBarCustomItem*>{fileItems[0], fileItems[1], fileItems[2]}));
+  EXPECT_TRUE(firstSelected);
+  EXPECT_TRUE(popupGone);
+  EXPECT_TRUE(trackingAfterFirst);
+  EXPECT_TRUE(fileStillSelected);
+  EXPECT_TRUE(captureKept);
+  // The second Escape ends tracking: no selection, no capture, nothing open.
+  EXPECT_EQ(view->Selected(), nullptr);
+  EXPECT_EQ(GetCapture(), nullptr);
   EXPECT_EQ(OpenPopup(bar), nullptr);
 }
