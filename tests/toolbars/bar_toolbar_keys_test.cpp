@@ -271,6 +271,7 @@ TEST(MenuBarHook, AltLettersOfTheMdiClientGoToTheMainForm) {
   ASSERT_NE(client, nullptr);
   HWND child = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 20, 20, client, nullptr,
                                GetModuleHandleW(nullptr), nullptr);
+  ChildWatch::count = 0;
   ChildWatch::old = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ChildWatch::Proc)));
   auto postAndPump = [&](HWND target, WPARAM key) {

@@ -70,9 +70,12 @@ TEST(ChevronPopup, TheChevronListsTheItemsThatDidNotFit) {
   int shownInPopup = -1;
   bool fromChevron = false, sameItems = true;
   bool done = false;
+  TMouseScript script;
   After(100, [&] {
     HWND popup = OpenPopup(bar);
-    if (!popup) return true;
+    // The popup opens on the press; until the release has reached the loop it takes no key
+    // but F1, so the Escapes wait for it.
+    if (!popup || !script.Done() || GetKeyState(VK_LBUTTON) < 0) return true;
     auto* popupView = dynamic_cast<TBarView*>(view->OpenViewerView());
     fromChevron = view->OpenViewer() == chevron && popupView && popupView->ChevronParentView() == view;
     if (popupView) {
@@ -91,7 +94,6 @@ TEST(ChevronPopup, TheChevronListsTheItemsThatDidNotFit) {
     done = true;
     return false;
   });
-  TMouseScript script;
   script.MoveTo(bar->ClientToScreen(movra::bars::test::Centre(chevron->BoundsRect)));
   script.Down();
   script.Up();
