@@ -371,10 +371,10 @@ class TKeyBar : public TTestBar {
   TKeyBar(movra::ui::TComponent* owner, int width, int height) : TTestBar(owner, width, height) {
     SetControlStyle(ControlStyle() | movra::ui::csMenuEvents);
   }
-  std::vector<WPARAM> Keys;
+  std::vector<WPARAM> Keys, Chars;
   void WndProc(movra::ui::TMessage& m) override {
-    if (m.Msg == movra::ui::CM_DIALOGKEY) {
-      Keys.push_back(m.WParam);
+    if (m.Msg == movra::ui::CM_DIALOGKEY || m.Msg == movra::ui::CM_DIALOGCHAR) {
+      (m.Msg == movra::ui::CM_DIALOGKEY ? Keys : Chars).push_back(m.WParam);
       m.Result = 1;
       return;
     }
@@ -384,7 +384,7 @@ class TKeyBar : public TTestBar {
 
 }  // namespace
 
-TEST(DockWindow, DialogKeysOfADockReachItsFloatingBarsAndEscapeLeavesTheToolWindow) {
+TEST(DockWindow, DialogKeysAndCharactersOfADockReachItsFloatingBarsAndEscapeLeavesTheToolWindow) {
   ShownDockForm f;
   auto* keys = new TKeyBar(f.Form, 60, 22);
   keys->SetHideWhenInactive(false);
@@ -397,12 +397,18 @@ TEST(DockWindow, DialogKeysOfADockReachItsFloatingBarsAndEscapeLeavesTheToolWind
   // menu events hears nothing).
   keys->SetControlStyle(keys->ControlStyle() & ~movra::ui::csMenuEvents);
   EXPECT_EQ(f.Left->Perform(movra::ui::CM_DIALOGKEY, 'J', 0), 0);
+  EXPECT_EQ(f.Left->Perform(movra::ui::CM_DIALOGCHAR, 'j', 0), 0);
   keys->SetControlStyle(keys->ControlStyle() | movra::ui::csMenuEvents);
   EXPECT_EQ(f.Left->Perform(movra::ui::CM_DIALOGKEY, 'K', 0), 1);
   EXPECT_EQ(keys->Keys, std::vector<WPARAM>{'K'});
+  // Dialog characters (Alt+letter) go the same way, through the form's controls to the dock.
+  EXPECT_EQ(f.Form->Perform(movra::ui::CM_DIALOGCHAR, 'c', 0), 1);
+  EXPECT_EQ(keys->Chars, std::vector<WPARAM>{'c'});
   keys->SetEnabled(false);
   EXPECT_EQ(f.Left->Perform(movra::ui::CM_DIALOGKEY, 'L', 0), 0);  // a disabled one hears nothing
+  EXPECT_EQ(f.Left->Perform(movra::ui::CM_DIALOGCHAR, 'd', 0), 0);
   EXPECT_EQ(keys->Keys.size(), 1u);
+  EXPECT_EQ(keys->Chars.size(), 1u);
 
   TBarFloatingWindowParent* fp = keys->FloatingParent();
   // Escape is the tool window's own: it goes back to the form; other keys go on to the bar.
