@@ -80,7 +80,6 @@ TSkinAluminumColors AluminumColors() {
   TSkinAluminumColors c;
   const TColor c1 = AluminumHighlightBase();
   const TColor b = ColorBlend(c1, clWindow, 30);
-  const TColor grey = ColorBlend(kDark, clWindow, 90);
   c.TextureDepth = 12;
   c.DarkFaceColor = ColorAddLight(kLight, -24);
   c.MenuBarBackColor = kLight;
@@ -88,24 +87,11 @@ TSkinAluminumColors AluminumColors() {
   c.DimFaceColor = ColorAddLight(kLight, -16);
   c.PopupBackColor = ColorBlend(c.DarkFaceColor, clWindow, 100);
   c.DockPanelBackColor = c.PopupBackColor;
-  c.PopupFrameColor = ContrastedColor(ColorBlend(clBlack, kDark, 20), c.PopupBackColor, 100);
-  const TColor border = ContrastedColor(ColorBlend(clBlack, kDark, 15), c.ToolbarBackColor, 120);
-  const TColor inactiveText = ContrastedColor(grey, kMedium, 120);
-  c.ToolbarWindowColors[swrActive] = {border, kDark, ContrastedColor(kLight, kDark, 180)};
-  c.ToolbarWindowColors[swrInactive] = {border, kMedium, inactiveText};
-  c.PanelWindowColors[swrActive] = {kDark, kMedium, clBlack};
-  c.PanelWindowColors[swrInactive] = {kDark, kMedium, inactiveText};
-
-  TSkinItemRecipe recipe{};
-  recipe.ToolbarBack = c.ToolbarBackColor;
-  recipe.PopupBack = c.PopupBackColor;
-  recipe.PopupFrame = c.PopupFrameColor;
-  recipe.NormalText = clBlack;
+  TSkinItemRecipe recipe = BlendWindowColors({clBlack, kDark, kMedium, kLight}, c.ToolbarBackColor, c.PopupBackColor,
+                                             c.PopupFrameColor, c.ToolbarWindowColors, c.PanelWindowColors);
   recipe.DisabledText = kDark;
   recipe.Highlight = c1;
-  recipe.CheckedFace = kMedium;
   recipe.Hot = b;
-  recipe.DisabledHotText = grey;
   recipe.PopupOpenBack = ColorBlend(c.ToolbarBackColor, c.PopupBackColor, 50);
   BuildItemTables(recipe, c.Items);
   c.SeparatorColor = ContrastedColor(kDark, c.ToolbarBackColor, 50);

@@ -91,6 +91,28 @@ void BuildItemTables(const TSkinItemRecipe& r, TSkinItemPalette& palette) {
   palette.ToolbarBackColor = r.ToolbarBack;
 }
 
+TSkinItemRecipe BlendWindowColors(const TSkinGreys& greys, TColor toolbarBack, TColor popupBack, TColor& popupFrame,
+                                  std::array<TSkinWindowColors, 2>& toolbarWindows,
+                                  std::array<TSkinWindowColors, 2>& panelWindows) {
+  const TColor dim = ColorBlend(greys.Shadow, clWindow, 90);
+  popupFrame = ContrastedColor(ColorBlend(greys.Text, greys.Shadow, 20), popupBack, 100);
+  const TColor border = ContrastedColor(ColorBlend(greys.Text, greys.Shadow, 15), toolbarBack, 120);
+  const TColor inactiveText = ContrastedColor(dim, greys.Face, 120);
+  toolbarWindows[swrActive] = {border, greys.Shadow, ContrastedColor(greys.Light, greys.Shadow, 180)};
+  toolbarWindows[swrInactive] = {border, greys.Face, inactiveText};
+  panelWindows[swrActive] = {greys.Shadow, greys.Face, greys.Text};
+  panelWindows[swrInactive] = {greys.Shadow, greys.Face, inactiveText};
+
+  TSkinItemRecipe recipe{};
+  recipe.ToolbarBack = toolbarBack;
+  recipe.PopupBack = popupBack;
+  recipe.PopupFrame = popupFrame;
+  recipe.NormalText = greys.Text;
+  recipe.CheckedFace = greys.Face;
+  recipe.DisabledHotText = dim;
+  return recipe;
+}
+
 // --- The theme's colours -------------------------------------------------------------------
 
 namespace {
@@ -128,31 +150,17 @@ TSkinOfficeXPColors LowColorTable() {
 
 TSkinOfficeXPColors BlendedTable() {
   TSkinOfficeXPColors c;
-  const TColor g = ColorBlend(clBtnShadow, clWindow, 90);
   c.MenuBarBackColor = clBtnFace;
   c.ToolbarBackColor = ColorBlend(clWindow, clBtnFace, 165);
   const TColor h = ContrastedColor(ColorBlend(clHighlight, clWindow, 30), c.ToolbarBackColor, 50);
   c.PopupBackColor = ColorBlend(clBtnFace, clWindow, 143);
   c.DockPanelBackColor = c.PopupBackColor;
-  c.PopupFrameColor = ContrastedColor(ColorBlend(clBtnText, clBtnShadow, 20), c.PopupBackColor, 100);
-
-  const TColor border = ContrastedColor(ColorBlend(clBtnText, clBtnShadow, 15), c.ToolbarBackColor, 120);
-  const TColor inactiveText = ContrastedColor(g, clBtnFace, 120);
-  c.ToolbarWindowColors[swrActive] = {border, clBtnShadow, ContrastedColor(clBtnHighlight, clBtnShadow, 180)};
-  c.ToolbarWindowColors[swrInactive] = {border, clBtnFace, inactiveText};
-  c.PanelWindowColors[swrActive] = {clBtnShadow, clBtnFace, clBtnText};
-  c.PanelWindowColors[swrInactive] = {clBtnShadow, clBtnFace, inactiveText};
-
-  TSkinItemRecipe recipe{};
-  recipe.ToolbarBack = c.ToolbarBackColor;
-  recipe.PopupBack = c.PopupBackColor;
-  recipe.PopupFrame = c.PopupFrameColor;
-  recipe.NormalText = clBtnText;
-  recipe.DisabledText = g;
+  TSkinItemRecipe recipe =
+      BlendWindowColors({clBtnText, clBtnShadow, clBtnFace, clBtnHighlight}, c.ToolbarBackColor, c.PopupBackColor,
+                        c.PopupFrameColor, c.ToolbarWindowColors, c.PanelWindowColors);
+  recipe.DisabledText = recipe.DisabledHotText;
   recipe.Highlight = clHighlight;
-  recipe.CheckedFace = clBtnFace;
   recipe.Hot = h;
-  recipe.DisabledHotText = g;
   recipe.PopupOpenBack = c.ToolbarBackColor;
   BuildItemTables(recipe, c.Items);
 
@@ -177,8 +185,6 @@ TSkinOfficeXPColors OfficeXPColors(bool lowColor) { return lowColor ? LowColorTa
 namespace {
 
 // Glyph patterns, one byte a row, most significant bit leftmost.
-constexpr uint8_t kChevronAcross[] = {0xCC, 0x66, 0x33, 0x66, 0xCC};                    // 8 x 5
-constexpr uint8_t kChevronDown[] = {0x88, 0xD8, 0x70, 0x20, 0x88, 0xD8, 0x70, 0x20};     // 5 x 8
 constexpr uint8_t kCloseCross[] = {0xC3, 0x66, 0x3C, 0x18, 0x3C, 0x66, 0xC3};            // 8 x 7
 
 // The caption-button glyphs, shared by the live instances.
@@ -393,17 +399,7 @@ void TSkinOfficeXPTheme::DrawDropArrow(ui::TCanvas& canvas, const RECT& rect, co
 
 void TSkinOfficeXPTheme::DrawChevronGlyph(ui::TCanvas& canvas, const RECT& rect, const TItemDrawState& state) {
   DrawButtonFace(canvas, rect, state);
-  RECT r = rect;
-  const TColor color = ItemColor(state, sicText);
-  if (state.Vertical) {
-    r.left = rect.right - 9;
-    r.right = rect.right - 4;
-    DrawPatternGlyph(canvas.Handle(), r, 5, 8, kChevronDown, color);
-  } else {
-    r.top = rect.top + 4;
-    r.bottom = r.top + 5;
-    DrawPatternGlyph(canvas.Handle(), r, 8, 5, kChevronAcross, color);
-  }
+  DrawChevronPattern(canvas.Handle(), rect, state.Vertical, 0, 0, ItemColor(state, sicText));
 }
 
 void TSkinOfficeXPTheme::DrawFieldFrame(ui::TCanvas& canvas, const RECT& rect, const TItemDrawState& state) {

@@ -92,6 +92,20 @@ struct TSkinWindowColors {
 };
 enum TSkinWindowRow : int { swrActive = 0, swrInactive = 1 };
 
+// The greys a blended colour table is made of, darkest first: text, shadow (frames and the
+// active caption), face (the inactive caption and checked items) and light (the active
+// caption's text).
+struct TSkinGreys {
+  TColor Text, Shadow, Face, Light;
+};
+// The popup frame and the toolbar and panel windows' frames and captions of a blended table,
+// from its greys and its toolbar and popup backgrounds. Returns the item recipe with what
+// follows from them (backgrounds, frame, text, checked face, and the dim grey of inactive
+// captions as the text of disabled items under the mouse); the caller adds the rest.
+TSkinItemRecipe BlendWindowColors(const TSkinGreys& greys, TColor toolbarBack, TColor popupBack, TColor& popupFrame,
+                                  std::array<TSkinWindowColors, 2>& toolbarWindows,
+                                  std::array<TSkinWindowColors, 2>& panelWindows);
+
 struct TSkinOfficeXPColors {
   TColor MenuBarBackColor = ui::clBtnFace;
   TColor ToolbarBackColor = ui::clBtnFace;
