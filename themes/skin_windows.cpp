@@ -343,13 +343,17 @@ bool TSkinToolbar::EraseBackground(HDC dc) {
   RECT dockRect{0, 0, 0, 0};
   bool paintedUnderneath = false;
   TBarDock* dock = CurrentDock();
+  // A docked toolbar's view is its dock: striped and textured backgrounds line up across the
+  // toolbars of one dock, and stripes need the view's height to be drawn at all.
+  if (Docked() && dock) {
+    const RECT dockClient = dock->ClientRect();
+    POINT origin{0, 0};
+    if (dock->HandleAllocated() && HandleAllocated()) MapWindowPoints(dock->Handle(), Handle(), &origin, 1);
+    dockRect = {origin.x, origin.y, origin.x + dockClient.right, origin.y + dockClient.bottom};
+  }
   if (Color() == ui::clNone) {
     if (Docked() && dock && dock->BackgroundInUse() && dock->BackgroundOnToolbars() &&
         !theme->GetFlag(sfToolbarHidesDockBackground)) {
-      const RECT dockClient = dock->ClientRect();
-      POINT origin{0, 0};
-      if (dock->HandleAllocated() && HandleAllocated()) MapWindowPoints(dock->Handle(), Handle(), &origin, 1);
-      dockRect = {origin.x, origin.y, origin.x + dockClient.right, origin.y + dockClient.bottom};
       const int saved = SaveDC(dc);
       IntersectClipRect(dc, client.left, client.top, client.right, client.bottom);
       dock->PaintBackground(dc, dockRect);
