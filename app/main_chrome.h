@@ -1,7 +1,6 @@
 #pragma once
-// What the main window's dresses share: the description of the menus, which each dress builds
-// from its own kind of item, and the plain panel layout.
-#include <memory>
+// The description of the main window's menus, built from whichever kind of item each menu
+// takes: themed items on the menu bar, plain bar items in the profile list's popup menu.
 #include <string>
 #include <utility>
 #include <vector>
@@ -59,51 +58,5 @@ void DescribeMainMenu(TPalvexForm& form, Builder& b, Item* root, std::vector<Ite
   Item* help = b.Submenu(root, "mnuHelp", "&Help");
   b.Entry(help, "mnuHelpAbout", form.actHelpAbout);
 }
-
-// The profile list's popup menu as a standard popup menu.
-void BuildPlainPopupMenu(TPalvexForm& form);
-
-class TPlainSplitter;
-
-// The plain panel layout: a caption strip above each panel, the log panel's close button and a
-// splitter above the log panel.
-class TPlainPanels {
- public:
-  explicit TPlainPanels(TPalvexForm& form);
-  void ShowLog(bool visible);
-  void Resized();
-
- private:
-  TPalvexForm& form_;
-  TPlainSplitter* splitter_ = nullptr;
-};
-
-// A dress whose Language entries and log entry are items of one kind, over the plain panels.
-template <class Item>
-class TItemChrome : public TPalvexChrome {
- public:
-  explicit TItemChrome(TPalvexForm& form) : form_(form) {}
-
-  void ShowLog(bool visible) override {
-    panels_->ShowLog(visible);
-    logEntry_->SetChecked(visible);
-  }
-  bool LogVisible() const override { return form_.pnlLog->Visible(); }
-  void CheckLanguage(int tag) override {
-    for (Item* item : languages_) item->SetChecked(item->Tag == tag);
-  }
-  int CheckedLanguage() const override {
-    for (Item* item : languages_)
-      if (item->Checked()) return static_cast<int>(item->Tag);
-    return -1;
-  }
-  void Resized(int, int) override { panels_->Resized(); }
-
- protected:
-  TPalvexForm& form_;
-  std::vector<Item*> languages_;
-  Item* logEntry_ = nullptr;
-  std::unique_ptr<TPlainPanels> panels_;
-};
 
 }  // namespace movra::app

@@ -120,6 +120,7 @@ TPalvexForm::TPalvexForm(TComponent* owner, std::unique_ptr<TPalvexHost> host,
   Font().SetSize(8);
   CreateComponents();
   chrome_ = chrome(*this);
+  CreatePanelContents();
   OnCreate = TNotifyEvent(this, &TPalvexForm::FormCreate);
   OnDestroy = TNotifyEvent(this, &TPalvexForm::FormDestroy);
   EndLoading();
@@ -217,22 +218,9 @@ void TPalvexForm::CreateComponents() {
   addTrayItem("popuptrayOptions", "", actFileOptions);
   addTrayItem("popuptrayAbout", "", actHelpAbout);
   addTrayItem("popuptrayExit", "", actFileExit);
+}
 
-  // Bottom-aligned controls stack upwards in creation order.
-  StatusBar1 = new TStatusBar(this);
-  StatusBar1->SetName("StatusBar1");
-  StatusBar1->SetParent(this);
-  StatusBar1->SetAlign(TAlign::alBottom);
-  StatusBar1->Panels().Add()->SetWidth(350);
-  StatusBar1->Panels().Add()->SetWidth(200);
-
-  pnlLog = new TPanel(this);
-  pnlLog->SetName("pnlLog");
-  pnlLog->SetParent(this);
-  pnlLog->SetCaption("");
-  pnlLog->SetBevelOuter(TBevelCut::bvNone);
-  pnlLog->SetAlign(TAlign::alBottom);
-  pnlLog->SetHeight(187);
+void TPalvexForm::CreatePanelContents() {
   memoLog = new TMemo(this);
   memoLog->SetName("memoLog");
   memoLog->SetParent(pnlLog);
@@ -242,12 +230,6 @@ void TPalvexForm::CreateComponents() {
   memoLog->SetScrollBars(TScrollStyle::ssBoth);
   memoLog->Font().SetName("Courier New");
 
-  pnlProfiles = new TPanel(this);
-  pnlProfiles->SetName("pnlProfiles");
-  pnlProfiles->SetParent(this);
-  pnlProfiles->SetCaption("");
-  pnlProfiles->SetBevelOuter(TBevelCut::bvNone);
-  pnlProfiles->SetAlign(TAlign::alClient);
   lvProfiles = new TListView(this);
   lvProfiles->SetName("lvProfiles");
   lvProfiles->SetParent(pnlProfiles);
@@ -259,6 +241,7 @@ void TPalvexForm::CreateComponents() {
   lvProfiles->SetGridLines(true);
   lvProfiles->SetHideSelection(false);
   lvProfiles->SetStateImages(imgStates);
+  lvProfiles->SetPopupMenu(BarPopupMenu);
   lvProfiles->OnDblClick = TNotifyEvent(this, &TPalvexForm::lvProfilesDblClick);
   const struct {
     const char* caption;
@@ -578,27 +561,27 @@ void TPalvexForm::ProfileStarted(int32_t id, const std::string& name) {
   ++running_;
   SetProfileState(id, TProfileRunState::Running);
   AnimateTrayIcon(true);
-  StatusBar1->Panels()[0]->SetText(_("Defragmenting profile") + " '" + name + "' ...");
+  StatusBar1->Panels()[0]->SetCaption(_("Defragmenting profile") + " '" + name + "' ...");
   SetQueueCount(FQueueCount - 1);
 }
 
 void TPalvexForm::ProfileFinished(int32_t id) {
   AnimateTrayIcon(false);
   SetProfileState(id, TProfileRunState::Idle);
-  StatusBar1->Panels()[0]->SetText("");
+  StatusBar1->Panels()[0]->SetCaption("");
   RunEnded();
 }
 
 void TPalvexForm::FileStarted(const std::string& fileName) {
   ++running_;
   AnimateTrayIcon(true);
-  StatusBar1->Panels()[0]->SetText(_("Defragmenting file") + " '" + fileName + "' ...");
+  StatusBar1->Panels()[0]->SetCaption(_("Defragmenting file") + " '" + fileName + "' ...");
   SetQueueCount(FQueueCount - 1);
 }
 
 void TPalvexForm::FileFinished() {
   AnimateTrayIcon(false);
-  StatusBar1->Panels()[0]->SetText("");
+  StatusBar1->Panels()[0]->SetCaption("");
   RunEnded();
 }
 
@@ -631,7 +614,7 @@ void TPalvexForm::SetQueueCount(int n) {
 }
 
 void TPalvexForm::RefreshQueueLabel() {
-  StatusBar1->Panels()[1]->SetText(_("In queue:") + " " + std::to_string(FQueueCount) + " " +
+  StatusBar1->Panels()[1]->SetCaption(_("In queue:") + " " + std::to_string(FQueueCount) + " " +
                                    _("profile(s)"));
 }
 
@@ -922,7 +905,7 @@ void TPalvexForm::Resize() {
   TForm::Resize();
   if (!chrome_ || !StatusBar1 || (HandleAllocated() && IsIconic(Handle()))) return;
   chrome_->Resized(std::max(0, ClientWidth()), std::max(0, ClientHeight()));
-  StatusBar1->Panels()[0]->SetWidth(std::max(0, StatusBar1->ClientWidth() - 200));
+  StatusBar1->Panels()[0]->SetSize(std::max(0, StatusBar1->ClientWidth() - 200));
 }
 
 }  // namespace movra::app

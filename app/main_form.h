@@ -2,7 +2,7 @@
 // The main window: the profile list, the commands on it, the run queue, the scheduler, the tray
 // icon and the log panel. The window's logic talks to the outside world (dialogs, settings,
 // clock, executor threads) through TPalvexHost, so that tests can stand in for it, and to its
-// menu bar, toolbar and panel layout through TPalvexChrome, so that other chrome can dress it.
+// menu bar, toolbar and panel layout through TPalvexChrome.
 #include <functional>
 #include <memory>
 #include <string>
@@ -22,6 +22,8 @@
 #include "runtime/ui/notify_tray_icon.h"
 #include "runtime/ui/simple_timer.h"
 #include "runtime/ui/stdctrls.h"
+#include "themes/skin_panels.h"
+#include "themes/skin_status.h"
 
 namespace movra::app {
 
@@ -65,8 +67,9 @@ class TPalvexHost {
 
 class TPalvexForm;
 
-// The menu bar, toolbar and layout of the panels. Built inside the window's loading bracket,
-// after the window's own components exist.
+// The menu bar, toolbar, panels, status bar and the profile list's popup menu. Built inside the
+// window's loading bracket, after the window's actions, images and tray menu exist and before
+// the profile list and the log memo, which go into the panels it makes.
 class TPalvexChrome {
  public:
   virtual ~TPalvexChrome() = default;
@@ -86,9 +89,8 @@ class TPalvexChrome {
 bool RunLeftAtExit();
 
 using TPalvexChromeFactory = std::unique_ptr<TPalvexChrome> (*)(TPalvexForm& form);
-// The plain chrome: a standard menu bar, a toolbar, panel captions and a splitter.
-std::unique_ptr<TPalvexChrome> CreatePlainChrome(TPalvexForm& form);
-// The themed chrome: the menu bar and toolbar on docks, in the OfficeXP theme.
+// The themed chrome: the menu bar and toolbar on docks, the panels in a multi-dock and the
+// themed status bar, in the OfficeXP theme.
 std::unique_ptr<TPalvexChrome> CreateSkinChrome(TPalvexForm& form);
 
 class TPalvexForm : public ui::TForm {
@@ -100,7 +102,7 @@ class TPalvexForm : public ui::TForm {
   const ui::TClassInfo& ClassType() const override { return Class(); }
 
   TPalvexForm(ui::TComponent* owner, std::unique_ptr<TPalvexHost> host,
-              TPalvexChromeFactory chrome = CreatePlainChrome);
+              TPalvexChromeFactory chrome = CreateSkinChrome);
   ~TPalvexForm() override;
 
   // --- components the logic uses (owned by the window) ---
@@ -124,12 +126,14 @@ class TPalvexForm : public ui::TForm {
   ui::TOpenDialog* odFile = nullptr;
   ui::TPopupMenu* popupTray = nullptr;
   ui::TMenuItem* popuptrayRun = nullptr;
+  // Made by the chrome.
   ui::TPopupMenu* BarPopupMenu = nullptr;
-  ui::TPanel* pnlProfiles = nullptr;
+  skin::TSkinMultiDock* SkinMultiDock = nullptr;
+  skin::TSkinDockablePanel* pnlProfiles = nullptr;
+  skin::TSkinDockablePanel* pnlLog = nullptr;
+  skin::TSkinStatusBar* StatusBar1 = nullptr;
   ui::TListView* lvProfiles = nullptr;
-  ui::TPanel* pnlLog = nullptr;
   ui::TMemo* memoLog = nullptr;
-  ui::TStatusBar* StatusBar1 = nullptr;
 
   // --- operations other parts and tests use ---
   void AddProfileItem(std::unique_ptr<TProfile> profile);
@@ -174,6 +178,8 @@ class TPalvexForm : public ui::TForm {
 
  private:
   void CreateComponents();
+  // The profile list and the log memo, in the chrome's panels.
+  void CreatePanelContents();
   // A row for the profile, without the tray menu.
   void AppendProfileRow(std::unique_ptr<TProfile> profile);
   void AddTrayRunItem(const std::string& caption, intptr_t tag);

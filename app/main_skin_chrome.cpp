@@ -1,15 +1,24 @@
-// The main window's themed dress: a menu bar and a toolbar on docks at the top, drawn by the
-// OfficeXP theme through the window's theme switcher.
+// The main window's dress: the menu bar and the toolbar on docks at the top, the profile and log
+// panels stacked in a multi-dock, the themed status bar and the profile list's popup menu, all
+// drawn by the OfficeXP theme through the window's theme switcher.
 #include <windows.h>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "app/main_chrome.h"
 #include "app/main_form.h"
 #include "themes/skin_default.h"
 #include "themes/skin_items.h"
 #include "themes/skin_officexp.h"
+#include "themes/skin_panels.h"
+#include "themes/skin_popups.h"
+#include "themes/skin_status.h"
 #include "themes/skin_switcher.h"
+#include "themes/skin_windows.h"
 #include "toolbars/bar_dock.h"
-#include "toolbars/bar_toolbar.h"
+#include "toolbars/bar_item.h"
 
 namespace movra::app {
 
@@ -17,8 +26,9 @@ using namespace movra::ui;
 using movra::bars::TBarCustomItem;
 using movra::bars::TBarDock;
 using movra::bars::TBarDockMode;
+using movra::bars::TBarDockPosition;
 using movra::bars::TBarShrinkMode;
-using movra::bars::TBarToolbar;
+using movra::bars::DockableBit;
 
 namespace {
 
@@ -33,8 +43,9 @@ class TSkinMachinery : public TComponent {
   ~TSkinMachinery() override { skin::SkinEnd(); }
 };
 
-// Themed items owned by the window.
-struct TSkinMenuBuilder {
+// Items of the given kinds owned by the window.
+template <class EntryItem, class SubmenuItem, class SeparatorItem>
+struct TItemBuilder {
   TComponent* Owner;
 
   template <class T>
@@ -45,54 +56,73 @@ struct TSkinMenuBuilder {
     return item;
   }
   TBarCustomItem* Submenu(TBarCustomItem* parent, const char* name, const char* caption) {
-    auto* item = Add<skin::TSkinSubmenuItem>(parent, name);
+    auto* item = Add<SubmenuItem>(parent, name);
     item->SetCaption(caption);
     return item;
   }
   TBarCustomItem* Entry(TBarCustomItem* parent, const char* name, const char* caption) {
-    auto* item = Add<skin::TSkinItem>(parent, name);
+    auto* item = Add<EntryItem>(parent, name);
     item->SetCaption(caption);
     return item;
   }
   TBarCustomItem* Entry(TBarCustomItem* parent, const char* name, TAction* action) {
-    auto* item = Add<skin::TSkinItem>(parent, name);
+    auto* item = Add<EntryItem>(parent, name);
     item->SetAction(action);
     return item;
   }
   TBarCustomItem* Separator(TBarCustomItem* parent, const char* name) {
-    return Add<skin::TSkinSeparatorItem>(parent, name);
+    return Add<SeparatorItem>(parent, name);
   }
   void Radio(TBarCustomItem* item) {
     item->SetGroupIndex(1);
     item->SetAutoCheck(true);
   }
 };
+using TSkinMenuBuilder = TItemBuilder<skin::TSkinItem, skin::TSkinSubmenuItem, skin::TSkinSeparatorItem>;
+using TBarMenuBuilder = TItemBuilder<bars::TBarItem, bars::TBarItem, bars::TBarSeparatorItem>;
 
-class TSkinChrome : public TItemChrome<TBarCustomItem> {
+// The panels' breadth in a window of the initial size.
+constexpr int kInitialPanelWidth = 672;
+
+class TSkinChrome : public TPalvexChrome {
  public:
-  explicit TSkinChrome(TPalvexForm& form) : TItemChrome(form) {
+  explicit TSkinChrome(TPalvexForm& form) : form_(form) {
     new TSkinMachinery(&form_);
     auto* switcher = new skin::TSkinSwitcher(&form_);
     switcher->SetName("SkinSwitcher");
     switcher->SetTheme("OfficeXP");
     BuildMenuBar();
     BuildToolBar();
-    BuildPlainPopupMenu(form_);
-    panels_ = std::make_unique<TPlainPanels>(form_);
+    BuildStatusBar();
+    BuildPanels();
+    BuildPopupMenu();
+  }
+
+  void ShowLog(bool visible) override {
+    form_.pnlLog->SetVisible(visible);
+    logEntry_->SetChecked(visible);
+    // A panel hidden while the window changed its width comes back at the present width.
+    if (visible) form_.SkinMultiDock->ResizeVisiblePanels(panelWidth_);
+  }
+  bool LogVisible() const override { return form_.pnlLog->Visible(); }
+  void CheckLanguage(int tag) override {
+    for (TBarCustomItem* item : languages_) item->SetChecked(item->Tag == tag);
+  }
+  int CheckedLanguage() const override {
+    for (TBarCustomItem* item : languages_)
+      if (item->Checked()) return static_cast<int>(item->Tag);
+    return -1;
+  }
+  void Resized(int clientWidth, int) override {
+    panelWidth_ = std::max(0, clientWidth - 4);
+    form_.SkinMultiDock->ResizeVisiblePanels(panelWidth_);
   }
 
  private:
-  // A dock at the top of the window, below those made before it.
-  TBarDock* TopDock(const char* name, int height) {
-    auto* dock = new TBarDock(&form_);
-    dock->SetName(name);
-    dock->SetHeight(height);
-    dock->SetParent(&form_);
-    return dock;
-  }
-  // A bar that stays where the window puts it.
-  TBarToolbar* FixedBar(const char* name, TBarDock* dock, int row) {
-    auto* bar = new TBarToolbar(&form_);
+  // A bar that stays where the window puts it, across the whole width of its dock.
+  template <class Bar>
+  Bar* FixedBar(const char* name, TBarDock* dock, int row) {
+    auto* bar = new Bar(&form_);
     bar->SetName(name);
     bar->SetFullSize(true);
     bar->SetCloseButton(false);
@@ -102,10 +132,18 @@ class TSkinChrome : public TItemChrome<TBarCustomItem> {
     bar->SetParent(dock);
     return bar;
   }
+  template <class Dock>
+  Dock* TopDock(const char* name, int height) {
+    auto* dock = new Dock(&form_);
+    dock->SetName(name);
+    dock->SetHeight(height);
+    dock->SetParent(&form_);
+    return dock;
+  }
 
   void BuildMenuBar() {
-    TBarDock* dock = TopDock("skTopDock", 23);
-    TBarToolbar* bar = FixedBar("skMainMenu", dock, 0);
+    auto* dock = TopDock<skin::TSkinDock>("skTopDock", 23);
+    auto* bar = FixedBar<skin::TSkinToolbar>("skMainMenu", dock, 0);
     bar->SetMenuBar(true);
     bar->SetProcessShortCuts(true);
     bar->SetShrinkMode(TBarShrinkMode::tbsmWrap);
@@ -114,8 +152,8 @@ class TSkinChrome : public TItemChrome<TBarCustomItem> {
   }
 
   void BuildToolBar() {
-    TBarDock* dock = TopDock("skTopDock2", 34);
-    TBarToolbar* bar = FixedBar("skToolBar", dock, 1);
+    auto* dock = TopDock<TBarDock>("skTopDock2", 34);
+    auto* bar = FixedBar<skin::TSkinToolbar>("skToolBar", dock, 1);
     bar->SetShowHint(true);
     TSkinMenuBuilder builder{&form_};
     TBarCustomItem* root = bar->Items();
@@ -134,6 +172,64 @@ class TSkinChrome : public TItemChrome<TBarCustomItem> {
     }
   }
 
+  void BuildStatusBar() {
+    auto* bar = new skin::TSkinStatusBar(&form_);
+    bar->SetName("StatusBar1");
+    bar->SetUseSystemFont(false);
+    bar->SetParent(&form_);
+    bar->SetAlign(TAlign::alBottom);
+    bar->Panels().Add()->SetSize(350);
+    bar->Panels().Add()->SetSize(200);
+    form_.StatusBar1 = bar;
+  }
+
+  skin::TSkinDockablePanel* NewPanel(const char* name, const char* caption, int splitHeight,
+                                     int dockedHeight, TBarDockPosition side) {
+    auto* panel = new skin::TSkinDockablePanel(&form_);
+    panel->SetName(name);
+    panel->SetCaption(caption);
+    panel->SetCaptionRotation(skin::TDPCaptionRotation::dpcrAlwaysHorz);
+    panel->SetDockedWidth(kInitialPanelWidth);
+    panel->SetDockedHeight(dockedHeight);
+    panel->SetSplitHeight(splitHeight);
+    panel->SetResizable(false);
+    panel->SetDockMode(TBarDockMode::dmCannotFloatOrChangeDocks);
+    panel->SetDockableTo(DockableBit(side));
+    panel->SetSupportedDocks(skin::dkStandardDock | skin::dkMultiDock);
+    return panel;
+  }
+
+  void BuildPanels() {
+    auto* dock = new skin::TSkinMultiDock(&form_);
+    dock->SetName("SkinMultiDock");
+    dock->SetPosition(TBarDockPosition::dpLeft);
+    dock->SetParent(&form_);
+    form_.SkinMultiDock = dock;
+
+    form_.pnlProfiles = NewPanel("pnlProfiles", "Profiles", 240, 471, TBarDockPosition::dpTop);
+    form_.pnlProfiles->SetCloseButton(false);
+    form_.pnlProfiles->SetCloseButtonWhenDocked(false);
+    form_.pnlProfiles->SetParent(dock);
+
+    form_.pnlLog = NewPanel("pnlLog", "Log", 187, 489, TBarDockPosition::dpBottom);
+    form_.pnlLog->SetDockPos(239);
+    form_.pnlLog->OnClose = TNotifyEvent(&form_, &TPalvexForm::actViewLogExecute);
+    form_.pnlLog->SetParent(dock);
+  }
+
+  void BuildPopupMenu() {
+    auto* menu = new skin::TSkinPopupMenu(&form_);
+    menu->SetName("BarPopupMenu");
+    menu->SetImages(form_.imgIcons);
+    TBarMenuBuilder builder{&form_};
+    DescribeProfileCommands(form_, builder, menu->Items(), "BarPopup");
+    form_.BarPopupMenu = menu;
+  }
+
+  TPalvexForm& form_;
+  std::vector<TBarCustomItem*> languages_;
+  TBarCustomItem* logEntry_ = nullptr;
+  int panelWidth_ = kInitialPanelWidth;
 };
 
 }  // namespace

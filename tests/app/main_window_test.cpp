@@ -10,6 +10,7 @@
 #include "support.h"
 #include "themes/skin_items.h"
 #include "themes/skin_switcher.h"
+#include "themes/skin_windows.h"
 #include "toolbars/bar_dock.h"
 #include "toolbars/bar_toolbar.h"
 #include "i18n/localizer.h"
@@ -186,7 +187,7 @@ class MainWindow : public ::testing::Test {
   }
 
   std::string Cell(int row, int sub) { return form->lvProfiles->Items()[row]->SubItems()[sub]; }
-  std::string Panel(int index) { return form->StatusBar1->Panels()[index]->Text(); }
+  std::string Panel(int index) { return form->StatusBar1->Panels()[index]->Caption(); }
   int StateImage(int row) { return form->lvProfiles->Items()[row]->StateIndex(); }
 
   // Calls an executor's callback on a thread of its own, as the executor would.
@@ -200,7 +201,7 @@ class MainWindow : public ::testing::Test {
 
   FakeHost fake;
   FakeHost* host = &fake;
-  TPalvexChromeFactory chrome = CreatePlainChrome;
+  TPalvexChromeFactory chrome = CreateSkinChrome;
   TOwned<TPalvexForm> form;
 };
 
@@ -563,9 +564,9 @@ TEST_F(MainWindow, OneDialogAtATimeWithTheHiddenWindowDisabled) {
 TEST_F(MainWindow, LanguageSwitchRetranslatesMenusColumnsAndStatus) {
   Seed(MakeProfile("p", 3));
   Create();
-  auto* file = static_cast<TMenuItem*>(form->FindComponent("mnuFile"));
-  auto* english = static_cast<TMenuItem*>(form->FindComponent("mnuEnglish"));
-  auto* deutsch = static_cast<TMenuItem*>(form->FindComponent("mnuDeutsch"));
+  auto* file = Find<bars::TBarCustomItem>("mnuFile");
+  auto* english = Find<bars::TBarCustomItem>("mnuEnglish");
+  auto* deutsch = Find<bars::TBarCustomItem>("mnuDeutsch");
   ASSERT_TRUE(file && english && deutsch);
   EXPECT_TRUE(english->Checked());
 
@@ -596,7 +597,7 @@ TEST_F(MainWindow, UnknownLanguageBecomesEnglish) {
   host->seedOptions.Language = "de_de";
   Create();
   EXPECT_EQ(form->Options().Language, "en_US");
-  EXPECT_TRUE(static_cast<TMenuItem*>(form->FindComponent("mnuEnglish"))->Checked());
+  EXPECT_TRUE(Find<bars::TBarCustomItem>("mnuEnglish")->Checked());
 }
 
 TEST_F(MainWindow, TrayRunMenuStartsTheProfileEachItemNames) {
@@ -746,8 +747,8 @@ class ThemedChrome : public MainWindow {
       captions.push_back(dynamic_cast<bars::TBarSeparatorItem*>(parent->ChildAt(i)) ? "-" : parent->ChildAt(i)->Caption());
     return captions;
   }
-  bars::TBarToolbar* MenuBar() { return Find<bars::TBarToolbar>("skMainMenu"); }
-  bars::TBarToolbar* ToolBar() { return Find<bars::TBarToolbar>("skToolBar"); }
+  skin::TSkinToolbar* MenuBar() { return Find<skin::TSkinToolbar>("skMainMenu"); }
+  skin::TSkinToolbar* ToolBar() { return Find<skin::TSkinToolbar>("skToolBar"); }
   bars::TBarCustomItem* Item(const char* name) { return Find<bars::TBarCustomItem>(name); }
 };
 
@@ -758,8 +759,8 @@ TEST_F(ThemedChrome, MenuBarAndToolbarSitOnTheirDocksInTheOfficeXPTheme) {
   ASSERT_TRUE(switcher);
   EXPECT_EQ(switcher->Theme(), "OfficeXP");
 
-  bars::TBarToolbar* menu = MenuBar();
-  auto* dock = Find<bars::TBarDock>("skTopDock");
+  skin::TSkinToolbar* menu = MenuBar();
+  auto* dock = Find<skin::TSkinDock>("skTopDock");
   ASSERT_TRUE(menu && dock);
   EXPECT_EQ(menu->Parent(), dock);
   EXPECT_TRUE(menu->MenuBar());
@@ -782,7 +783,7 @@ TEST_F(ThemedChrome, MenuBarAndToolbarSitOnTheirDocksInTheOfficeXPTheme) {
   EXPECT_TRUE(Item("mnuEnglish")->Checked());
   EXPECT_EQ(Item("mnuDeutsch")->GroupIndex(), 1);
 
-  bars::TBarToolbar* tools = ToolBar();
+  skin::TSkinToolbar* tools = ToolBar();
   ASSERT_TRUE(tools);
   EXPECT_EQ(tools->Parent(), Find<bars::TBarDock>("skTopDock2"));
   EXPECT_EQ(tools->Images(), form->imgIcons);
@@ -825,16 +826,17 @@ TEST_F(ThemedChrome, CommandsRunFromTheirEntriesAndTheLogTogglesEverywhere) {
   EXPECT_TRUE(button->Checked());
   EXPECT_TRUE(entry->Checked());
 
-  auto* close = Find<TButton>("pnlLogClose");
-  ASSERT_TRUE(close);
-  SendMessageW(close->Handle(), BM_CLICK, 0, 0);
+  // The log panel's close button.
+  form->pnlLog->Close();
   Pump();
   EXPECT_FALSE(form->pnlLog->Visible());
   EXPECT_FALSE(button->Checked());
   EXPECT_FALSE(entry->Checked());
   EXPECT_FALSE(form->actViewLog->Checked());
   // The profile panel takes the room of the log panel.
-  EXPECT_EQ(form->pnlProfiles->Top() + form->pnlProfiles->Height(), form->StatusBar1->Top());
+  EXPECT_EQ(form->pnlProfiles->Top(), 0);
+  EXPECT_EQ(form->pnlProfiles->Height(), form->SkinMultiDock->Height());
+  EXPECT_EQ(form->SkinMultiDock->Top() + form->SkinMultiDock->Height(), form->StatusBar1->Top());
   Settle();
   form.reset();
   EXPECT_FALSE(host->savedShowLog);
@@ -844,14 +846,14 @@ TEST_F(ThemedChrome, ResizingKeepsTheQueuePanelAndWrapsTheMenuBar) {
   Create();
   form->Show();
   Pump();
-  bars::TBarToolbar* menu = MenuBar();
+  skin::TSkinToolbar* menu = MenuBar();
   const int oneLine = menu->Height();
   for (int width : {684, 900, 420}) {
     SCOPED_TRACE(width);
     form->SetBounds(form->Left(), form->Top(), width, 554);
     Pump();
-    EXPECT_EQ(form->StatusBar1->Panels()[0]->Width(), form->StatusBar1->ClientWidth() - 200);
-    EXPECT_EQ(form->StatusBar1->Panels()[1]->Width(), 200);
+    EXPECT_EQ(form->StatusBar1->Panels()[0]->Size(), form->StatusBar1->ClientWidth() - 200);
+    EXPECT_EQ(form->StatusBar1->Panels()[1]->Size(), 200);
     EXPECT_EQ(menu->Width(), form->ClientWidth());
   }
   EXPECT_EQ(menu->Height(), oneLine);
@@ -875,8 +877,8 @@ TEST_F(ThemedChrome, LanguageSwitchRetranslatesCaptionsAndHintsButNotLanguageNam
   EXPECT_EQ(Item("mnuViewLog")->Hint(), "Blendet das Protokollfenster ein oder aus");
   EXPECT_EQ(Item("mnuProfileRun")->Caption(), "Ausführen");
   EXPECT_EQ(ToolBar()->Items()->ChildAt(4)->Caption(), "Ausführen");
-  EXPECT_EQ(Find<TPanel>("pnlProfilesCaption")->Caption(), "Profile");
-  EXPECT_EQ(Find<TPanel>("pnlLogCaption")->Caption(), "Protokoll");
+  EXPECT_EQ(form->pnlProfiles->Caption(), "Profile");
+  EXPECT_EQ(form->pnlLog->Caption(), "Protokoll");
   EXPECT_EQ(Item("mnuEnglish")->Caption(), "English");
   EXPECT_EQ(Item("mnuRussian")->Caption(), "Русский");
   form->SetLanguageByTag(1);
