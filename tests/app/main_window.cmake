@@ -11,6 +11,6 @@ movra_append_catalogs(main_window_tests LANGUAGES de ru)
 # is driven by keyboard input, which goes to whichever window is in front: it runs alone.
 movra_add_test(NAME palvex_tests TIMEOUT 300
   SOURCES palvex_test.cpp ${CMAKE_SOURCE_DIR}/tests/console/run_program.cpp
-  LIBS movra_app
+  LIBS movra_app movra_palvex_drive
   PROPERTIES RESOURCE_LOCK movra_hklm_entries RUN_SERIAL TRUE)
 add_dependencies(palvex_tests Palvex)

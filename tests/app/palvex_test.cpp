@@ -16,36 +16,12 @@
 #include "profiles/settings.h"
 #include "profiles/xml_document.h"
 #include "runtime/text.h"
+#include "tests/app/palvex_drive.h"
 #include "tests/console/run_program.h"
 #include "tests/support/support.h"
 
 namespace movra::testing {
 namespace {
-
-constexpr wchar_t kTitle[] = L"Movra File Defragmentor";
-
-bool WaitFor(const std::function<bool()>& done, int limitMs = 20000) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return true;
-}
-
-std::wstring ClassOf(HWND window) {
-  wchar_t name[128] = {};
-  GetClassNameW(window, name, 128);
-  return name;
-}
-
-std::string TextOf(HWND window) {
-  const LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-  text.resize(static_cast<size_t>(length));
-  return WideToUtf8(text);
-}
 
 std::wstring ProcessImage(HWND window) {
   DWORD pid = 0;
@@ -79,40 +55,13 @@ HWND FindWindowOf(const std::string& image, const std::function<bool(HWND)>& wan
   return search.found;
 }
 
-std::wstring TitleOf(HWND window) {
-  wchar_t title[256] = {};
-  GetWindowTextW(window, title, 256);
-  return title;
-}
-
 // The window of `image` with the application title and, when given, that class.
 HWND FindTopLevel(const std::string& image, const std::wstring& className = L"") {
   return FindWindowOf(image, [&](HWND window) {
-    if (TitleOf(window) != kTitle) return false;
+    if (TitleOf(window) != kPalvexTitle) return false;
     const bool dialog = ClassOf(window) == L"#32770";
     return className.empty() ? !dialog : ClassOf(window) == className;
   });
-}
-
-HWND FindChildWhere(HWND parent, const std::function<bool(HWND)>& wanted) {
-  struct Search {
-    const std::function<bool(HWND)>& wanted;
-    HWND found = nullptr;
-  } search{wanted};
-  EnumChildWindows(
-      parent,
-      [](HWND window, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        if (!s->wanted(window)) return TRUE;
-        s->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-HWND FindChild(HWND parent, const std::wstring& className) {
-  return FindChildWhere(parent, [&](HWND window) { return ClassOf(window) == className; });
 }
 
 HWND FindButton(HWND parent, const std::string& caption) {
@@ -128,68 +77,6 @@ void Click(HWND button) {
 void SetText(HWND window, const std::string& text) {
   const std::wstring wide = Utf8ToWide(text);
   SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
-}
-
-// A list view of another process, read through memory in that process.
-class RemoteList {
- public:
-  explicit RemoteList(HWND list) : list_(list) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(list, &pid);
-    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-    if (process_)
-      memory_ = VirtualAllocEx(process_, nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-  }
-  ~RemoteList() {
-    if (memory_) VirtualFreeEx(process_, memory_, 0, MEM_RELEASE);
-    if (process_) CloseHandle(process_);
-  }
-  bool Ready() const { return memory_ != nullptr; }
-  int Count() const { return static_cast<int>(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0)); }
-
-  std::string Text(int row, int column) {
-    auto* remote = static_cast<char*>(memory_);
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
-    item.cchTextMax = 1000;
-    WriteProcessMemory(process_, remote, &item, sizeof(item), nullptr);
-    const auto length = SendMessageW(list_, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(remote));
-    std::wstring text(static_cast<size_t>(length), L'\0');
-    ReadProcessMemory(process_, item.pszText, text.data(), text.size() * sizeof(wchar_t), nullptr);
-    return WideToUtf8(text);
-  }
-
-  void Select(int row) {
-    LVITEMW item{};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    WriteProcessMemory(process_, memory_, &item, sizeof(item), nullptr);
-    SendMessageW(list_, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(memory_));
-  }
-
- private:
-  HWND list_;
-  HANDLE process_ = nullptr;
-  void* memory_ = nullptr;
-};
-
-void PressKey(WORD key) {
-  INPUT input[2] = {};
-  for (INPUT& i : input) {
-    i.type = INPUT_KEYBOARD;
-    i.ki.wVk = key;
-  }
-  input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, input, sizeof(INPUT));
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
-}
-
-bool BringToFront(HWND window) {
-  return WaitFor([&] {
-    SetForegroundWindow(window);
-    return GetForegroundWindow() == window;
-  });
 }
 
 // A window as it shows on screen, 24 bits a pixel, rows bottom-up as a BMP file holds them.
@@ -296,7 +183,7 @@ class PalvexTest : public ::testing::Test {
   void WaitForProfileList(HWND& window, HWND& listWindow) {
     window = WaitForMainWindow();
     ASSERT_TRUE(window);
-    listWindow = FindChild(window, L"SysListView32");
+    listWindow = FindChildOfClass(window, L"SysListView32");
     ASSERT_TRUE(listWindow);
     ASSERT_EQ(RemoteList(listWindow).Count(), 2);
   }
@@ -329,7 +216,7 @@ TEST_F(PalvexTest, RunsAProfileSwitchesToGermanAndSavesOnExit) {
   // F9 runs the selected profile; its log lines reach the log panel.
   list.Select(0);
   PostMessageW(listWindow, WM_KEYDOWN, VK_F9, 0);
-  HWND memo = FindChild(window, L"Edit");
+  HWND memo = FindChildOfClass(window, L"Edit");
   ASSERT_TRUE(memo);
   EXPECT_TRUE(WaitFor([&] {
     return TextOf(memo).find(">>>> \"Defragment file\" finished normally.") != std::string::npos;
@@ -389,7 +276,7 @@ TEST_F(PalvexTest, InsAddsAProfileThroughItsPropertiesDialog) {
     props = FindWindowOf(program_, [](HWND w) { return TitleOf(w) == L"Profile properties"; });
     return props != nullptr;
   }));
-  HWND name = FindChild(props, L"Edit");
+  HWND name = FindChildOfClass(props, L"Edit");
   ASSERT_TRUE(name);
   EXPECT_EQ(TextOf(name), "");
   SetText(name, "Weekly");
@@ -397,7 +284,7 @@ TEST_F(PalvexTest, InsAddsAProfileThroughItsPropertiesDialog) {
   // One file through the open dialog of the "Included file(s)" page.
   const std::string file = drive_->Root() + "frag.bin";
   // The page's controls come with the page: the arrow key the tabs answer to shows it.
-  HWND tabs = FindChild(props, L"SysTabControl32");
+  HWND tabs = FindChildOfClass(props, L"SysTabControl32");
   ASSERT_TRUE(tabs);
   PostMessageW(tabs, WM_KEYDOWN, VK_RIGHT, 0);
   HWND addFile = nullptr;
@@ -405,7 +292,7 @@ TEST_F(PalvexTest, InsAddsAProfileThroughItsPropertiesDialog) {
   Click(addFile);
   HWND open = nullptr;
   ASSERT_TRUE(WaitFor([&] {
-    open = FindWindowOf(program_, [](HWND w) { return ClassOf(w) == L"#32770" && TitleOf(w) != kTitle; });
+    open = FindWindowOf(program_, [](HWND w) { return ClassOf(w) == L"#32770" && TitleOf(w) != kPalvexTitle; });
     return open != nullptr;
   }));
   HWND fileName = GetDlgItem(open, edt1);
@@ -414,7 +301,7 @@ TEST_F(PalvexTest, InsAddsAProfileThroughItsPropertiesDialog) {
   SetText(fileName, file);
   PostMessageW(open, WM_COMMAND, IDOK, 0);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(open) || !IsWindowVisible(open); }));
-  RemoteList files(FindChild(props, L"SysListView32"));
+  RemoteList files(FindChildOfClass(props, L"SysListView32"));
   ASSERT_TRUE(files.Ready());
   EXPECT_TRUE(WaitFor([&] { return files.Count() == 1; })) << files.Count();
   EXPECT_EQ(files.Text(0, 0), file);
