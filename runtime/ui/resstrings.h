@@ -87,7 +87,7 @@ inline constexpr TResStringRec BarDockParent{nullptr, IDS_BAR_DOCK_PARENT,
 inline constexpr TResStringRec BarDockPosition{nullptr, IDS_BAR_DOCK_POSITION,
                                                "Cannot change Position of a TBarDock if it already contains controls"};
 inline constexpr TResStringRec BarViewerNotFound{nullptr, IDS_BAR_VIEWER_NOT_FOUND,
-                                                 "An item viewer associated with the specified item could not be found"};
+                                                 "An item viewer associated the specified item could not be found"};
 }  // namespace res
 
 }  // namespace movra::ui
