@@ -23,13 +23,6 @@ bool WaitFor(const std::function<bool()>& done, int limitMs) {
   return true;
 }
 
-double NowMs() {
-  LARGE_INTEGER count, frequency;
-  QueryPerformanceCounter(&count);
-  QueryPerformanceFrequency(&frequency);
-  return 1000.0 * static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 std::wstring ClassOf(HWND window) {
   wchar_t name[128] = {};
   GetClassNameW(window, name, 128);

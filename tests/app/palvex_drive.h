@@ -17,8 +17,6 @@ namespace movra::testing {
 
 // True once `done` answers true, polled every 20 ms for at most `limitMs`.
 bool WaitFor(const std::function<bool()>& done, int limitMs = 20000);
-// Milliseconds of the performance counter.
-double NowMs();
 
 std::wstring ClassOf(HWND window);
 std::wstring TitleOf(HWND window);

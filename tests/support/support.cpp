@@ -1,6 +1,9 @@
 #include "tests/support/support.h"
 
+#include <gtest/gtest.h>
+
 #include <windows.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <atomic>
@@ -338,6 +341,38 @@ std::string TestPicture::Save(const std::string& name) const {
   const std::string path = TestArtifactsFolder() + name + ".bmp";
   WriteTextFile(path, bytes);
   return path;
+}
+
+double NowMs() {
+  LARGE_INTEGER count, frequency;
+  QueryPerformanceCounter(&count);
+  QueryPerformanceFrequency(&frequency);
+  return 1000.0 * static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+void DrainMessages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+}
+
+ProcessUsage MeasureProcess() {
+  ProcessUsage u;
+  HANDLE process = GetCurrentProcess();
+  GetProcessHandleCount(process, &u.Handles);
+  u.Gdi = GetGuiResources(process, GR_GDIOBJECTS);
+  u.User = GetGuiResources(process, GR_USEROBJECTS);
+  PROCESS_MEMORY_COUNTERS_EX counters{};
+  counters.cb = sizeof(counters);
+  if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof(counters)))
+    u.Private = counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
+  return u;
+}
+
+void ExpectSettled(const ProcessUsage& before, const ProcessUsage& after, DWORD margin, SIZE_T memory) {
+  EXPECT_LE(after.Handles, before.Handles + margin) << "handles";
+  EXPECT_LE(after.Gdi, before.Gdi + margin) << "GDI objects";
+  EXPECT_LE(after.User, before.User + margin) << "USER objects";
+  EXPECT_LE(after.Private, before.Private + memory) << "private bytes";
 }
 
 }  // namespace movra::testing

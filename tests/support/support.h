@@ -113,4 +113,22 @@ class TestPicture {
 // folder; made on first use. UTF-8 with a trailing backslash.
 std::string TestArtifactsFolder();
 
+// --- Benchmarks -------------------------------------------------------------------------
+
+// Milliseconds from the performance counter.
+double NowMs();
+// Dispatches every message waiting for this thread.
+void DrainMessages();
+
+// What the system counts for this process. Wine answers 0 for the handle and object counts
+// and for the private bytes; its commit charge stands in for the private bytes then.
+struct ProcessUsage {
+  DWORD Handles = 0, Gdi = 0, User = 0;
+  SIZE_T Private = 0;
+};
+ProcessUsage MeasureProcess();
+// Expects the handle, GDI and USER counts after a soak at most `margin` above those before it,
+// and the private bytes at most `memory` bytes above.
+void ExpectSettled(const ProcessUsage& before, const ProcessUsage& after, DWORD margin, SIZE_T memory);
+
 }  // namespace movra::testing

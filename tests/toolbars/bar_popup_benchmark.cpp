@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <psapi.h>
 
 #include <cstdio>
 #include <string>
 
+#include "tests/support/support.h"
 #include "toolbars/bar_item.h"
 #include "toolbars/bar_popup.h"
 #include "toolbars/bar_view.h"
@@ -16,17 +16,8 @@
 namespace movra::bars {
 namespace {
 
-double Now() {
-  LARGE_INTEGER count, frequency;
-  QueryPerformanceCounter(&count);
-  QueryPerformanceFrequency(&frequency);
-  return 1000.0 * static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-void DrainQueue() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-}
+using movra::testing::DrainMessages;
+using movra::testing::NowMs;
 
 // A plain window that says when it first painted.
 class PlainWindow : public ui::TCustomControl {
@@ -72,22 +63,22 @@ TEST_F(PopupCost, OpeningAPopupToItsFirstPaintAgainstAPlainWindow) {
   constexpr int kRounds = 200;
   double popup = 0, plain = 0;
   for (int i = 0; i < kRounds; ++i) {
-    double start = Now();
+    double start = NowMs();
     TBarPopupWindow* window = OpenAndPaint();
-    popup += Now() - start;
+    popup += NowMs() - start;
     EXPECT_FALSE(window->View()->State() & vsFirstPaintPending);
     ui::Free(window);
 
-    start = Now();
+    start = NowMs();
     auto* other = new PlainWindow(owner.get());
     other->SetBounds(200, 200, width, height);
     other->HandleNeeded();
     other->Show();
     UpdateWindow(other->Handle());
-    plain += Now() - start;
+    plain += NowMs() - start;
     EXPECT_TRUE(other->Painted);
     ui::Free(other);
-    DrainQueue();
+    DrainMessages();
   }
   std::printf("popup of 20 items, open to first paint: %.3f ms; plain window of %dx%d: %.3f ms; ratio %.2f\n",
               popup / kRounds, width, height, plain / kRounds, plain > 0 ? popup / plain : 0.0);
@@ -95,20 +86,12 @@ TEST_F(PopupCost, OpeningAPopupToItsFirstPaintAgainstAPlainWindow) {
 
 // Where the system counts nothing (Wine answers 0 for the handle and object counts), the
 // windows of the thread and the framework's live items and viewers still tell a leak.
-struct Usage {
-  DWORD Handles = 0, Gdi = 0, User = 0;
-  SIZE_T Private = 0;
+struct Usage : movra::testing::ProcessUsage {
   int Windows = 0, BarObjects = 0;
 };
 Usage Measure() {
   Usage u;
-  HANDLE process = GetCurrentProcess();
-  GetProcessHandleCount(process, &u.Handles);
-  u.Gdi = GetGuiResources(process, GR_GDIOBJECTS);
-  u.User = GetGuiResources(process, GR_USEROBJECTS);
-  PROCESS_MEMORY_COUNTERS counters{};
-  counters.cb = sizeof(counters);
-  if (GetProcessMemoryInfo(process, &counters, sizeof(counters))) u.Private = counters.PagefileUsage;
+  static_cast<movra::testing::ProcessUsage&>(u) = movra::testing::MeasureProcess();
   EnumThreadWindows(
       GetCurrentThreadId(), [](HWND, LPARAM count) -> BOOL { return ++*reinterpret_cast<int*>(count), TRUE; },
       reinterpret_cast<LPARAM>(&u.Windows));
@@ -120,12 +103,12 @@ TEST_F(PopupCost, AThousandOpenCloseCyclesLeaveNothingBehind) {
   // Warm up first: fonts, classes and caches are made once.
   for (int i = 0; i < 20; ++i) {
     ui::Free(OpenAndPaint());
-    DrainQueue();
+    DrainMessages();
   }
   const Usage before = Measure();
   for (int i = 0; i < 1000; ++i) {
     ui::Free(OpenAndPaint());
-    DrainQueue();
+    DrainMessages();
   }
   const Usage after = Measure();
   std::printf("1000 cycles: handles %lu -> %lu, GDI objects %lu -> %lu, USER objects %lu -> %lu, private bytes %zu -> "
@@ -137,10 +120,7 @@ TEST_F(PopupCost, AThousandOpenCloseCyclesLeaveNothingBehind) {
   EXPECT_EQ(after.BarObjects, before.BarObjects);
   // A leak of one object a cycle would show as a thousand; the margins allow the system's own
   // caches to settle.
-  EXPECT_LE(after.Handles, before.Handles + 20);
-  EXPECT_LE(after.Gdi, before.Gdi + 20);
-  EXPECT_LE(after.User, before.User + 20);
-  EXPECT_LE(after.Private, before.Private + 2 * 1024 * 1024);
+  movra::testing::ExpectSettled(before, after, 20, 2 * 1024 * 1024);
 }
 
 }  // namespace
