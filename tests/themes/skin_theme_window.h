@@ -99,7 +99,8 @@ struct TThemedTestWindow {
   // Drops the File menu down as the menu bar would, without tracking it.
   TSkinPopupWindow* OpenFileMenu() {
     bars::TBarView* view = MenuBar->View();
-    return dynamic_cast<TSkinPopupWindow*>(File->OpenSubmenuPopup(view, view->Find(File), false, false, false, {0, 0}, 0));
+    return dynamic_cast<TSkinPopupWindow*>(
+        File->OpenSubmenuPopup(view, view->Find(File), false, false, false, {0, 0}, 0));
   }
   void CloseMenus() { MenuBar->View()->CancelChildPopups(); }
 

@@ -47,8 +47,7 @@ struct SkinThemeWindow : ::testing::Test {
     return picture.Pixel(p.x, p.y);
   }
   // The pixels down one column of `control`'s client area, from `top` to `bottom`.
-  std::vector<COLORREF> Column(const TestPicture& picture, ui::TWinControl* control, int x, int top,
-                               int bottom) const {
+  std::vector<COLORREF> Column(const TestPicture& picture, ui::TWinControl* control, int x, int top, int bottom) const {
     std::vector<COLORREF> column;
     for (int y = top; y < bottom; ++y) column.push_back(Pixel(picture, control, {x, y}));
     return column;
@@ -83,7 +82,8 @@ struct SkinThemeWindow : ::testing::Test {
     const std::set<COLORREF> barShades(behindItems.begin(), behindItems.end());
     if (stripes) {
       EXPECT_TRUE(barShades.count(barBack));
-      EXPECT_TRUE(barShades.count(ResolveColor(NearestColor(ColorAddLight(theme->GetViewBackColor(w.Toolbar->ViewKind()), -16)))))
+      EXPECT_TRUE(barShades.count(
+          ResolveColor(NearestColor(ColorAddLight(theme->GetViewBackColor(w.Toolbar->ViewKind()), -16)))))
           << "a dark stripe";
       EXPECT_EQ(barShades.size(), 3u) << "the colour and its dark and light stripes";
     } else {
@@ -235,8 +235,9 @@ TEST_F(SkinThemeWindow, EverySwitchRepaintsEveryThemedControlInTheNewColours) {
       EXPECT_GE(paints[control->Handle()], 1) << name << ": " << control->ClassName() << " repainted";
     }
     // The themes draw the frames of the bars and the panel too.
-    for (ui::TWinControl* control : {static_cast<ui::TWinControl*>(window->MenuBar), static_cast<ui::TWinControl*>(window->Toolbar),
-                                     static_cast<ui::TWinControl*>(window->Panel)}) {
+    for (ui::TWinControl* control :
+         {static_cast<ui::TWinControl*>(window->MenuBar), static_cast<ui::TWinControl*>(window->Toolbar),
+          static_cast<ui::TWinControl*>(window->Panel)}) {
       EXPECT_GE(framePaints[control->Handle()], 1) << name << ": " << control->ClassName() << " frame repainted";
     }
     // What the window now shows is the new theme's: the system keeps each top-level window's
