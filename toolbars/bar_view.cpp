@@ -675,7 +675,7 @@ bool TBarView::Layout(bool commit, TBarViewOrientation orientation, int& wrapped
     TBarLayoutEntry& e = entries[i];
     if (i == chevronIndex) {
       chevronItem->SetEnabled(result.ChevronEnabled);
-      e.Show = true;
+      e.Show = result.ChevronShown;
       e.Bounds = result.ChevronBounds;
     } else if (IsControlItem(viewer->Item())) {
       if (ui::TControl* control = static_cast<TBarControlItem*>(viewer->Item())->Control()) {

@@ -419,8 +419,11 @@ void ArrangeEntries(std::vector<TBarLayoutEntry>& entries, const TBarLayoutParam
       axes.End(e.Bounds) = axes.Along(result.Size);
     }
   }
-  if (params.HasChevron) {
-    const int at = availableKnown ? std::max<int>(available, axes.Along(result.Size)) : axes.Along(result.Size);
+  // A line that fits has no chevron: it would only stand past the content, or past the wrap
+  // limit of a wrapping bar.
+  if (params.HasChevron && availableKnown) {
+    result.ChevronShown = true;
+    const int at = std::max<int>(available, axes.Along(result.Size));
     RECT& c = result.ChevronBounds;
     axes.Start(c) = at;
     axes.End(c) = at + params.ChevronSize;

@@ -65,7 +65,9 @@ struct TBarLayoutResult {
   bool ShowUpArrow = false;
   bool ShowDownArrow = false;
   bool ChevronEnabled = false;  // something other than a control item went into the chevron
-  RECT ChevronBounds{};         // where the chevron's viewer goes (HasChevron only)
+  // The line is longer than the chevron offset, so the chevron's viewer shows, at its bounds.
+  bool ChevronShown = false;
+  RECT ChevronBounds{};
 };
 
 // Hides a shown separator at the start or right after another shown one, then the shown

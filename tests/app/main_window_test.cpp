@@ -890,6 +890,45 @@ TEST_F(ThemedChrome, LanguageSwitchRetranslatesCaptionsAndHintsButNotLanguageNam
   EXPECT_EQ(ToolBar()->Items()->ChildAt(4)->Caption(), "Run");
 }
 
+// Every entry of the toolbar fits at the window's initial width, so it shows no chevron; only a
+// window too narrow for them puts the last ones into an enabled chevron. The menu bar wraps and
+// never shows one.
+TEST_F(ThemedChrome, TheToolbarFitsAtTheInitialWidthAndUsesItsChevronOnlyWhenNarrow) {
+  Create();
+  form->Show();
+  Pump();
+  ASSERT_EQ(form->Width(), 684);
+  skin::TSkinToolbar* tools = ToolBar();
+  bars::TBarToolbarView* view = tools->View();
+  bars::TBarItemViewer* chevron = view->Find(tools->ChevronItem());
+  auto hiddenEntries = [&] {
+    int hidden = 0;
+    for (int i = 0; i < tools->Items()->Count(); ++i)
+      hidden += view->Find(tools->Items()->ChildAt(i))->OffEdge ? 1 : 0;
+    return hidden;
+  };
+  for (int i = 0; i < tools->Items()->Count(); ++i)
+    EXPECT_TRUE(view->Find(tools->Items()->ChildAt(i))->Show) << i;
+  EXPECT_EQ(hiddenEntries(), 0);
+  EXPECT_FALSE(chevron->Show);
+  EXPECT_FALSE(tools->ChevronItem()->Enabled());
+
+  form->SetBounds(form->Left(), form->Top(), 200, 554);
+  Pump();
+  EXPECT_GT(hiddenEntries(), 0);
+  EXPECT_TRUE(view->Find(tools->Items()->ChildAt(10))->OffEdge);  // the last goes first
+  EXPECT_TRUE(chevron->Show);
+  EXPECT_TRUE(tools->ChevronItem()->Enabled());
+  EXPECT_LE(chevron->BoundsRect.right, tools->ClientWidth());
+  skin::TSkinToolbar* menu = MenuBar();
+  EXPECT_FALSE(menu->View()->Find(menu->ChevronItem())->Show);
+
+  form->SetBounds(form->Left(), form->Top(), 684, 554);
+  Pump();
+  EXPECT_EQ(hiddenEntries(), 0);
+  EXPECT_FALSE(chevron->Show);
+}
+
 TEST_F(ThemedChrome, PictureOfTheWholeWindow) {
   Seed(MakeProfile("Mail", 1));
   Seed(MakeProfile("Docs", 3));
