@@ -826,10 +826,14 @@ void TPalvexForm::lvProfilesDblClick(TObject*) {
     actProfileAdd->Execute();
 }
 
-bool TPalvexForm::IsShortCut(uint16_t shortcut) {
+bool TPalvexForm::ListKeyElsewhere(uint16_t shortcut) const {
   const bool listKey = shortcut == actProfileDelete->ShortCut() ||
                        shortcut == actProfileSelectAll->ShortCut();
-  if (listKey && !lvProfiles->Focused()) return false;
+  return listKey && !lvProfiles->Focused();
+}
+
+bool TPalvexForm::IsShortCut(uint16_t shortcut) {
+  if (ListKeyElsewhere(shortcut)) return false;
   return TForm::IsShortCut(shortcut);
 }
 

@@ -165,7 +165,9 @@ class TPalvexForm : public ui::TForm {
   // The exit command (menu and tray).
   void ExitProgram();
   bool CloseQuery() override;
-  // Del and Ctrl+A belong to the profile list only while it has the focus.
+  // Del and Ctrl+A belong to the profile list only while it has the focus: typed elsewhere,
+  // they are that control's own keys and no command's.
+  bool ListKeyElsewhere(uint16_t shortcut) const;
   bool IsShortCut(uint16_t shortcut) override;
   void WndProc(ui::TMessage& message) override;
 

@@ -147,8 +147,19 @@ class TSkinChrome : public TPalvexChrome {
     bar->SetMenuBar(true);
     bar->SetProcessShortCuts(true);
     bar->SetShrinkMode(TBarShrinkMode::tbsmWrap);
+    // The menu bar is offered keys before the window: it must leave the window's list keys
+    // to the control they were typed in.
+    bar->OnShortCut = bars::TBarShortCutEvent(this, &TSkinChrome::MenuShortCut);
+    menuBar_ = bar;
     TSkinMenuBuilder builder{&form_};
     DescribeMainMenu(form_, builder, bar->Items(), languages_, logEntry_);
+  }
+
+  void MenuShortCut(TObject*, WPARAM keyCode, LPARAM keyData, bool& handled) {
+    TShiftState shift = KeyboardShiftState() & (ssShift | ssCtrl);
+    if (keyData & 0x20000000) shift |= ssAlt;
+    if (form_.ListKeyElsewhere(ShortCut(static_cast<uint16_t>(keyCode), shift))) return;
+    handled = menuBar_->Items()->HandleShortCut(keyCode, keyData);
   }
 
   void BuildToolBar() {
@@ -229,6 +240,7 @@ class TSkinChrome : public TPalvexChrome {
   TPalvexForm& form_;
   std::vector<TBarCustomItem*> languages_;
   TBarCustomItem* logEntry_ = nullptr;
+  skin::TSkinToolbar* menuBar_ = nullptr;
   int panelWidth_ = kInitialPanelWidth;
 };
 

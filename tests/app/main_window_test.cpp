@@ -9,6 +9,7 @@
 #include "app/main_form.h"
 #include "support.h"
 #include "themes/skin_items.h"
+#include "themes/skin_popups.h"
 #include "themes/skin_switcher.h"
 #include "themes/skin_windows.h"
 #include "toolbars/bar_dock.h"
@@ -642,6 +643,25 @@ TEST_F(MainWindow, DoubleClickAndListKeysRespectSelectionAndFocus) {
   EXPECT_EQ(list.SelCount(), 1);
 }
 
+// The menu bar sees keys before the window does: Del typed into the log memo stays there.
+TEST_F(MainWindow, DelTypedOutsideTheListDeletesNothing) {
+  Seed(MakeProfile("a"));
+  Seed(MakeProfile("b"));
+  Create();
+  form->Show();
+  Pump();
+  form->lvProfiles->SetIndexSelected(0, true);
+  form->memoLog->SetFocus();
+  PostMessageW(form->memoLog->Handle(), WM_KEYDOWN, VK_DELETE, 0);
+  Pump();
+  EXPECT_EQ(form->ProfileCount(), 2);
+  form->lvProfiles->SetFocus();
+  PostMessageW(form->lvProfiles->Handle(), WM_KEYDOWN, VK_DELETE, 0);
+  PumpUntil([&] { return form->ProfileCount() == 1; }, 2000);
+  EXPECT_EQ(form->ProfileCount(), 1);
+  EXPECT_EQ(form->ProfileOf(0).Name(), "b");
+}
+
 TEST_F(MainWindow, DestroySavesTheProfilesInRowOrder) {
   Seed(MakeProfile("x"));
   Seed(MakeProfile("y"));
@@ -879,6 +899,13 @@ TEST_F(ThemedChrome, LanguageSwitchRetranslatesCaptionsAndHintsButNotLanguageNam
   EXPECT_EQ(ToolBar()->Items()->ChildAt(4)->Caption(), "Ausführen");
   EXPECT_EQ(form->pnlProfiles->Caption(), "Profile");
   EXPECT_EQ(form->pnlLog->Caption(), "Protokoll");
+  EXPECT_EQ(ToolBar()->Items()->ChildAt(0)->Hint(), "Fügt ein neues Profil hinzu");
+  auto* popup = dynamic_cast<bars::TBarPopupMenu*>(form->BarPopupMenu);
+  ASSERT_TRUE(popup);
+  EXPECT_EQ(popup->Items()->ChildAt(0)->Caption(), "Hinzufügen...");
+  EXPECT_EQ(popup->Items()->ChildAt(2)->Caption(), "Alles auswählen");
+  EXPECT_EQ(form->popupTray->Items()->Items(0)->Caption(), "Wiederherstellen");
+  EXPECT_EQ(Panel(1), "In der Warteschlange: 0 Profil(e)");
   EXPECT_EQ(Item("mnuEnglish")->Caption(), "English");
   EXPECT_EQ(Item("mnuRussian")->Caption(), "Русский");
   form->SetLanguageByTag(1);
@@ -888,6 +915,95 @@ TEST_F(ThemedChrome, LanguageSwitchRetranslatesCaptionsAndHintsButNotLanguageNam
   EXPECT_EQ(Item("mnuFile")->Caption(), "&File");
   EXPECT_EQ(Item("mnuViewLog")->Hint(), "Shows/hides log window");
   EXPECT_EQ(ToolBar()->Items()->ChildAt(4)->Caption(), "Run");
+  EXPECT_EQ(ToolBar()->Items()->ChildAt(0)->Hint(), "Adds new profile");
+  EXPECT_EQ(popup->Items()->ChildAt(0)->Caption(), "Add...");
+  EXPECT_EQ(form->pnlLog->Caption(), "Log");
+  EXPECT_EQ(form->popupTray->Items()->Items(0)->Caption(), "Restore");
+}
+
+TEST_F(ThemedChrome, PanelsStatusBarAndMenusAreDressedAsDescribed) {
+  Create();
+  EXPECT_EQ(dynamic_cast<skin::TSkinDock*>(Find<bars::TBarDock>("skTopDock2")), nullptr);
+  skin::TSkinMultiDock* dock = form->SkinMultiDock;
+  ASSERT_TRUE(dock);
+  EXPECT_EQ(dock->Parent(), form.get());
+  EXPECT_EQ(dock->Position(), bars::TBarDockPosition::dpLeft);
+  struct Expected {
+    skin::TSkinDockablePanel* panel;
+    const char* caption;
+    bool closeButton;
+    int dockedHeight, splitHeight;
+    bars::TBarDockPosition side;
+    TWinControl* content;
+  };
+  for (const Expected& e : {Expected{form->pnlProfiles, "Profiles", false, 471, 240, bars::TBarDockPosition::dpTop,
+                                     form->lvProfiles},
+                            Expected{form->pnlLog, "Log", true, 489, 187, bars::TBarDockPosition::dpBottom,
+                                     form->memoLog}}) {
+    SCOPED_TRACE(e.caption);
+    ASSERT_TRUE(e.panel);
+    EXPECT_EQ(e.panel->Parent(), dock);
+    EXPECT_EQ(e.panel->Caption(), e.caption);
+    EXPECT_EQ(e.panel->CaptionRotation(), skin::TDPCaptionRotation::dpcrAlwaysHorz);
+    EXPECT_EQ(e.panel->CloseButtonWhenDocked(), e.closeButton);
+    EXPECT_EQ(e.panel->DockedWidth(), form->ClientWidth() - 4);
+    EXPECT_EQ(e.panel->DockedHeight(), e.dockedHeight);
+    EXPECT_EQ(e.panel->SplitHeight(), e.splitHeight);
+    EXPECT_FALSE(e.panel->Resizable());
+    EXPECT_EQ(e.panel->DockMode(), bars::TBarDockMode::dmCannotFloatOrChangeDocks);
+    EXPECT_EQ(e.panel->DockableTo(), bars::DockableBit(e.side));
+    EXPECT_EQ(e.panel->SupportedDocks(), skin::dkStandardDock | skin::dkMultiDock);
+    EXPECT_EQ(e.content->Parent(), e.panel);
+    EXPECT_EQ(e.content->Align(), TAlign::alClient);
+  }
+  EXPECT_EQ(form->pnlLog->DockPos(), 239);
+
+  skin::TSkinStatusBar* status = form->StatusBar1;
+  ASSERT_TRUE(status);
+  EXPECT_EQ(status->Align(), TAlign::alBottom);
+  EXPECT_FALSE(status->UseSystemFont());
+  ASSERT_EQ(status->Panels().Count(), 2);
+  EXPECT_EQ(status->Panels()[1]->Size(), 200);
+
+  // The profile list's popup menu: themed, with plain bar items for the profile commands.
+  auto* popup = dynamic_cast<skin::TSkinPopupMenu*>(form->BarPopupMenu);
+  ASSERT_TRUE(popup);
+  EXPECT_EQ(form->lvProfiles->PopupMenu(), popup);
+  EXPECT_EQ(popup->Images(), form->imgIcons);
+  const std::vector<TAction*> commands{form->actProfileAdd, form->actProfileDelete, form->actProfileSelectAll,
+                                       form->actProfileRun, form->actProfileRunAll, nullptr, form->actProfileProps};
+  ASSERT_EQ(popup->Items()->Count(), static_cast<int>(commands.size()));
+  for (size_t i = 0; i < commands.size(); ++i) {
+    SCOPED_TRACE(i);
+    bars::TBarCustomItem* item = popup->Items()->ChildAt(static_cast<int>(i));
+    if (!commands[i]) {
+      EXPECT_TRUE(dynamic_cast<bars::TBarSeparatorItem*>(item));
+      continue;
+    }
+    EXPECT_TRUE(dynamic_cast<bars::TBarItem*>(item));
+    EXPECT_FALSE(dynamic_cast<skin::TSkinCustomItem*>(item));
+    EXPECT_EQ(item->Action(), commands[i]);
+  }
+  // The tray menu stays a standard popup menu.
+  EXPECT_FALSE(dynamic_cast<bars::TBarPopupMenu*>(form->popupTray));
+  EXPECT_EQ(form->popupTray->Items()->Count(), 8);
+
+  // Shown, the multi-dock fills the client area between the toolbar's dock and the status bar
+  // and shares its height by the split heights.
+  form->Show();
+  Pump();
+  auto* toolDock = Find<bars::TBarDock>("skTopDock2");
+  EXPECT_EQ(dock->Left(), 0);
+  EXPECT_EQ(dock->Width(), form->ClientWidth());
+  EXPECT_EQ(dock->Top(), toolDock->Top() + toolDock->Height());
+  EXPECT_EQ(dock->Top() + dock->Height(), status->Top());
+  EXPECT_EQ(status->Top() + status->Height(), form->ClientHeight());
+  EXPECT_EQ(form->pnlProfiles->Top(), 0);
+  EXPECT_EQ(form->pnlLog->Top(), form->pnlProfiles->Height());
+  EXPECT_EQ(form->pnlProfiles->Height() + form->pnlLog->Height(), dock->Height());
+  const int profilesGrew = form->pnlProfiles->Height() - 240, logGrew = form->pnlLog->Height() - 187;
+  EXPECT_LE(std::abs(profilesGrew - logGrew), 1) << profilesGrew << " " << logGrew;
+  EXPECT_EQ(form->pnlLog->Width(), form->ClientWidth());
 }
 
 // Every entry of the toolbar fits at the window's initial width, so it shows no chevron; only a
@@ -934,17 +1050,40 @@ TEST_F(ThemedChrome, PictureOfTheWholeWindow) {
   Seed(MakeProfile("Docs", 3));
   Create();
   form->Show();
+  SetForegroundWindow(form->Handle());
   Pump();
+  RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  PumpUntil([] { return false; }, 500);
   RECT frame;
   GetWindowRect(form->Handle(), &frame);
   movra::testing::TestPicture picture(frame.right - frame.left, frame.bottom - frame.top,
                                       RGB(255, 0, 255));
   form->PaintTo(picture.Dc(), 0, 0);
   EXPECT_FALSE(picture.Save("palvex_main_window_officexp").empty());
-  // Every pixel of the window is painted, the docks' full width included.
+
   POINT client{0, 0};
   ClientToScreen(form->Handle(), &client);
   const int x0 = client.x - frame.left, y0 = client.y - frame.top;
+  // Somewhere in a band of the client area, a pixel that `wanted` accepts.
+  auto anyIn = [&](TControl* band, int right, const std::function<bool(COLORREF)>& wanted) {
+    POINT at{0, 0};
+    MapWindowPoints(static_cast<TWinControl*>(band->Parent())->Handle(), form->Handle(), &at, 1);
+    for (int y = y0 + at.y + band->Top(); y < y0 + at.y + band->Top() + band->Height(); ++y)
+      for (int x = x0 + band->Left(); x < x0 + band->Left() + right; ++x)
+        if (wanted(picture.Pixel(x, y))) return true;
+    return false;
+  };
+  auto dark = [](COLORREF c) { return GetRValue(c) < 0x60 && GetGValue(c) < 0x60 && GetBValue(c) < 0x60; };
+  auto coloured = [](COLORREF c) {
+    const int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+    return std::max({r, g, b}) - std::min({r, g, b}) > 60;
+  };
+  auto* menu = MenuBar();
+  // The menus' captions, the checked log button's highlight and the queue text show.
+  EXPECT_TRUE(anyIn(menu, menu->Width(), dark));
+  EXPECT_TRUE(anyIn(ToolBar(), ToolBar()->Width(), coloured));
+  EXPECT_TRUE(anyIn(form->StatusBar1, form->StatusBar1->Width(), dark));
+  // Every pixel of the window is painted, the docks' full width included.
   auto* dock = Find<bars::TBarDock>("skTopDock");
   for (int x : {x0 + 1, x0 + dock->Width() / 2, x0 + dock->Width() - 2})
     for (int y : {y0 + 1, y0 + dock->Height() - 2, y0 + form->ClientHeight() - 2})
