@@ -874,9 +874,22 @@ TEST_F(ThemedChrome, ResizingKeepsTheQueuePanelAndWrapsTheMenuBar) {
     Pump();
     EXPECT_EQ(form->StatusBar1->Panels()[0]->Size(), form->StatusBar1->ClientWidth() - 200);
     EXPECT_EQ(form->StatusBar1->Panels()[1]->Size(), 200);
+    EXPECT_EQ(form->StatusBar1->Panels()[1]->ActualWidth(), 200);
     EXPECT_EQ(menu->Width(), form->ClientWidth());
+    EXPECT_EQ(form->pnlProfiles->DockedWidth(), form->ClientWidth() - 4);
+    EXPECT_EQ(form->SkinMultiDock->Width(), form->ClientWidth());
   }
   EXPECT_EQ(menu->Height(), oneLine);
+  // A log panel hidden while the window widened comes back as wide as the profile panel.
+  form->actViewLog->Execute();
+  form->SetBounds(form->Left(), form->Top(), 800, 554);
+  Pump();
+  form->actViewLog->Execute();
+  Pump();
+  ASSERT_TRUE(form->pnlLog->Visible());
+  EXPECT_EQ(form->pnlLog->DockedWidth(), form->ClientWidth() - 4);
+  EXPECT_EQ(form->pnlLog->Width(), form->ClientWidth());
+  EXPECT_EQ(form->SkinMultiDock->Width(), form->ClientWidth());
   // Too narrow for one line: the menus move to further lines rather than going out of sight.
   form->SetBounds(form->Left(), form->Top(), 160, 554);
   Pump();
