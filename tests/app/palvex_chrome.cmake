@@ -16,3 +16,11 @@ movra_add_test(NAME palvex_benchmark TIMEOUT 600
   PROPERTIES RESOURCE_LOCK movra_hklm_entries RUN_SERIAL TRUE)
 add_dependencies(palvex_benchmark Palvex bare_window)
 
+
+# The themed chrome end to end: menus, languages, popup menus, the wrapping menu bar, the log
+# panel's close button, and the pictures of the window.
+movra_add_test(NAME palvex_chrome_tests TIMEOUT 300
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/palvex_chrome_test.cpp
+  LIBS movra_palvex_drive
+  PROPERTIES RESOURCE_LOCK movra_hklm_entries RUN_SERIAL TRUE)
+add_dependencies(palvex_chrome_tests Palvex)

@@ -112,6 +112,10 @@ RECT ClientScreenRectOf(HWND window) {
 
 namespace {
 
+// The import library gives the interface's identifier as an imported symbol, which a plain
+// reference reads as its thunk: the identifier is spelled out here.
+const IID kIidAccessible = {0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+
 std::string AccText(HRESULT result, BSTR text) {
   std::string out;
   if (SUCCEEDED(result) && text) out = WideToUtf8(std::wstring(text, SysStringLen(text)));
@@ -122,7 +126,8 @@ std::string AccText(HRESULT result, BSTR text) {
 AccItem DescribeChild(IAccessible* object, VARIANT child) {
   AccItem item;
   BSTR name = nullptr;
-  item.Name = AccText(object->get_accName(child, &name), name);
+  const HRESULT named = object->get_accName(child, &name);
+  item.Name = AccText(named, name);
   VARIANT state;
   VariantInit(&state);
   if (SUCCEEDED(object->get_accState(child, &state)) && state.vt == VT_I4) item.State = state.lVal;
@@ -138,7 +143,7 @@ AccItem DescribeChild(IAccessible* object, VARIANT child) {
 std::vector<AccItem> AccItems(HWND window) {
   std::vector<AccItem> items;
   IAccessible* view = nullptr;
-  if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+  if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), kIidAccessible,
                                         reinterpret_cast<void**>(&view))) ||
       !view)
     return items;
@@ -152,7 +157,7 @@ std::vector<AccItem> AccItems(HWND window) {
     IDispatch* dispatch = nullptr;
     IAccessible* child = nullptr;
     if (SUCCEEDED(view->get_accChild(index, &dispatch)) && dispatch &&
-        SUCCEEDED(dispatch->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&child))) && child) {
+        SUCCEEDED(dispatch->QueryInterface(kIidAccessible, reinterpret_cast<void**>(&child))) && child) {
       VARIANT self;
       VariantInit(&self);
       self.vt = VT_I4;
@@ -170,7 +175,8 @@ std::vector<AccItem> AccItems(HWND window) {
 
 std::vector<std::string> AccCaptions(HWND window) {
   std::vector<std::string> captions;
-  for (const AccItem& item : AccItems(window)) captions.push_back(item.Name.substr(0, item.Name.find('\t')));
+  for (const AccItem& item : AccItems(window))
+    if (!(item.State & STATE_SYSTEM_INVISIBLE)) captions.push_back(item.Name.substr(0, item.Name.find('\t')));
   return captions;
 }
 

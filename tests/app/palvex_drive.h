@@ -43,7 +43,7 @@ struct AccItem {
   bool Checked() const { return (State & STATE_SYSTEM_CHECKED) != 0; }
 };
 std::vector<AccItem> AccItems(HWND window);
-// The names only; menu entries without their shortcut.
+// The names of the items not marked invisible; menu entries without their shortcut.
 std::vector<std::string> AccCaptions(HWND window);
 
 // A list view of another process, read through memory in that process.

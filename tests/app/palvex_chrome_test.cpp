@@ -1,0 +1,586 @@
+// Palvex.exe in its themed chrome, driven from outside as a user would: the menu bar by Alt, by
+// Alt+letter, by F10 and by mouse, the languages, the popup menus of the profile list and of the
+// tray, the menu bar wrapping in a narrow window and the log panel's close button. The themed
+// bars are not common controls: their items are read through the accessible objects they give
+// other processes, the panels by their window texts, what shows by copying the screen.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "profiles/profile.h"
+#include "profiles/settings.h"
+#include "profiles/xml_document.h"
+#include "runtime/text.h"
+#include "tests/app/palvex_drive.h"
+
+namespace movra::testing {
+namespace {
+
+constexpr int kHitBarClose = 2001;  // the hit-test answer of a panel's close button
+constexpr UINT kTrayCallback = WM_USER + 0x400;
+
+bool Contains(const std::wstring& text, const wchar_t* part) { return text.find(part) != std::wstring::npos; }
+
+// Every bar keeps its chevron among its items, by this name; a wrapping menu bar never uses it.
+constexpr char kChevron[] = "More Buttons";
+
+// The menus of the menu bar, without its chevron.
+std::vector<std::string> Menus(HWND bar) {
+  std::vector<std::string> names = AccCaptions(bar);
+  names.erase(std::remove(names.begin(), names.end(), kChevron), names.end());
+  return names;
+}
+
+// A themed bar of the framework: a toolbar or a menu bar.
+bool IsBarWindow(HWND window) {
+  const std::wstring name = ClassOf(window);
+  return name.rfind(L"Movra", 0) == 0 && Contains(name, L"Toolbar");
+}
+
+bool IsPopupWindow(HWND window) {
+  const std::wstring name = ClassOf(window);
+  return name.rfind(L"Movra", 0) == 0 && Contains(name, L"Popup") && !Contains(name, L"Shadow");
+}
+
+POINT CenterOf(const RECT& rect) { return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}; }
+
+// The rows of `area` that show a thin horizontal line across its middle half: one colour there,
+// unlike the rows three pixels above and below.
+int ThinLines(const ScreenShot& shot, const RECT& area) {
+  int lines = 0;
+  const int quarter = (area.right - area.left) / 4;
+  for (int y = area.top + 3; y < area.bottom - 3; ++y) {
+    const COLORREF colour = shot.At(area.left + quarter, y);
+    bool line = true;
+    for (int x = area.left + quarter; x < area.right - quarter && line; ++x)
+      line = shot.At(x, y) == colour && shot.At(x, y - 3) != colour && shot.At(x, y + 3) != colour;
+    if (line) ++lines;
+  }
+  return lines;
+}
+
+std::string Joined(const std::vector<std::string>& parts) {
+  std::string text;
+  for (const std::string& part : parts) text += "[" + part + "]";
+  return text;
+}
+
+// Every item with its state and place, for the failure messages.
+std::string Described(HWND window) {
+  std::string text;
+  for (const AccItem& item : AccItems(window)) {
+    char line[160];
+    std::snprintf(line, sizeof line, "[%s state %lx at %ld,%ld-%ld,%ld]", item.Name.c_str(),
+                  static_cast<unsigned long>(item.State), item.Screen.left, item.Screen.top, item.Screen.right,
+                  item.Screen.bottom);
+    text += line;
+  }
+  return text;
+}
+
+size_t Occurrences(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+class PalvexChromeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ASSERT_TRUE(palvex_.Ready());
+    WriteTextFile(volume_.Path() + "frag.bin", "data");
+    WriteTextFile(volume_.Path() + "other.bin", "data");
+    WriteTextFile(volume_.Path() + "volume.layout",
+                  "volume\t100000\t4096\nused\t0:100\n"
+                  "file\tfrag.bin\t0:5000:10 10:6000:5 15:6005:5\n"
+                  "file\tother.bin\t0:7000:4 4:8000:4\n");
+    drive_ = std::make_unique<MappedDrive>(volume_.Path());
+  }
+
+  void TearDown() override {
+    StopWatchdog();
+    running_.reset();
+    CoUninitialize();
+  }
+
+  std::string FragFile() const { return drive_->Root() + "frag.bin"; }
+  std::string OtherFile() const { return drive_->Root() + "other.bin"; }
+
+  // Starts the copy on "Mail" (frag.bin) and "Docs" (other.bin) and waits for its list.
+  void Start(const std::string& language = "en_US") {
+    TOptions options;
+    options.Language = language;
+    options.ConfirmExit = false;
+    palvex_.Seed({{"Mail", FragFile()}, {"Docs", OtherFile()}}, options);
+    running_ = std::make_unique<StartedProgram>(palvex_.Program());
+    ASSERT_TRUE(running_->Started());
+    // A program stuck in a loop of its own is ended, so that the test fails instead of hanging.
+    StopWatchdog();
+    stopWatchdog_ = false;
+    const DWORD id = running_->Id();
+    watchdog_ = std::thread([this, id] {
+      for (int i = 0; i < 1800 && !stopWatchdog_; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      if (stopWatchdog_) return;
+      if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, id)) {
+        TerminateProcess(process, 98);
+        CloseHandle(process);
+      }
+    });
+    window_ = palvex_.WaitForMainWindow(running_->Id());
+    ASSERT_TRUE(window_);
+    ASSERT_TRUE(WaitFor([&] { return (list_ = FindChildOfClass(window_, L"SysListView32")) != nullptr; }));
+    ASSERT_TRUE(WaitFor([&] { return RemoteList(list_).Count() == 2; }));
+    ASSERT_TRUE(WaitFor([&] { return Bars().size() == 2; })) << "a menu bar and a toolbar";
+    ASSERT_TRUE(BringToFront(window_));
+    // The pointer away from the window, so that nothing is hot under it.
+    MoveMouseTo({2, 2});
+  }
+
+  void StopWatchdog() {
+    stopWatchdog_ = true;
+    if (watchdog_.joinable()) watchdog_.join();
+  }
+
+  // Closes the window (no question is asked) and waits for the program to save and end.
+  void Close() {
+    PostMessageW(window_, WM_CLOSE, 0, 0);
+    EXPECT_EQ(running_->WaitForExit(30000), 0u);
+  }
+
+  // The themed bars of the window, top first.
+  std::vector<HWND> Bars() const {
+    std::vector<HWND> bars;
+    FindChildWhere(window_, [&](HWND child) {
+      if (IsBarWindow(child) && IsWindowVisible(child)) bars.push_back(child);
+      return false;
+    });
+    std::sort(bars.begin(), bars.end(), [](HWND a, HWND b) { return ScreenRectOf(a).top < ScreenRectOf(b).top; });
+    return bars;
+  }
+  HWND MenuBar() const {
+    const auto bars = Bars();
+    return bars.empty() ? nullptr : bars.front();
+  }
+  HWND ToolBar() const {
+    const auto bars = Bars();
+    return bars.size() < 2 ? nullptr : bars.back();
+  }
+
+  // The program's open popup windows, the last opened first.
+  std::vector<HWND> Popups() const {
+    std::vector<HWND> popups;
+    for (HWND window : TopLevelWindows(running_->Id()))
+      if (IsPopupWindow(window)) popups.push_back(window);
+    return popups;
+  }
+  // Waits for `count` popups and gives the front one.
+  HWND WaitForPopups(size_t count = 1) const {
+    HWND front = nullptr;
+    WaitFor(
+        [&] {
+          const auto popups = Popups();
+          front = popups.size() == count ? popups.front() : nullptr;
+          return front != nullptr;
+        },
+        5000);
+    return front;
+  }
+  bool WaitForNoPopup() const {
+    return WaitFor([&] { return Popups().empty(); }, 5000);
+  }
+  // Escape until no popup is open and the menu bar has left its keyboard mode.
+  void Dismiss() {
+    for (int i = 0; i < 3 && (!Popups().empty() || AnyHot(MenuBar())); ++i) PressKey(VK_ESCAPE);
+  }
+  static bool AnyHot(HWND bar) {
+    for (const AccItem& item : AccItems(bar))
+      if (item.State & STATE_SYSTEM_HOTTRACKED) return true;
+    return false;
+  }
+
+  // The menu bar's item of that caption (without its ampersand).
+  AccItem MenuBarItem(const std::string& caption) const {
+    for (const AccItem& item : AccItems(MenuBar()))
+      if (item.Name == caption) return item;
+    ADD_FAILURE() << "no menu " << caption << " in " << Joined(Menus(MenuBar()));
+    return {};
+  }
+  static AccItem ItemOf(HWND window, const std::string& caption) {
+    for (const AccItem& item : AccItems(window))
+      if (item.Name.substr(0, item.Name.find('\t')) == caption) return item;
+    ADD_FAILURE() << "no entry " << caption << " in " << Joined(AccCaptions(window));
+    return {};
+  }
+
+  std::string Log() const {
+    HWND memo = FindChildOfClass(window_, L"Edit");
+    return memo ? TextOf(memo) : std::string();
+  }
+  // Waits for a run of that file to have finished `times` times in all.
+  bool WaitForRuns(const std::string& file, size_t times) const {
+    return WaitFor([&] {
+      return Occurrences(Log(), "<<<< \"Defragment file\" started. File: \"" + file + "\"") >= times &&
+             Occurrences(Log(), ">>>> \"Defragment file\" finished normally.") >= times;
+    });
+  }
+
+  // The window as it shows, saved under build/test-artifacts.
+  std::unique_ptr<ScreenShot> Picture(const std::string& name, RECT area = {}) {
+    if (IsRectEmpty(&area)) area = ScreenRectOf(window_);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    auto shot = std::make_unique<ScreenShot>(area);
+    shot->Save(name);
+    return shot;
+  }
+
+  PalvexCopy palvex_;
+  TempDir volume_;
+  std::unique_ptr<MappedDrive> drive_;
+  std::unique_ptr<StartedProgram> running_;
+  std::thread watchdog_;
+  std::atomic<bool> stopWatchdog_{false};
+  HWND window_ = nullptr;
+  HWND list_ = nullptr;
+};
+
+const std::vector<std::string> kEnglishMenus = {"File", "View", "Profile", "Tools", "Help"};
+const std::vector<std::string> kFileEntries = {"Options...", "", "Exit"};
+
+TEST_F(PalvexChromeTest, MenuBarOpensByAltByMouseByAltLetterAndByF10) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  ASSERT_EQ(Menus(MenuBar()), kEnglishMenus) << Described(MenuBar());
+  EXPECT_FALSE(AnyHot(MenuBar()));
+
+  // Alt alone puts the menu bar in its keyboard mode on its first menu; Down opens it.
+  PressKey(VK_MENU);
+  EXPECT_TRUE(WaitFor([&] { return (MenuBarItem("File").State & STATE_SYSTEM_HOTTRACKED) != 0; }, 5000));
+  EXPECT_TRUE(Popups().empty());
+  PressKey(VK_DOWN);
+  HWND popup = WaitForPopups();
+  ASSERT_TRUE(popup) << "Alt, Down";
+  EXPECT_EQ(AccCaptions(popup), kFileEntries);
+  // Right moves to the next menu, which opens in place of the first.
+  PressKey(VK_RIGHT);
+  ASSERT_TRUE(WaitFor([&] { return Popups().size() == 1 && AccCaptions(Popups().front()).size() == 2; }, 5000))
+      << Joined(Popups().empty() ? std::vector<std::string>{} : AccCaptions(Popups().front()));
+  EXPECT_EQ(AccCaptions(Popups().front()), (std::vector<std::string>{"Language", "Log window"}));
+  Dismiss();
+  ASSERT_TRUE(WaitForNoPopup());
+  EXPECT_FALSE(AnyHot(MenuBar()));
+
+  // A click opens a menu, a second click on it closes it.
+  ClickAt(MenuBarItem("Profile").Centre());
+  popup = WaitForPopups();
+  ASSERT_TRUE(popup) << "a click on Profile";
+  EXPECT_EQ(AccCaptions(popup),
+            (std::vector<std::string>{"Add...", "Delete", "Select All", "Run", "Run All", "", "Properties..."}));
+  const AccItem add = ItemOf(popup, "Add...");
+  EXPECT_EQ(add.Name, "Add...\tIns");
+  ClickAt(MenuBarItem("Profile").Centre());
+  EXPECT_TRUE(WaitForNoPopup());
+  Dismiss();
+
+  // Alt with the underlined letter opens that menu.
+  const std::pair<WORD, std::vector<std::string>> letters[] = {
+      {'F', kFileEntries},
+      {'P', {"Add...", "Delete", "Select All", "Run", "Run All", "", "Properties..."}},
+      {'T', {"Deframent file...", "Wizard...", "Analyze disk..."}},
+      {'H', {"About..."}}};
+  for (const auto& [letter, entries] : letters) {
+    SCOPED_TRACE(std::string("Alt+") + static_cast<char>(letter));
+    PressChord({VK_MENU, letter});
+    popup = WaitForPopups();
+    ASSERT_TRUE(popup);
+    EXPECT_EQ(AccCaptions(popup), entries);
+    Dismiss();
+    ASSERT_TRUE(WaitForNoPopup());
+  }
+
+  // F10 does what Alt does.
+  PressKey(VK_F10);
+  EXPECT_TRUE(WaitFor([&] { return (MenuBarItem("File").State & STATE_SYSTEM_HOTTRACKED) != 0; }, 5000));
+  PressKey(VK_RETURN);
+  popup = WaitForPopups();
+  ASSERT_TRUE(popup) << "F10, Enter";
+  EXPECT_EQ(AccCaptions(popup), kFileEntries);
+
+  // The picture of the window with the File menu open.
+  RECT both{};
+  const RECT frame = ScreenRectOf(window_), menu = ScreenRectOf(popup);
+  UnionRect(&both, &frame, &menu);
+  auto shot = Picture("palvex-file-menu", both);
+  EXPECT_TRUE(IsWindowVisible(popup)) << "the menu stayed open";
+  EXPECT_GT(shot->Colours(menu), 2) << "the menu shows its entries";
+  Dismiss();
+  Close();
+}
+
+TEST_F(PalvexChromeTest, LanguageSubmenuSwitchesLanguagesByKeyboardAndByMouse) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  RemoteList list(list_);
+  ASSERT_TRUE(list.Ready());
+  EXPECT_EQ(list.Text(1, 2), "manually");
+
+  // View > Language > Deutsch by keyboard, the way a user without a mouse goes.
+  for (WORD key : {VK_MENU, VK_RIGHT, VK_DOWN, VK_RIGHT, VK_DOWN, VK_DOWN, VK_RETURN}) PressKey(key);
+  EXPECT_TRUE(WaitFor([&] { return list.Text(1, 2) == "manuell"; })) << list.Text(1, 2);
+  EXPECT_TRUE(WaitForNoPopup());
+  EXPECT_EQ(Menus(MenuBar()), (std::vector<std::string>{"Datei", "Ansicht", "Profil", "Extras", "Hilfe"}));
+  EXPECT_EQ(TextOf(FindChildWhere(window_, [](HWND w) { return TextOf(w) == "Protokoll"; })), "Protokoll")
+      << "the log panel's caption";
+
+  // By mouse: Ansicht, then Sprache, then Русский; the names of the languages stay as they are.
+  ClickAt(MenuBarItem("Ansicht").Centre());
+  HWND view = WaitForPopups();
+  ASSERT_TRUE(view);
+  ClickAt(ItemOf(view, "Sprache").Centre());
+  HWND languages = WaitForPopups(2);
+  ASSERT_TRUE(languages);
+  ASSERT_EQ(AccCaptions(languages), (std::vector<std::string>{"English", "Русский", "Deutsch"}));
+  EXPECT_TRUE(ItemOf(languages, "Deutsch").Checked());
+  EXPECT_FALSE(ItemOf(languages, "English").Checked());
+  ClickAt(ItemOf(languages, "Русский").Centre());
+  EXPECT_TRUE(WaitFor([&] { return list.Text(1, 2) == "вручную"; })) << list.Text(1, 2);
+  EXPECT_TRUE(WaitForNoPopup());
+  EXPECT_EQ(Menus(MenuBar()), (std::vector<std::string>{"Файл", "Вид", "Профиль", "Сервис", "Справка"}));
+
+  // The Language entries check the one chosen.
+  PressKey(VK_MENU);
+  for (WORD key : {VK_RIGHT, VK_DOWN, VK_RIGHT}) PressKey(key);
+  languages = WaitForPopups(2);
+  ASSERT_TRUE(languages);
+  EXPECT_TRUE(ItemOf(languages, "Русский").Checked());
+  EXPECT_FALSE(ItemOf(languages, "Deutsch").Checked());
+  Dismiss();
+  ASSERT_TRUE(WaitForNoPopup());
+  Close();
+  TOptions saved;
+  TComScope com;
+  LoadConfig(palvex_.ConfigPath(), [](std::unique_ptr<TProfile>) {}, saved);
+  EXPECT_EQ(saved.Language, "ru_RU");
+}
+
+TEST_F(PalvexChromeTest, F9RunsTheSelectedProfileAndTheProfileListHasItsPopupMenu) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  RemoteList list(list_);
+  ASSERT_TRUE(list.Ready());
+  ClickAt(CenterOf(list.RowRect(1)));
+  PressKey(VK_F9);
+  EXPECT_TRUE(WaitForRuns(OtherFile(), 1)) << Log();
+  EXPECT_EQ(Occurrences(Log(), FragFile()), 0u) << "only the selected profile ran";
+
+  // A right click on the list opens its popup menu with the profile commands.
+  ClickAt(CenterOf(list.RowRect(0)), true);
+  HWND popup = WaitForPopups();
+  ASSERT_TRUE(popup) << "a right click on the list";
+  EXPECT_EQ(AccCaptions(popup),
+            (std::vector<std::string>{"Add...", "Delete", "Select All", "Run", "Run All", "", "Properties..."}));
+  EXPECT_EQ(ItemOf(popup, "Run").Name, "Run\tF9");
+  Picture("palvex-list-popup");
+  // Its Run runs the row clicked.
+  ClickAt(ItemOf(popup, "Run").Centre());
+  EXPECT_TRUE(WaitForNoPopup());
+  EXPECT_TRUE(WaitForRuns(FragFile(), 1)) << Log();
+  Close();
+}
+
+TEST_F(PalvexChromeTest, TrayRunMenuListsTheProfilesInListOrderBelowAllProfiles) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  HWND handler = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    for (HWND w = FindWindowExW(HWND_MESSAGE, nullptr, L"TTrayIconHandler", nullptr); w;
+         w = FindWindowExW(HWND_MESSAGE, w, L"TTrayIconHandler", nullptr))
+      if (ProcessOf(w) == running_->Id()) handler = w;
+    return handler != nullptr;
+  }));
+  // The tray menu as the shell's right click opens it; it is a standard menu of the system.
+  auto openRun = [&] {
+    MoveMouseTo({400, 300});
+    PostMessageW(handler, kTrayCallback, 1, WM_RBUTTONDOWN);
+    HWND menu = nullptr;
+    WaitFor([&] {
+      for (HWND w : TopLevelWindows(running_->Id()))
+        if (ClassOf(w) == L"#32768") menu = w;
+      return menu != nullptr;
+    });
+    // Restore, then Run past the separator, then into its submenu.
+    for (WORD key : {VK_DOWN, VK_DOWN, VK_RIGHT}) PressKey(key);
+    return menu;
+  };
+  auto submenu = [&] {
+    std::vector<HWND> menus;
+    WaitFor(
+        [&] {
+          menus.clear();
+          for (HWND w : TopLevelWindows(running_->Id()))
+            if (ClassOf(w) == L"#32768") menus.push_back(w);
+          return menus.size() == 2;
+        },
+        5000);
+    return menus.size() == 2 ? menus.front() : nullptr;
+  };
+
+  // The first entry runs every profile.
+  ASSERT_TRUE(openRun());
+  HWND run = submenu();
+  ASSERT_TRUE(run);
+  // Three entries with a separator line between the first and the others.
+  const RECT runRect = ScreenRectOf(run);
+  auto shot = Picture("palvex-tray-run-menu", runRect);
+  EXPECT_GE(ThinLines(*shot, runRect), 1) << "a separator line";
+  PressKey(VK_RETURN);
+  EXPECT_TRUE(WaitForRuns(FragFile(), 1)) << Log();
+  EXPECT_TRUE(WaitForRuns(OtherFile(), 1)) << Log();
+
+  // Below the separator: the profiles in list order, Mail then Docs.
+  ASSERT_TRUE(openRun());
+  ASSERT_TRUE(submenu());
+  for (WORD key : {VK_DOWN, VK_RETURN}) PressKey(key);
+  EXPECT_TRUE(WaitForRuns(FragFile(), 2)) << Log();
+  EXPECT_EQ(Occurrences(Log(), "File: \"" + OtherFile() + "\""), 1u) << Log();
+  ASSERT_TRUE(openRun());
+  ASSERT_TRUE(submenu());
+  for (WORD key : {VK_DOWN, VK_DOWN, VK_RETURN}) PressKey(key);
+  EXPECT_TRUE(WaitForRuns(OtherFile(), 2)) << Log();
+  // Docs is the last entry: Up from the first wraps to it.
+  ASSERT_TRUE(openRun());
+  ASSERT_TRUE(submenu());
+  for (WORD key : {VK_UP, VK_RETURN}) PressKey(key);
+  EXPECT_TRUE(WaitForRuns(OtherFile(), 3)) << Log();
+  EXPECT_EQ(Occurrences(Log(), "File: \"" + FragFile() + "\""), 2u) << Log();
+  Close();
+}
+
+TEST_F(PalvexChromeTest, NarrowingTheWindowWrapsTheMenuBar) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  HWND bar = MenuBar();
+  const RECT wide = ScreenRectOf(bar);
+  const int rowHeight = wide.bottom - wide.top;
+  const RECT frame = ScreenRectOf(window_);
+  SetWindowPos(window_, nullptr, 0, 0, 160, frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_TRUE(WaitFor([&] { return ScreenRectOf(bar).bottom - ScreenRectOf(bar).top > rowHeight; }, 5000))
+      << "the menu bar takes more rows";
+  const RECT narrow = ScreenRectOf(bar);
+  auto items = AccItems(bar);
+  items.erase(std::remove_if(items.begin(), items.end(), [](const AccItem& item) { return item.Name == kChevron; }),
+              items.end());
+  ASSERT_EQ(items.size(), kEnglishMenus.size()) << Described(bar);
+  int rows = 0, lastTop = -100000;
+  for (const AccItem& item : items) {
+    SCOPED_TRACE(item.Name);
+    EXPECT_FALSE(item.State & STATE_SYSTEM_INVISIBLE) << "every menu stays on the bar";
+    EXPECT_GE(item.Screen.left, narrow.left);
+    EXPECT_LE(item.Screen.right, narrow.right);
+    EXPECT_LE(item.Screen.bottom, narrow.bottom);
+    if (item.Screen.top > lastTop) ++rows, lastTop = item.Screen.top;
+  }
+  EXPECT_GE(rows, 2);
+  Picture("palvex-narrow");
+  // Each menu still opens where it wrapped to.
+  ClickAt(MenuBarItem("Help").Centre());
+  HWND popup = WaitForPopups();
+  ASSERT_TRUE(popup);
+  EXPECT_EQ(AccCaptions(popup), (std::vector<std::string>{"About..."}));
+  Dismiss();
+
+  SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
+  // Wide again, the menus go back onto one row.
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        const auto again = AccItems(bar);
+        return !again.empty() && std::all_of(again.begin(), again.end(), [&](const AccItem& item) {
+          return item.Screen.top == again.front().Screen.top;
+        });
+      },
+      5000))
+      << Described(bar);
+  EXPECT_LT(ScreenRectOf(bar).bottom - ScreenRectOf(bar).top, 2 * rowHeight);
+  Picture("palvex-wide-again");
+  Close();
+}
+
+TEST_F(PalvexChromeTest, LogPanelCloseButtonUnchecksItsEntriesAndTheProfilesTakeTheHeight) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  auto panel = [&](const char* caption) {
+    return FindChildWhere(window_, [&](HWND w) { return Contains(ClassOf(w), L"Panel") && TextOf(w) == caption; });
+  };
+  HWND profiles = panel("Profiles"), log = panel("Log");
+  ASSERT_TRUE(profiles);
+  ASSERT_TRUE(log);
+  ASSERT_TRUE(IsWindowVisible(log));
+  HWND multiDock = GetParent(profiles);
+  ASSERT_EQ(GetParent(log), multiDock);
+  EXPECT_TRUE(ItemOf(ToolBar(), "Log window").Checked());
+  auto viewLogEntry = [&] {
+    ClickAt(MenuBarItem("View").Centre());
+    HWND view = WaitForPopups();
+    AccItem entry = view ? ItemOf(view, "Log window") : AccItem{};
+    Dismiss();
+    WaitForNoPopup();
+    return entry;
+  };
+  EXPECT_TRUE(viewLogEntry().Checked());
+
+  // The close button is where the panel's caption answers the hit test so.
+  const RECT frame = ScreenRectOf(log);
+  POINT close{-1, -1};
+  for (int y = frame.top; y < frame.top + 24 && close.x < 0; ++y)
+    for (int x = frame.right - 1; x > frame.right - 40 && close.x < 0; --x)
+      if (SendMessageW(log, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == kHitBarClose) close = {x - 2, y + 2};
+  ASSERT_GE(close.x, 0) << "no close button on the log panel";
+  Picture("palvex-log-shown");
+  ClickAt(close);
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(log); }, 5000));
+  EXPECT_FALSE(ItemOf(ToolBar(), "Log window").Checked());
+  EXPECT_FALSE(viewLogEntry().Checked());
+  // The profile panel takes the multi-dock's whole height.
+  RECT dockClient{}, profilesRect = ScreenRectOf(profiles);
+  dockClient = ClientScreenRectOf(multiDock);
+  EXPECT_LE(std::abs(profilesRect.top - dockClient.top), 2);
+  EXPECT_LE(std::abs(profilesRect.bottom - dockClient.bottom), 2);
+  Picture("palvex-log-closed");
+
+  Close();
+  TOptions saved;
+  TComScope com;
+  LoadConfig(palvex_.ConfigPath(), [](std::unique_ptr<TProfile>) {}, saved);
+  EXPECT_FALSE(saved.ShowLogWindow);
+}
+
+// The main window as it starts in each language; the menu bar is what differs.
+TEST_F(PalvexChromeTest, MainWindowPicturesInEachLanguage) {
+  std::vector<std::unique_ptr<ScreenShot>> shots;
+  std::vector<RECT> menuBars;
+  for (const char* language : {"en_US", "de_DE", "ru_RU"}) {
+    SCOPED_TRACE(language);
+    ASSERT_NO_FATAL_FAILURE(Start(language));
+    RECT bar = ScreenRectOf(MenuBar());
+    const RECT frame = ScreenRectOf(window_);
+    OffsetRect(&bar, -frame.left, -frame.top);
+    menuBars.push_back(bar);
+    shots.push_back(Picture(std::string("palvex-") + language));
+    Close();
+  }
+  for (size_t i = 1; i < shots.size(); ++i) {
+    EXPECT_TRUE(EqualRect(&menuBars[i], &menuBars[0]));
+    RECT bar = menuBars[0];
+    OffsetRect(&bar, shots[0]->Area().left, shots[0]->Area().top);
+    // Comparison in the first picture's coordinates: the windows opened at the same place.
+    EXPECT_TRUE(EqualRect(&shots[i]->Area(), &shots[0]->Area()));
+    EXPECT_TRUE(shots[i]->DiffersIn(*shots[0], bar)) << "the menus are named in the language";
+    RECT title = shots[0]->Area();
+    title.bottom = title.top + 8;
+    EXPECT_FALSE(shots[i]->DiffersIn(*shots[0], title)) << "the frame is the same";
+  }
+}
+
+}  // namespace
+}  // namespace movra::testing
