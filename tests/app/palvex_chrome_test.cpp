@@ -120,6 +120,10 @@ class PalvexChromeTest : public ::testing::Test {
     options.Language = language;
     options.ConfirmExit = false;
     palvex_.Seed({{"Mail", FragFile()}, {"Docs", OtherFile()}}, options);
+    StartAsSaved();
+  }
+  // Starts the copy on the settings it saved last.
+  void StartAsSaved() {
     running_ = std::make_unique<StartedProgram>(palvex_.Program());
     ASSERT_TRUE(running_->Started());
     // A program stuck in a loop of its own is ended, so that the test fails instead of hanging.
@@ -284,7 +288,15 @@ TEST_F(PalvexChromeTest, MenuBarOpensByAltByMouseByAltLetterAndByF10) {
             (std::vector<std::string>{"Add...", "Delete", "Select All", "Run", "Run All", "", "Properties..."}));
   const AccItem add = ItemOf(popup, "Add...");
   EXPECT_EQ(add.Name, "Add...\tIns");
-  ClickAt(MenuBarItem("Profile").Centre());
+  // With a menu open, pointing at another opens that one in its place.
+  MoveMouseTo(MenuBarItem("Tools").Centre());
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        const auto popups = Popups();
+        return popups.size() == 1 && AccCaptions(popups.front()).size() == 3;
+      },
+      5000));
+  ClickAt(MenuBarItem("Tools").Centre());
   EXPECT_TRUE(WaitForNoPopup());
   Dismiss();
 
@@ -507,7 +519,7 @@ TEST_F(PalvexChromeTest, NarrowingTheWindowWrapsTheMenuBar) {
   Close();
 }
 
-TEST_F(PalvexChromeTest, LogPanelCloseButtonUnchecksItsEntriesAndTheProfilesTakeTheHeight) {
+TEST_F(PalvexChromeTest, LogPanelCloseButtonUnchecksItsEntriesTheProfilesTakeTheHeightAndItStaysSo) {
   ASSERT_NO_FATAL_FAILURE(Start());
   auto panel = [&](const char* caption) {
     return FindChildWhere(window_, [&](HWND w) { return Contains(ClassOf(w), L"Panel") && TextOf(w) == caption; });
@@ -542,17 +554,44 @@ TEST_F(PalvexChromeTest, LogPanelCloseButtonUnchecksItsEntriesAndTheProfilesTake
   EXPECT_FALSE(ItemOf(ToolBar(), "Log window").Checked());
   EXPECT_FALSE(viewLogEntry().Checked());
   // The profile panel takes the multi-dock's whole height.
-  RECT dockClient{}, profilesRect = ScreenRectOf(profiles);
-  dockClient = ClientScreenRectOf(multiDock);
+  const RECT profilesRect = ScreenRectOf(profiles);
+  RECT dockClient = ClientScreenRectOf(multiDock);
   EXPECT_LE(std::abs(profilesRect.top - dockClient.top), 2);
   EXPECT_LE(std::abs(profilesRect.bottom - dockClient.bottom), 2);
   Picture("palvex-log-closed");
 
   Close();
+  {
+    TOptions saved;
+    TComScope com;
+    LoadConfig(palvex_.ConfigPath(), [](std::unique_ptr<TProfile>) {}, saved);
+    EXPECT_FALSE(saved.ShowLogWindow);
+  }
+
+  // Started again, the window keeps the log panel hidden; the toolbar button brings it back.
+  ASSERT_NO_FATAL_FAILURE(StartAsSaved());
+  profiles = panel("Profiles");
+  ASSERT_TRUE(profiles);
+  multiDock = GetParent(profiles);
+  // A panel that never showed may have no window yet.
+  log = panel("Log");
+  EXPECT_TRUE(!log || !IsWindowVisible(log));
+  EXPECT_FALSE(ItemOf(ToolBar(), "Log window").Checked());
+  dockClient = ClientScreenRectOf(multiDock);
+  EXPECT_LE(std::abs(ScreenRectOf(profiles).bottom - dockClient.bottom), 2) << "the profiles take the height";
+  ClickAt(ItemOf(ToolBar(), "Log window").Centre());
+  ASSERT_TRUE(WaitFor([&] { return (log = panel("Log")) != nullptr && IsWindowVisible(log); }, 5000));
+  EXPECT_TRUE(ItemOf(ToolBar(), "Log window").Checked());
+  EXPECT_TRUE(viewLogEntry().Checked());
+  const RECT shownProfiles = ScreenRectOf(profiles), shownLog = ScreenRectOf(log);
+  EXPECT_LT(shownProfiles.bottom, shownLog.top + 3) << "the log panel below the profiles";
+  EXPECT_LE(std::abs(shownLog.bottom - dockClient.bottom), 2);
+  EXPECT_GT(shownProfiles.bottom - shownProfiles.top, shownLog.bottom - shownLog.top) << "240 against 187";
+  Close();
   TOptions saved;
   TComScope com;
   LoadConfig(palvex_.ConfigPath(), [](std::unique_ptr<TProfile>) {}, saved);
-  EXPECT_FALSE(saved.ShowLogWindow);
+  EXPECT_TRUE(saved.ShowLogWindow);
 }
 
 // The main window as it starts in each language; the menu bar is what differs.
