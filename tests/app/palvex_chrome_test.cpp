@@ -53,15 +53,15 @@ POINT CenterOf(const RECT& rect) { return {(rect.left + rect.right) / 2, (rect.t
 
 // The rows of `area` that show a thin horizontal line across its middle half: one colour there,
 // unlike the rows three pixels above and below.
-int ThinLines(const ScreenShot& shot, const RECT& area) {
-  int lines = 0;
+std::vector<int> ThinLines(const ScreenShot& shot, const RECT& area) {
+  std::vector<int> lines;
   const int quarter = (area.right - area.left) / 4;
   for (int y = area.top + 3; y < area.bottom - 3; ++y) {
     const COLORREF colour = shot.At(area.left + quarter, y);
     bool line = true;
     for (int x = area.left + quarter; x < area.right - quarter && line; ++x)
       line = shot.At(x, y) == colour && shot.At(x, y - 3) != colour && shot.At(x, y + 3) != colour;
-    if (line) ++lines;
+    if (line) lines.push_back(y);
   }
   return lines;
 }
@@ -447,7 +447,8 @@ TEST_F(PalvexChromeTest, TrayRunMenuListsTheProfilesInListOrderBelowAllProfiles)
   // Three entries with a separator line between the first and the others.
   const RECT runRect = ScreenRectOf(run);
   auto shot = Picture("palvex-tray-run-menu", runRect);
-  EXPECT_GE(ThinLines(*shot, runRect), 1) << "a separator line";
+  const std::vector<int> lines = ThinLines(*shot, runRect);
+  ASSERT_FALSE(lines.empty()) << "a separator line";
   PressKey(VK_RETURN);
   EXPECT_TRUE(WaitForRuns(FragFile(), 1)) << Log();
   EXPECT_TRUE(WaitForRuns(OtherFile(), 1)) << Log();
@@ -468,6 +469,34 @@ TEST_F(PalvexChromeTest, TrayRunMenuListsTheProfilesInListOrderBelowAllProfiles)
   for (WORD key : {VK_UP, VK_RETURN}) PressKey(key);
   EXPECT_TRUE(WaitForRuns(OtherFile(), 3)) << Log();
   EXPECT_EQ(Occurrences(Log(), "File: \"" + FragFile() + "\""), 2u) << Log();
+
+  // In German the first entry is translated and the profiles keep their names.
+  ASSERT_TRUE(BringToFront(window_));
+  for (WORD key : {VK_MENU, VK_RIGHT, VK_DOWN, VK_RIGHT, VK_DOWN, VK_DOWN, VK_RETURN}) PressKey(key);
+  RemoteList list(list_);
+  ASSERT_TRUE(WaitFor([&] { return list.Text(1, 2) == "manuell"; })) << list.Text(1, 2);
+  ASSERT_TRUE(openRun());
+  HWND german = submenu();
+  ASSERT_TRUE(german);
+  const RECT germanRect = ScreenRectOf(german);
+  auto germanShot = Picture("palvex-tray-run-menu-de_DE", germanRect);
+  const std::vector<int> germanLines = ThinLines(*germanShot, germanRect);
+  ASSERT_FALSE(germanLines.empty());
+  const int separator = lines.front() - runRect.top;
+  EXPECT_EQ(germanLines.front() - germanRect.top, separator);
+  // Rows of the two menus compared from their top left corners, inside the narrower one.
+  const int width = std::min(runRect.right - runRect.left, germanRect.right - germanRect.left) - 6;
+  auto differ = [&](int top, int bottom) {
+    for (int y = top; y < bottom; ++y)
+      for (int x = 3; x < width; ++x)
+        if (shot->At(runRect.left + x, runRect.top + y) != germanShot->At(germanRect.left + x, germanRect.top + y))
+          return true;
+    return false;
+  };
+  EXPECT_TRUE(differ(2, separator - 1)) << "\"All Profiles\" in German";
+  EXPECT_FALSE(differ(separator + 2, runRect.bottom - runRect.top - 3)) << "the profile names as they are";
+  PressKey(VK_ESCAPE);
+  PressKey(VK_ESCAPE);
   Close();
 }
 
