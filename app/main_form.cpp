@@ -615,7 +615,7 @@ void TPalvexForm::SetQueueCount(int n) {
 
 void TPalvexForm::RefreshQueueLabel() {
   StatusBar1->Panels()[1]->SetCaption(_("In queue:") + " " + std::to_string(FQueueCount) + " " +
-                                   _("profile(s)"));
+                                      _("profile(s)"));
 }
 
 void TPalvexForm::AnimateTrayIcon(bool on) {
