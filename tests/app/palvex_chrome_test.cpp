@@ -239,8 +239,17 @@ class PalvexChromeTest : public ::testing::Test {
   // The window as it shows, saved under build/test-artifacts.
   std::unique_ptr<ScreenShot> Picture(const std::string& name, RECT area = {}) {
     if (IsRectEmpty(&area)) area = ScreenRectOf(window_);
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    // A program busy starting may paint late: the window is painted now, and copied once what
+    // shows has settled, two copies a while apart alike.
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     auto shot = std::make_unique<ScreenShot>(area);
+    for (int i = 0; i < 20; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      auto next = std::make_unique<ScreenShot>(area);
+      const bool settled = !next->DiffersIn(*shot, area);
+      shot = std::move(next);
+      if (settled) break;
+    }
     shot->Save(name);
     return shot;
   }
