@@ -565,6 +565,10 @@ void TBarDock::ApplyBounds(std::vector<TBarCustomDockableWindow*>& bars, std::ve
       if (r.ShrinkMode != TBarShrinkMode::tbsmNone && changed) {
         w->ComputeLayout(true, dockType, size, this, false);
         r.NeedsRelayout = true;
+        // Back to its full length it is as thick as its items, as at the first arrangement: the
+        // layout's size is never below an empty bar's, which would leave a bar of short items
+        // thicker after each time it was shrunk.
+        if (current == 0) w->BaseSize(size);
       } else if (r.ShrinkMode == TBarShrinkMode::tbsmWrap && current != 0) {
         SIZE nc{0, 0};
         w->NonClientSizes(nc);

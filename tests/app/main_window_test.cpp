@@ -898,6 +898,36 @@ TEST_F(ThemedChrome, ResizingKeepsTheQueuePanelAndWrapsTheMenuBar) {
   EXPECT_EQ(menu->Width(), form->ClientWidth());
 }
 
+TEST_F(ThemedChrome, TheMenuBarComesBackToItsStartingHeightAfterWrapping) {
+  Create();
+  form->Show();
+  Pump();
+  skin::TSkinToolbar* menu = MenuBar();
+  auto* dock = Find<skin::TSkinDock>("skTopDock");
+  auto* toolDock = Find<bars::TBarDock>("skTopDock2");
+  // One row: the bar's items, its frame of 2 on either side, and the dock as thick as the row.
+  EXPECT_EQ(dock->Height(), 23);
+  EXPECT_EQ(menu->Height(), 23);
+  EXPECT_EQ(menu->Top(), 0);
+  const int toolDockTop = toolDock->Top();
+  const int menuWidth = form->ClientWidth();
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    form->SetBounds(form->Left(), form->Top(), 160, 554);
+    Pump();
+    ASSERT_GT(menu->Height(), 23);
+    EXPECT_EQ(dock->Height(), menu->Height());
+    form->SetBounds(form->Left(), form->Top(), 900, 554);
+    Pump();
+    EXPECT_EQ(menu->Height(), 23);
+    EXPECT_EQ(dock->Height(), 23);
+    EXPECT_EQ(menu->ClientHeight(), 19);
+    EXPECT_EQ(toolDock->Top(), toolDockTop);
+    EXPECT_EQ(menu->Width(), form->ClientWidth());
+    EXPECT_GT(menu->Width(), menuWidth);
+  }
+}
+
 TEST_F(ThemedChrome, LanguageSwitchRetranslatesCaptionsAndHintsButNotLanguageNames) {
   Create();
   form->SetLanguageByTag(2);

@@ -7,6 +7,7 @@
 
 #include "support.h"
 #include "tests/runtime/ui/ui_test_support.h"
+#include "tests/toolbars/bar_fixed_items.h"
 #include "tests/toolbars/bar_toolbar_test_support.h"
 #include "tests/toolbars/dock_test_support.h"
 #include "toolbars/bar_hook.h"
@@ -319,6 +320,34 @@ TEST(Toolbar, ChildControlsBecomeControlItems) {
   EXPECT_GE(a->Left(), onlyControls->ClientWidth());
   EXPECT_EQ(b->Left(), 0);
   EXPECT_EQ(c->Left(), 200);
+}
+
+// Items less thick than an empty bar (22), as menu captions are: the row is as thick as the
+// items plus the frame, whether the bar never wrapped or has wrapped and unwrapped again.
+TEST(MenuBar, UnwrappingGivesBackTheThicknessOfTheFirstArrangement) {
+  TDockForm f;
+  auto* bar = new TBarToolbar(f.Form);
+  for (int i = 0; i < 6; ++i) bar->Items()->Add(new FixedItem(nullptr, 23, 16));
+  bar->SetParent(f.Top);
+  bar->SetMenuBar(true);
+  Pump();
+  ASSERT_EQ(f.Top->Width(), 500);
+  EXPECT_EQ(bar->Height(), 16 + 4);
+  EXPECT_EQ(f.Top->Height(), 16 + 4);
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    f.Form->SetClientSize(100, 300);
+    Pump();
+    EXPECT_EQ(bar->Height(), 2 * 16 + 4);
+    EXPECT_EQ(f.Top->Height(), 2 * 16 + 4);
+    f.Form->SetClientSize(500, 300);
+    Pump();
+    EXPECT_EQ(bar->Width(), 500);
+    EXPECT_EQ(bar->Height(), 16 + 4);
+    EXPECT_EQ(bar->ClientHeight(), 16);
+    EXPECT_EQ(f.Top->Height(), 16 + 4);
+    EXPECT_EQ(bar->View()->ViewerAt(5)->BoundsRect.top, 0);
+  }
 }
 
 TEST(MenuBar, FullSizeWrappingNoCloseButtonAndShortcuts) {
