@@ -45,6 +45,9 @@ struct THintScene : TObject {
   THalves* halves;
   int hintChanges = 0;
   THintScene() {
+    // The real cursor is shared by every test: one left over the scene by an earlier test would
+    // bring the hint back through the system's own mouse moves whenever a window changes.
+    SetCursorPos(20, 20);
     form->SetBounds(100, 100, 300, 200);
     form->SetShowHint(true);
     plain = new TWinControl(form.get());
