@@ -57,8 +57,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
               application.Title(), MB_YESNO | MB_ICONERROR) != IDYES)
         ExitProcess(0);
       application.SetTitle(app::kApplicationTitle);
-      auto* form = application.CreateForm<app::TPalvexForm>(std::make_unique<app::TDialogHost>(),
-                                                            app::CreateSkinChrome);
+      auto* form = application.CreateForm<app::TPalvexForm>(std::make_unique<app::TDialogHost>());
       application.Run();
       // Calls handed to this thread after the loop ended (log lines) are let in first.
       application.ProcessMessages();

@@ -156,10 +156,9 @@ class TSkinChrome : public TPalvexChrome {
   }
 
   void MenuShortCut(TObject*, WPARAM keyCode, LPARAM keyData, bool& handled) {
-    TShiftState shift = KeyboardShiftState() & (ssShift | ssCtrl);
-    if (keyData & 0x20000000) shift |= ssAlt;
-    if (form_.ListKeyElsewhere(ShortCut(static_cast<uint16_t>(keyCode), shift))) return;
-    handled = menuBar_->Items()->HandleShortCut(keyCode, keyData);
+    const TShortCut shortcut = TBarCustomItem::ShortCutOfKey(keyCode, keyData);
+    if (form_.ListKeyElsewhere(shortcut)) return;
+    handled = menuBar_->Items()->HandleShortCut(shortcut);
   }
 
   void BuildToolBar() {

@@ -721,12 +721,16 @@ TBarCustomItem* TBarCustomItem::FindItemByShortCut(TShortCut shortcut, TBarCusto
   return FindShortCutIn(this, shortcut, 0, topLevel);
 }
 
-bool TBarCustomItem::HandleShortCut(WPARAM keyCode, LPARAM keyData) {
+TShortCut TBarCustomItem::ShortCutOfKey(WPARAM keyCode, LPARAM keyData) {
   unsigned shift = 0;
   if (GetKeyState(VK_SHIFT) < 0) shift |= ui::ssShift;
   if (GetKeyState(VK_CONTROL) < 0) shift |= ui::ssCtrl;
   if (keyData & 0x20000000) shift |= ui::ssAlt;
-  return HandleShortCut(ui::ShortCut(static_cast<uint16_t>(keyCode), shift));
+  return ui::ShortCut(static_cast<uint16_t>(keyCode), shift);
+}
+
+bool TBarCustomItem::HandleShortCut(WPARAM keyCode, LPARAM keyData) {
+  return HandleShortCut(ShortCutOfKey(keyCode, keyData));
 }
 
 bool TBarCustomItem::HandleShortCut(TShortCut shortcut) {

@@ -308,6 +308,9 @@ class TBarCustomItem : public ui::TComponent {
   // Runs the item of this subtree whose shortcut the key message (key code, key data) gives.
   bool HandleShortCut(WPARAM keyCode, LPARAM keyData);
   bool HandleShortCut(TShortCut shortcut);
+  // The shortcut a key message gives: its key with the Shift and Ctrl keys now down and the
+  // message's own Alt bit.
+  static TShortCut ShortCutOfKey(WPARAM keyCode, LPARAM keyData);
   // The first item of the subtree with the shortcut; `topLevel` gets the direct child of this
   // item on the path to it (nullptr when the match is a direct child).
   TBarCustomItem* FindItemByShortCut(TShortCut shortcut, TBarCustomItem*& topLevel);

@@ -759,8 +759,6 @@ TEST_F(MainWindow, ASettingsFileReadInFullIsNotMentioned) {
 
 class ThemedChrome : public MainWindow {
  protected:
-  ThemedChrome() { chrome = CreateSkinChrome; }
-
   std::vector<std::string> Captions(bars::TBarCustomItem* parent) {
     std::vector<std::string> captions;
     for (int i = 0; i < parent->Count(); ++i)
