@@ -6,7 +6,6 @@
 
 #include "app/dialogs.h"
 #include "app/window_building.h"
-#include "i18n/component_translation.h"
 #include "i18n/localizer.h"
 #include "runtime/text.h"
 
@@ -174,7 +173,7 @@ void TAboutForm::MailClick(TObject*) { OpenLink("mailto:" + lblMail->Caption());
 
 void ExecuteAbout(const std::string& product, const std::string& edition) {
   auto form = MakeOwned<TAboutForm>(nullptr);
-  TranslateComponent(form.get());
+  TranslateDialog(*form);
   form->ShowProduct(product, edition);
   form->ShowModal();
 }

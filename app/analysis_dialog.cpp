@@ -4,7 +4,6 @@
 
 #include "app/dialogs.h"
 #include "app/window_building.h"
-#include "i18n/component_translation.h"
 #include "i18n/localizer.h"
 
 namespace movra::app {
@@ -45,7 +44,7 @@ TformAnalyze::TformAnalyze(TComponent* owner, TFileRegionList& list) : TForm(own
   Build();
   EndLoading();
   BuildCheckImages();
-  TranslateComponent(this);
+  TranslateDialog(*this);
 }
 
 void TformAnalyze::Build() {

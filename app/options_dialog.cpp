@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "app/dialogs.h"
-#include "i18n/component_translation.h"
 #include "i18n/localizer.h"
 #include "profiles/registry_settings.h"
 
@@ -159,7 +158,7 @@ std::string SwitchesNotStoredText(const std::vector<std::string>& captions) {
 
 bool ExecuteOptions(TOptions& options, const TSwitchStore& store) {
   auto form = MakeOwned<TformOptions>(nullptr, store);
-  TranslateComponent(form.get());
+  TranslateDialog(*form);
   form->LoadFrom(options);
   if (form->ShowModal() != mrOk) return false;
   form->WriteBack(options);

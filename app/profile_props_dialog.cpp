@@ -8,7 +8,6 @@
 
 #include "app/dialogs.h"
 #include "engine/defrag.h"
-#include "i18n/component_translation.h"
 #include "i18n/localizer.h"
 #include "runtime/text.h"
 
@@ -87,7 +86,7 @@ TProfilePropsForm::TProfilePropsForm(TComponent* owner) : TForm(owner) {
   OnCreate = TNotifyEvent(this, &TProfilePropsForm::FormCreate);
   OnClose = TCloseEvent(this, &TProfilePropsForm::FormClose);
   EndLoading();
-  TranslateComponent(this);
+  TranslateDialog(*this);
 }
 
 TProfilePropsForm::~TProfilePropsForm() = default;
@@ -191,6 +190,8 @@ void TProfilePropsForm::Build() {
   btnCancel->SetCaption("Cancel");
   btnCancel->SetCancel(true);
   btnCancel->ModalResult = mrCancel;
+  // A language that needs a wider window keeps them in its corner.
+  for (TButton* button : {btnOK, btnCancel}) button->SetAnchors(akRight | akBottom);
 }
 
 void TProfilePropsForm::FormCreate(TObject*) {

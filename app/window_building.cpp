@@ -1,6 +1,8 @@
 #include "app/window_building.h"
 
+#include "i18n/component_translation.h"
 #include "i18n/localizer.h"
+#include "runtime/ui/caption_layout.h"
 #include "runtime/ui/dialogs.h"
 
 namespace movra::app {
@@ -42,6 +44,12 @@ TButton* DialogButton(TComponent* owner, TWinControl* parent, const std::string&
   button->SetCaption(caption);
   button->ModalResult = result;
   return button;
+}
+
+void TranslateDialog(TWinControl& dialog) {
+  RememberLayout(dialog);
+  TranslateComponent(&dialog);
+  FitCaptions(dialog);
 }
 
 TTabSheet* TabSheet(TComponent* owner, TPageControl* pages, const std::string& name,

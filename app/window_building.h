@@ -58,6 +58,8 @@ bool BrowseForFolder(std::string& folder);
 
 ui::TButton* DialogButton(ui::TComponent* owner, ui::TWinControl* parent, const std::string& name,
                           const std::string& caption, TBounds bounds, ui::TModalResult result = ui::mrNone);
+// Translates a dialog and gives each caption the room its text needs in the language.
+void TranslateDialog(ui::TWinControl& dialog);
 // A page of `pages`.
 ui::TTabSheet* TabSheet(ui::TComponent* owner, ui::TPageControl* pages, const std::string& name,
                         const std::string& caption);

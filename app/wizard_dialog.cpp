@@ -7,7 +7,6 @@
 
 #include "app/dialogs.h"
 #include "app/window_building.h"
-#include "i18n/component_translation.h"
 #include "runtime/text.h"
 
 namespace movra::app {
@@ -97,6 +96,7 @@ TWizardForm::TWizardForm(TComponent* owner, std::vector<std::string> existingNam
   gbProfiles->SetCaption(" Profiles ");
   lblInfo = Control<TLabel>(this, gbProfiles, "lblInfo", {12, 20, 300, 30});
   lblInfo->SetWordWrap(true);
+  lblInfo->SetAnchors(akLeft | akTop | akRight);
   lblInfo->SetCaption("Select profiles and press OK button. Existing profiles are unchecked by default.");
   clbProfiles = Control<TCheckListBox>(this, gbProfiles, "clbProfiles", {12, 56, 200, 150});
   btnCheckAll = DialogButton(this, gbProfiles, "btnCheckAll", "Check all", {222, 56, 90, 25});
@@ -113,6 +113,8 @@ TWizardForm::TWizardForm(TComponent* owner, std::vector<std::string> existingNam
   btnOK->SetDefault(true);
   btnCancel = DialogButton(this, this, "btnCancel", "Cancel", {257, 238, 75, 25}, mrCancel);
   btnCancel->SetCancel(true);
+  // A language that needs a larger window keeps them in its corner.
+  for (TButton* button : {btnOK, btnCancel}) button->SetAnchors(akRight | akBottom);
   EndLoading();
 }
 
@@ -166,7 +168,7 @@ std::vector<std::unique_ptr<TProfile>> TWizardForm::TakeChecked() {
 
 int ExecuteWizard(const std::vector<std::string>& existingNames, std::vector<std::unique_ptr<TProfile>>& created) {
   auto form = MakeOwned<TWizardForm>(nullptr, existingNames);
-  TranslateComponent(form.get());
+  TranslateDialog(*form);
   form->ProposeProfiles();
   const int result = form->ShowModal();
   if (result == mrOk) {

@@ -1,0 +1,315 @@
+#include "runtime/ui/caption_layout.h"
+
+#include <algorithm>
+#include <set>
+#include <typeinfo>
+#include <utility>
+#include <vector>
+
+#include "runtime/text.h"
+#include "runtime/ui/comctrls.h"
+#include "runtime/ui/stdctrls.h"
+
+namespace movra::ui {
+namespace {
+
+// Room beside a push button's text on each side: its frame, the focus rectangle and some air.
+constexpr int kButtonPadding = 5;
+// Where a check box's text starts: the box and the gap after it.
+constexpr int kCheckTextLeft = 19;
+// A group box's caption sits this far from the frame's corner, with as much room after it.
+constexpr int kGroupCaptionMargin = 8;
+// A gap wider than this between neighbours is room that a growing control may take.
+constexpr int kTightGap = 8;
+
+constexpr char kRecordName[] = "CaptionLayoutRecord";
+
+// The layout a window was built with, owned by the window.
+class TLayoutRecord : public TComponent {
+ public:
+  static const TClassInfo& Class() {
+    static const TClassInfo info{"TLayoutRecord", &TComponent::Class()};
+    return info;
+  }
+  const TClassInfo& ClassType() const override { return Class(); }
+  explicit TLayoutRecord(TComponent* owner) : TComponent(owner) {}
+
+  SIZE Client{};
+  std::vector<std::pair<TControl*, RECT>> Bounds;
+
+  RECT BaseOf(TControl& control) const {
+    for (const auto& [recorded, bounds] : Bounds)
+      if (recorded == &control) return bounds;
+    return control.BoundsRect();
+  }
+};
+
+void RecordTree(TWinControl& parent, std::vector<std::pair<TControl*, RECT>>& bounds) {
+  for (int i = 0; i < parent.ControlCount(); ++i) {
+    TControl* child = parent.Controls(i);
+    bounds.emplace_back(child, child->BoundsRect());
+    if (auto* inner = dynamic_cast<TWinControl*>(child)) RecordTree(*inner, bounds);
+  }
+}
+
+TLayoutRecord& Record(TWinControl& window) {
+  if (auto* found = dynamic_cast<TLayoutRecord*>(window.FindComponent(kRecordName))) return *found;
+  auto* record = new TLayoutRecord(&window);
+  record->SetName(kRecordName);
+  record->Client = {window.ClientWidth(), window.ClientHeight()};
+  RecordTree(window, record->Bounds);
+  return *record;
+}
+
+// The size the control needs for its caption when it is `at` large.
+SIZE NeedAt(TControl& control, SIZE at) {
+  SIZE need = at;
+  const std::string text = control.Caption();
+  if (text.empty()) return need;
+  if (auto* label = dynamic_cast<TLabel*>(&control)) {
+    const SIZE size = MeasureText(control, text, label->WordWrap() ? std::max<int>(at.cx, 1) : 0);
+    need.cx = std::max(need.cx, size.cx);
+    need.cy = std::max(need.cy, size.cy);
+  } else if (dynamic_cast<TButton*>(&control)) {
+    need.cx = std::max<LONG>(need.cx, MeasureText(control, text, 0).cx + 2 * kButtonPadding);
+  } else if (dynamic_cast<TCheckBox*>(&control)) {
+    need.cx = std::max<LONG>(need.cx, kCheckTextLeft + MeasureText(control, text, 0).cx);
+  } else if (dynamic_cast<TGroupBox*>(&control)) {
+    need.cx = std::max<LONG>(need.cx, MeasureText(control, text, 0).cx + 2 * kGroupCaptionMargin);
+  }
+  return need;
+}
+
+// One control of the layout being worked out, with the controls it holds.
+struct Box {
+  TControl* Control = nullptr;
+  RECT Base{}, Rect{};
+  bool Page = false;   // a page of a page control, which places it
+  bool Pages = false;  // a page control: its children are its pages
+  std::vector<Box> Children;
+};
+
+std::vector<Box> Boxes(TWinControl& parent, const TLayoutRecord& record) {
+  std::vector<Box> boxes;
+  const bool pages = dynamic_cast<TPageControl*>(&parent) != nullptr;
+  for (int i = 0; i < parent.ControlCount(); ++i) {
+    TControl* child = parent.Controls(i);
+    if (child->Align() != TAlign::alNone && !pages) continue;
+    Box box;
+    box.Control = child;
+    box.Base = box.Rect = record.BaseOf(*child);
+    box.Page = pages;
+    if (auto* inner = dynamic_cast<TWinControl*>(child)) {
+      box.Pages = dynamic_cast<TPageControl*>(inner) != nullptr;
+      box.Children = Boxes(*inner, record);
+    }
+    boxes.push_back(std::move(box));
+  }
+  return boxes;
+}
+
+// The two axes through one set of helpers: 0 across, 1 down.
+LONG& Near(RECT& r, int axis) { return axis == 0 ? r.left : r.top; }
+LONG& Far(RECT& r, int axis) { return axis == 0 ? r.right : r.bottom; }
+LONG Near(const RECT& r, int axis) { return axis == 0 ? r.left : r.top; }
+LONG Far(const RECT& r, int axis) { return axis == 0 ? r.right : r.bottom; }
+LONG Size(const RECT& r, int axis) { return Far(r, axis) - Near(r, axis); }
+LONG& Of(SIZE& s, int axis) { return axis == 0 ? s.cx : s.cy; }
+// Whether two rectangles share some of the other axis: they stand on one line (across) or in
+// one column (down).
+bool SameLine(const RECT& a, const RECT& b, int axis) {
+  const int other = 1 - axis;
+  return Near(a, other) < Far(b, other) && Near(b, other) < Far(a, other);
+}
+
+bool NearAnchored(const Box& box, int axis) { return box.Control->Anchors() & (axis == 0 ? akLeft : akTop); }
+bool FarAnchored(const Box& box, int axis) { return box.Control->Anchors() & (axis == 0 ? akRight : akBottom); }
+// Kept at the parent's far edge: it moves when the parent grows.
+bool FarOnly(const Box& box, int axis) { return FarAnchored(box, axis) && !NearAnchored(box, axis); }
+
+// How much of a push across a label of fixed width takes by narrowing, keeping its text whole.
+LONG Spare(const Box& box, int axis) {
+  auto* label = dynamic_cast<TLabel*>(box.Control);
+  if (axis != 0 || !label || label->AutoSize() || label->WordWrap()) return 0;
+  const SIZE at{Size(box.Rect, 0), Size(box.Rect, 1)};
+  return at.cx - NeedAt(*label, {0, at.cy}).cx;
+}
+
+// Moves the neighbours after `from` (where box `moved` stood) by `delta` along `axis`, each as
+// far as the gap before it does not take the move: towards the far side when `delta` is
+// positive, the near side otherwise. A neighbour kept at the far edge cannot be pushed: the
+// parent must grow by what it would have moved (`required`).
+void Push(std::vector<Box>& boxes, size_t moved, const RECT& from, int axis, LONG delta, LONG& required,
+          std::set<size_t>& done) {
+  const bool forward = delta > 0;
+  auto after = [&](const RECT& r) { return forward ? Near(r, axis) >= Far(from, axis) : Far(r, axis) <= Near(from, axis); };
+  auto gapTo = [&](const RECT& r) { return forward ? Near(r, axis) - Far(from, axis) : Near(from, axis) - Far(r, axis); };
+  // Which controls stand on one line is a matter of the layout as built: a control moved
+  // along one axis keeps its neighbours on the other.
+  std::vector<size_t> next;
+  for (size_t i = 0; i < boxes.size(); ++i)
+    if (i != moved && SameLine(boxes[i].Base, boxes[moved].Base, axis) && after(boxes[i].Rect)) next.push_back(i);
+  for (size_t i : next) {
+    // Only the nearest neighbours are pushed here; those behind them are pushed by them.
+    const bool behind = std::any_of(next.begin(), next.end(), [&](size_t k) {
+      return k != i && SameLine(boxes[k].Base, boxes[i].Base, axis) &&
+             (forward ? Far(boxes[k].Rect, axis) <= Near(boxes[i].Rect, axis)
+                      : Near(boxes[k].Rect, axis) >= Far(boxes[i].Rect, axis));
+    });
+    if (behind || done.count(i)) continue;
+    const LONG slack = std::max<LONG>(0, gapTo(boxes[i].Rect) - kTightGap);
+    const LONG shift = std::max<LONG>(0, std::abs(delta) - slack);
+    if (shift == 0) continue;
+    done.insert(i);
+    Box& box = boxes[i];
+    if (forward && FarOnly(box, axis)) {
+      required = std::max(required, shift);
+      continue;
+    }
+    if (forward && Spare(box, axis) >= shift) {
+      Near(box.Rect, axis) += shift;
+      continue;
+    }
+    const RECT was = box.Rect;
+    const LONG signedShift = forward ? shift : -shift;
+    Near(box.Rect, axis) += signedShift;
+    Far(box.Rect, axis) += signedShift;
+    Push(boxes, i, was, axis, signedShift, required, done);
+  }
+}
+
+void Grow(std::vector<Box>& boxes, size_t index, int axis, LONG delta, LONG& required) {
+  Box& box = boxes[index];
+  const RECT was = box.Rect;
+  std::set<size_t> done{index};
+  // A control kept at the far edge grows towards the near side.
+  if (FarOnly(box, axis)) {
+    Near(box.Rect, axis) -= delta;
+    Push(boxes, index, was, axis, -delta, required, done);
+  } else {
+    Far(box.Rect, axis) += delta;
+    Push(boxes, index, was, axis, delta, required, done);
+  }
+}
+
+void Follow(std::vector<Box>& boxes, SIZE growth);
+
+// A box that grew by `by` takes its children along.
+void FollowInside(Box& box, SIZE by) {
+  if (by.cx == 0 && by.cy == 0) return;
+  if (box.Pages) {
+    for (Box& page : box.Children) Follow(page.Children, by);
+  } else {
+    Follow(box.Children, by);
+  }
+}
+
+// The parent grew by `growth`: children kept at its far edge move with it, children anchored
+// to both edges stretch with it.
+void Follow(std::vector<Box>& boxes, SIZE growth) {
+  for (Box& box : boxes) {
+    SIZE grew{0, 0};
+    for (int axis = 0; axis < 2; ++axis) {
+      const LONG g = Of(growth, axis);
+      if (g <= 0 || !FarAnchored(box, axis)) continue;
+      if (!NearAnchored(box, axis)) {
+        Near(box.Rect, axis) += g;
+        Far(box.Rect, axis) += g;
+      } else {
+        const LONG edge = std::max(Far(box.Rect, axis), Far(box.Base, axis) + g);
+        Of(grew, axis) = edge - Far(box.Rect, axis);
+        Far(box.Rect, axis) = edge;
+      }
+    }
+    FollowInside(box, grew);
+  }
+}
+
+SIZE FitChildren(std::vector<Box>& boxes);
+
+// The size the box needs: its caption's room and what its children need.
+SIZE FitBox(Box& box) {
+  const SIZE base{Size(box.Base, 0), Size(box.Base, 1)};
+  SIZE need = NeedAt(*box.Control, base);
+  SIZE growth{0, 0};
+  if (box.Pages) {
+    for (Box& page : box.Children) {
+      const SIZE pageGrowth = FitChildren(page.Children);
+      growth = {std::max(growth.cx, pageGrowth.cx), std::max(growth.cy, pageGrowth.cy)};
+    }
+  } else if (!box.Children.empty()) {
+    growth = FitChildren(box.Children);
+  }
+  if (box.Pages) {
+    for (Box& page : box.Children) Follow(page.Children, growth);
+  } else {
+    Follow(box.Children, growth);
+  }
+  return {std::max(need.cx, base.cx + growth.cx), std::max(need.cy, base.cy + growth.cy)};
+}
+
+// Works out the children's places; the growth their parent's client area needs for them.
+SIZE FitChildren(std::vector<Box>& boxes) {
+  std::vector<SIZE> needs;
+  for (Box& box : boxes) needs.push_back(FitBox(box));
+  // Controls of one kind that stood in one column with one width keep one width.
+  for (size_t i = 0; i < boxes.size(); ++i)
+    for (size_t k = 0; k < boxes.size(); ++k)
+      if (typeid(*boxes[i].Control) == typeid(*boxes[k].Control) && boxes[i].Base.left == boxes[k].Base.left &&
+          Size(boxes[i].Base, 0) == Size(boxes[k].Base, 0))
+        needs[i].cx = std::max(needs[i].cx, needs[k].cx);
+  SIZE required{0, 0};
+  for (int axis = 0; axis < 2; ++axis)
+    for (size_t i = 0; i < boxes.size(); ++i) {
+      const LONG delta = Of(needs[i], axis) - Size(boxes[i].Rect, axis);
+      if (delta > 0) Grow(boxes, i, axis, delta, Of(required, axis));
+    }
+  SIZE growth = required;
+  for (int axis = 0; axis < 2; ++axis) {
+    LONG before = 0, now = 0;
+    for (const Box& box : boxes) {
+      if (FarOnly(box, axis)) continue;
+      before = std::max(before, Far(box.Base, axis));
+      now = std::max(now, Far(box.Rect, axis));
+    }
+    Of(growth, axis) = std::max(Of(growth, axis), now - before);
+  }
+  return growth;
+}
+
+void Apply(std::vector<Box>& boxes) {
+  for (Box& box : boxes) {
+    if (!box.Page) {
+      const RECT& r = box.Rect;
+      box.Control->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    }
+    Apply(box.Children);
+  }
+}
+
+}  // namespace
+
+SIZE MeasureText(TControl& control, const std::string& text, int wrapWidth) {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, control.Font().Handle());
+  const std::wstring wide = Utf8ToWide(text);
+  RECT r{0, 0, wrapWidth, 0};
+  DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &r,
+            DT_CALCRECT | DT_EXPANDTABS | (wrapWidth > 0 ? DT_WORDBREAK : DT_SINGLELINE));
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return {r.right, r.bottom};
+}
+
+void RememberLayout(TWinControl& window) { Record(window); }
+
+void FitCaptions(TWinControl& window) {
+  const TLayoutRecord& record = Record(window);
+  std::vector<Box> boxes = Boxes(window, record);
+  const SIZE growth = FitChildren(boxes);
+  Follow(boxes, growth);
+  window.SetClientSize(record.Client.cx + growth.cx, record.Client.cy + growth.cy);
+  Apply(boxes);
+}
+
+}  // namespace movra::ui
