@@ -276,7 +276,7 @@ void TMemo::TrimToLimit() {
 void TMemo::AppendLines(const movra::TStringList& lines, bool scrollToEnd) {
   lines_.BeginUpdate();
   try {
-    for (const auto& line : lines) lines_.Add(line);
+    lines_.AddLines(lines);
     TrimToLimit();
   } catch (...) {
     lines_.EndUpdate();
@@ -350,30 +350,37 @@ void TMemoStrings::Put(int index, const std::string& text) {
   SendMessageW(w, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
-void TMemoStrings::Insert(int index, const std::string& text) {
+void TMemoStrings::Insert(int index, const std::string& text) { InsertLines(index, movra::TStringList{text}); }
+
+void TMemoStrings::AddLines(const movra::TStringList& lines) { InsertLines(Count(), lines); }
+
+// One replacement in the window for all the lines: the edit control measures every line of its
+// text again after each change, so a line at a time costs as often as there are lines.
+void TMemoStrings::InsertLines(int index, const movra::TStringList& added) {
+  if (added.Count() == 0) return;
   HWND w = Window();
   if (!w) {
     auto lines = SplitLines(memo_->text_);
     std::vector<std::string> v(lines.begin(), lines.end());
-    v.insert(v.begin() + std::clamp(index, 0, static_cast<int>(v.size())), text);
+    v.insert(v.begin() + std::clamp(index, 0, static_cast<int>(v.size())), added.begin(), added.end());
     movra::TStringList joined;
     for (auto& l : v) joined.Add(l);
     memo_->text_ = JoinLines(joined);
     return;
   }
   LRESULT start = SendMessageW(w, EM_LINEINDEX, static_cast<WPARAM>(index), 0);
-  std::wstring line;
+  std::wstring text;
   if (start >= 0) {
-    line = Utf8ToWide(text) + L"\r\n";
+    for (const auto& line : added) text += Utf8ToWide(line) + L"\r\n";
   } else {
     // After the last line, which has no line break yet.
     start = SendMessageW(w, EM_LINEINDEX, static_cast<WPARAM>(index - 1), 0);
     if (start < 0) return;
     start += SendMessageW(w, EM_LINELENGTH, static_cast<WPARAM>(start), 0);
-    line = L"\r\n" + Utf8ToWide(text);
+    for (const auto& line : added) text += L"\r\n" + Utf8ToWide(line);
   }
   SendMessageW(w, EM_SETSEL, static_cast<WPARAM>(start), start);
-  SendMessageW(w, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(line.c_str()));
+  SendMessageW(w, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void TMemoStrings::Delete(int index) {

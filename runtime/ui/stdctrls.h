@@ -169,12 +169,15 @@ class TMemoStrings : public TStrings {
   void Delete(int index) override;
   void Clear() override;
   void SetText(std::string_view text) override;
+  // Appends all the lines in one change of the window.
+  void AddLines(const movra::TStringList& lines);
 
  protected:
   void SetUpdateState(bool updating) override;
 
  private:
   HWND Window() const;
+  void InsertLines(int index, const movra::TStringList& lines);
   TMemo* memo_;
 };
 

@@ -246,6 +246,8 @@ TEST(Controls, MemoLineLimitKeepsTheNewestLines) {
   form->HandleNeeded();
   TMemo* memo = form->memo;
   memo->SetLineLimit(5);
+  // A last line without a line break is followed, not run into.
+  memo->Lines().SetText("line 0");
   movra::TStringList lines;
   for (int i = 1; i <= 8; ++i) lines.Add("line " + std::to_string(i));
   memo->AppendLines(lines, true);
