@@ -17,13 +17,41 @@ movra_wine_env() {
       fi
     ) 9>"$WINEPREFIX.lock"
   fi
+  # Windows draws caption buttons, menu checks and arrows with the Marlett glyph font. The
+  # system's Wine ships it but does not look where it lies, so the prefix gets its own copy.
+  local marlett=/usr/share/wine/fonts/marlett.ttf fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  if [ -f "$marlett" ] && [ -d "$fonts" ] && [ ! -f "$fonts/marlett.ttf" ]; then
+    cp "$marlett" "$fonts/marlett.ttf"
+  fi
+}
+
+# The display the prefix's running wineserver was started for ("none" without one) is kept
+# beside the prefix: its virtual desktop lives on that display, so a server left by a run with
+# another display, or with none, cannot open windows for this one.
+movra_wine_display_mark() { echo "$WINEPREFIX/movra-display"; }
+
+# Ends the prefix's wineserver and every process attached to it, and waits until they are gone.
+# Only this prefix's: wineserver -k reaches the server of $WINEPREFIX alone.
+movra_wine_stop() {
+  movra_wine_env
+  if wineserver -k </dev/null >/dev/null 2>&1; then
+    wineserver -w </dev/null >/dev/null 2>&1 || true
+  fi
+  rm -f "$(movra_wine_display_mark)"
 }
 
 # Starts the persistent wineserver and the prefix's services detached from the caller's
 # output: a service that inherits a pipe keeps whoever reads that pipe waiting.
 movra_wine_start() {
   movra_wine_env
+  # An Xvfb of our own is named with its process id: another one may reuse the display number.
+  local display="${DISPLAY:-none}${MOVRA_XVFB_PID:+ xvfb $MOVRA_XVFB_PID}" mark
+  mark=$(movra_wine_display_mark)
+  if [ "$(cat "$mark" 2>/dev/null)" != "$display" ]; then
+    movra_wine_stop
+  fi
   wineserver -p </dev/null >/dev/null 2>&1 || true
+  echo "$display" > "$mark"
   # Every window opens inside one Wine virtual desktop: captions, activation and the tray
   # behave there as on Windows, with no X window manager needed.
   if ! grep -q '"Desktop"="Default"' "$WINEPREFIX/user.reg" 2>/dev/null; then
@@ -56,10 +84,13 @@ movra_start_xvfb() {
   return 1
 }
 
-# Stops the Xvfb that movra_start_xvfb started, if it started one.
+# Stops the Xvfb that movra_start_xvfb started, if it started one, and first the prefix's
+# wineserver, whose desktop lives on that display and would outlive it unusable.
 movra_stop_xvfb() {
   if [ -n "${MOVRA_XVFB_PID:-}" ]; then
+    movra_wine_stop
     kill "$MOVRA_XVFB_PID" 2>/dev/null || true
+    wait "$MOVRA_XVFB_PID" 2>/dev/null || true
     MOVRA_XVFB_PID=""
   fi
 }
