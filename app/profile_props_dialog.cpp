@@ -144,12 +144,14 @@ void TProfilePropsForm::Build() {
                       {8, 6, 360, 28});
   lblHint->SetAutoSize(false);
   lblHint->SetWordWrap(true);
+  lblHint->SetAnchors(akLeft | akTop | akRight);
   lvFiles = Control<TListView>(this, tabIncluded, "lvFiles", {8, 38, 360, 204});
   lvFiles->SetViewStyle(TViewStyle::vsReport);
   lvFiles->SetMultiSelect(true);
   lvFiles->SetRowSelect(true);
   lvFiles->SetReadOnly(true);
   lvFiles->SetHideSelection(false);
+  lvFiles->SetAnchors(akLeft | akTop | akRight);
   lvFiles->SetPopupMenu(popupFiles);
   lvFiles->OnColumnClick = TLVColumnClickEvent(this, &TProfilePropsForm::lvFilesColumnClick);
   AddColumn(*lvFiles, "Name", 0)->SetAutoSize(true);

@@ -192,89 +192,77 @@ void Grow(std::vector<Box>& boxes, size_t index, int axis, LONG delta, LONG& req
   }
 }
 
-void Follow(std::vector<Box>& boxes, SIZE growth);
+void Follow(std::vector<Box>& boxes, int axis, LONG growth);
 
 // A box that grew by `by` takes its children along.
-void FollowInside(Box& box, SIZE by) {
-  if (by.cx == 0 && by.cy == 0) return;
+void FollowInside(Box& box, int axis, LONG by) {
+  if (by == 0) return;
   if (box.Pages) {
-    for (Box& page : box.Children) Follow(page.Children, by);
+    for (Box& page : box.Children) Follow(page.Children, axis, by);
   } else {
-    Follow(box.Children, by);
+    Follow(box.Children, axis, by);
   }
 }
 
 // The parent grew by `growth`: children kept at its far edge move with it, children anchored
 // to both edges stretch with it.
-void Follow(std::vector<Box>& boxes, SIZE growth) {
+void Follow(std::vector<Box>& boxes, int axis, LONG growth) {
+  if (growth <= 0) return;
   for (Box& box : boxes) {
-    SIZE grew{0, 0};
-    for (int axis = 0; axis < 2; ++axis) {
-      const LONG g = Of(growth, axis);
-      if (g <= 0 || !FarAnchored(box, axis)) continue;
-      if (!NearAnchored(box, axis)) {
-        Near(box.Rect, axis) += g;
-        Far(box.Rect, axis) += g;
-      } else {
-        const LONG edge = std::max(Far(box.Rect, axis), Far(box.Base, axis) + g);
-        Of(grew, axis) = edge - Far(box.Rect, axis);
-        Far(box.Rect, axis) = edge;
-      }
+    if (!FarAnchored(box, axis)) continue;
+    if (!NearAnchored(box, axis)) {
+      Near(box.Rect, axis) += growth;
+      Far(box.Rect, axis) += growth;
+      continue;
     }
-    FollowInside(box, grew);
+    const LONG edge = std::max(Far(box.Rect, axis), Far(box.Base, axis) + growth);
+    const LONG grew = edge - Far(box.Rect, axis);
+    Far(box.Rect, axis) = edge;
+    FollowInside(box, axis, grew);
   }
 }
 
-SIZE FitChildren(std::vector<Box>& boxes);
+LONG FitChildren(std::vector<Box>& boxes, int axis);
 
-// The size the box needs: its caption's room and what its children need.
-SIZE FitBox(Box& box) {
-  const SIZE base{Size(box.Base, 0), Size(box.Base, 1)};
-  SIZE need = NeedAt(*box.Control, base);
-  SIZE growth{0, 0};
+// The size along `axis` the box needs: its caption's room at its present size and what its
+// children need.
+LONG FitBox(Box& box, int axis) {
+  const SIZE size{Size(box.Rect, 0), Size(box.Rect, 1)};
+  SIZE caption = NeedAt(*box.Control, size);
+  LONG growth = 0;
   if (box.Pages) {
-    for (Box& page : box.Children) {
-      const SIZE pageGrowth = FitChildren(page.Children);
-      growth = {std::max(growth.cx, pageGrowth.cx), std::max(growth.cy, pageGrowth.cy)};
-    }
+    for (Box& page : box.Children) growth = std::max(growth, FitChildren(page.Children, axis));
   } else if (!box.Children.empty()) {
-    growth = FitChildren(box.Children);
+    growth = FitChildren(box.Children, axis);
   }
-  if (box.Pages) {
-    for (Box& page : box.Children) Follow(page.Children, growth);
-  } else {
-    Follow(box.Children, growth);
-  }
-  return {std::max(need.cx, base.cx + growth.cx), std::max(need.cy, base.cy + growth.cy)};
+  FollowInside(box, axis, growth);
+  return std::max(Of(caption, axis), (axis == 0 ? size.cx : size.cy) + growth);
 }
 
-// Works out the children's places; the growth their parent's client area needs for them.
-SIZE FitChildren(std::vector<Box>& boxes) {
-  std::vector<SIZE> needs;
-  for (Box& box : boxes) needs.push_back(FitBox(box));
+// Works out the children's places along `axis`; the growth their parent's client area needs
+// for them.
+LONG FitChildren(std::vector<Box>& boxes, int axis) {
+  std::vector<LONG> needs;
+  for (Box& box : boxes) needs.push_back(FitBox(box, axis));
   // Controls of one kind that stood in one column with one width keep one width.
-  for (size_t i = 0; i < boxes.size(); ++i)
-    for (size_t k = 0; k < boxes.size(); ++k)
-      if (typeid(*boxes[i].Control) == typeid(*boxes[k].Control) && boxes[i].Base.left == boxes[k].Base.left &&
-          Size(boxes[i].Base, 0) == Size(boxes[k].Base, 0))
-        needs[i].cx = std::max(needs[i].cx, needs[k].cx);
-  SIZE required{0, 0};
-  for (int axis = 0; axis < 2; ++axis)
-    for (size_t i = 0; i < boxes.size(); ++i) {
-      const LONG delta = Of(needs[i], axis) - Size(boxes[i].Rect, axis);
-      if (delta > 0) Grow(boxes, i, axis, delta, Of(required, axis));
-    }
-  SIZE growth = required;
-  for (int axis = 0; axis < 2; ++axis) {
-    LONG before = 0, now = 0;
-    for (const Box& box : boxes) {
-      if (FarOnly(box, axis)) continue;
-      before = std::max(before, Far(box.Base, axis));
-      now = std::max(now, Far(box.Rect, axis));
-    }
-    Of(growth, axis) = std::max(Of(growth, axis), now - before);
+  if (axis == 0)
+    for (size_t i = 0; i < boxes.size(); ++i)
+      for (size_t k = 0; k < boxes.size(); ++k)
+        if (typeid(*boxes[i].Control) == typeid(*boxes[k].Control) && boxes[i].Base.left == boxes[k].Base.left &&
+            Size(boxes[i].Base, 0) == Size(boxes[k].Base, 0))
+          needs[i] = std::max(needs[i], needs[k]);
+  LONG required = 0;
+  for (size_t i = 0; i < boxes.size(); ++i) {
+    const LONG delta = needs[i] - Size(boxes[i].Rect, axis);
+    if (delta > 0) Grow(boxes, i, axis, delta, required);
   }
-  return growth;
+  LONG before = 0, now = 0;
+  for (const Box& box : boxes) {
+    if (FarOnly(box, axis)) continue;
+    before = std::max(before, Far(box.Base, axis));
+    now = std::max(now, Far(box.Rect, axis));
+  }
+  return std::max(required, now - before);
 }
 
 void Apply(std::vector<Box>& boxes) {
@@ -282,6 +270,9 @@ void Apply(std::vector<Box>& boxes) {
     if (!box.Page) {
       const RECT& r = box.Rect;
       box.Control->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+      // A label that sizes itself to its text is as large as its text, whichever language
+      // it was laid out in first.
+      if (auto* label = dynamic_cast<TLabel*>(box.Control)) label->AdjustBounds();
     }
     Apply(box.Children);
   }
@@ -306,8 +297,12 @@ void RememberLayout(TWinControl& window) { Record(window); }
 void FitCaptions(TWinControl& window) {
   const TLayoutRecord& record = Record(window);
   std::vector<Box> boxes = Boxes(window, record);
-  const SIZE growth = FitChildren(boxes);
-  Follow(boxes, growth);
+  // Across first: a wrapping text needs its lines counted at the width it will have.
+  SIZE growth{0, 0};
+  for (int axis = 0; axis < 2; ++axis) {
+    Of(growth, axis) = FitChildren(boxes, axis);
+    Follow(boxes, axis, Of(growth, axis));
+  }
   window.SetClientSize(record.Client.cx + growth.cx, record.Client.cy + growth.cy);
   Apply(boxes);
 }

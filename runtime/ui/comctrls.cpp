@@ -862,6 +862,12 @@ void TPageControl::CreateWnd() {
 void TPageControl::InsertPage(TTabSheet* page) {
   pages_.push_back(page);
   page->pageControl_ = this;
+  // The page takes its place now, even while the window is being built and aligning waits:
+  // controls put on it and anchored to its edges measure from its real size.
+  RECT area = ClientRect();
+  AdjustClientRect(area);
+  page->SetBoundsCore(area.left, area.top, std::max<LONG>(0, area.right - area.left),
+                      std::max<LONG>(0, area.bottom - area.top));
   if (!activePage_ && page->tabVisible_) activePage_ = page;
   UpdateTabs();
 }

@@ -127,6 +127,8 @@ void TLabel::AdjustBounds() {
   int left = left_;
   if (!wordWrap_ && alignment_ == TAlignment::taRightJustify) left = left_ + width_ - w;
   SetBoundsCore(left, top_, w, r.bottom);
+  // Anchors measure from the size the text gave, or the next alignment would undo it.
+  RememberAnchors();
 }
 
 void TLabel::Paint() {

@@ -17,6 +17,7 @@
 #include "app/options_dialog.h"
 #include "app/profile_props_dialog.h"
 #include "app/wizard_dialog.h"
+#include "i18n/component_translation.h"
 #include "i18n/localizer.h"
 #include "runtime/text.h"
 #include "runtime/ui/caption_layout.h"
@@ -140,6 +141,17 @@ std::vector<std::string> CaptionProblems(TForm& form, const std::string& where) 
   return problems;
 }
 
+// Every control's place, and the size of the dialog.
+std::string Layout(TWinControl& control) {
+  std::string text = Describe(control.BoundsRect());
+  for (int i = 0; i < control.ControlCount(); ++i) {
+    TControl* child = control.Controls(i);
+    auto* inner = dynamic_cast<TWinControl*>(child);
+    text += " " + (inner ? "[" + Layout(*inner) + "]" : Describe(child->BoundsRect()));
+  }
+  return text;
+}
+
 // What the screen shows of the dialog, painted through now.
 void SavePicture(TForm& form, const std::string& name) {
   RedrawWindow(form.Handle(), nullptr, nullptr,
@@ -180,6 +192,17 @@ class DialogCaptions : public ::testing::TestWithParam<const char*> {
         for (const std::string& problem : CaptionProblems(form, where)) problems_.push_back(problem);
         SavePicture(form, "dialog_" + where + "_" + Language());
       }
+      // Put into English and back again, the dialog is laid out as it was: it never keeps
+      // growing, and in English too every caption has its room.
+      const std::string laidOut = Layout(form);
+      for (const char* language : {"en_US", GetParam()}) {
+        SwitchLanguage(language);
+        RetranslateComponent(&form);
+        FitCaptions(form);
+        for (const std::string& problem : CaptionProblems(form, name + " retranslated"))
+          problems_.push_back(problem);
+      }
+      if (Layout(form) != laidOut) problems_.push_back(name + " laid out anew: " + Layout(form) + " was " + laidOut);
       form.SetModalResult(mrCancel);
     });
     // A dialog that never showed would leave its loop running: the watchdog ends it.
