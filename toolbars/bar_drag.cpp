@@ -351,7 +351,9 @@ void TBarDragLoop::Run(POINT clientPoint) {
     }
     smooth_ = false;
     w_->smoothDragging_ = false;
-    if (accepted && !IsRectEmpty(&targetRect_) && !w_->SmoothDrag()) Drop(target_, targetRect_);
+    // A live drag has shown every place already, but only this drop commits the rows and
+    // positions it shows: without it a new row or a pushed neighbour falls back.
+    if (accepted && !IsRectEmpty(&targetRect_)) Drop(target_, targetRect_);
   } catch (...) {
     frame_ = nullptr;
     cleanup();

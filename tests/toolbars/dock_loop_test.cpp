@@ -84,6 +84,58 @@ TEST(DragLoop, ADockedBarDraggedAcrossTheFormToAnotherDockJoinsItAndKeepsItsWind
   EXPECT_FALSE(f.Bar->Dragging());
 }
 
+TEST(DragLoop, ALiveDragKeepsTheRowsAndPositionsItShowedOnRelease) {
+  // Bars 130, 90 and 90 long in a row of 500, at 0, 200 and 350.
+  LoopForm f;
+  ASSERT_TRUE(f.Bar->SmoothDrag());
+  TTestBar* b2 = f.AddBar(f.Top, 80, 22, 0, 200, "Bar2");
+  TTestBar* b3 = f.AddBar(f.Top, 80, 22, 0, 350, "Bar3");
+  Pump();
+  ASSERT_EQ(b3->Left(), 350);
+  const int dockTop = WindowRect(f.Top->Handle()).top;
+  // Grabbed 4 pixels in and 10 down, moved by (dx, dy) with a stop half way.
+  auto drag = [](TTestBar* bar, int dx, int dy) {
+    const RECT r = WindowRect(bar->Handle());
+    const POINT grip{r.left + 4, r.top + 10};
+    TMouseScript script;
+    NewClick(script);
+    script.MoveTo(grip);
+    script.Down();
+    script.MoveTo({grip.x + dx / 2, grip.y + dy / 2});
+    script.MoveTo({grip.x + dx, grip.y + dy});
+    script.Up();
+    Play(script);
+  };
+
+  // Moved 100 to the left, the third bar pushes the second 40 pixels along.
+  drag(b3, -100, 0);
+  EXPECT_EQ(b3->Left(), 250);
+  EXPECT_EQ(b3->DockPos(), 250);
+  EXPECT_EQ(b2->Left(), 160);
+  EXPECT_EQ(b2->DockPos(), 160);
+  EXPECT_EQ(f.Bar->Left(), 0);
+
+  // Let go in the upper quarter of the row: a row of its own above the others.
+  drag(b2, 0, -(WindowRect(b2->Handle()).top - dockTop) - 15);
+  EXPECT_EQ(b2->DockRow(), 0);
+  EXPECT_EQ(f.Bar->DockRow(), 1);
+  EXPECT_EQ(b3->DockRow(), 1);
+  EXPECT_EQ(b2->Top(), 0);
+  EXPECT_EQ(b3->Top(), 26);
+  EXPECT_EQ(f.Top->Height(), 52);
+
+  // Let go where the two rows meet: a new row between them.
+  drag(b3, 0, -13);
+  EXPECT_EQ(b2->DockRow(), 0);
+  EXPECT_EQ(b3->DockRow(), 1);
+  EXPECT_EQ(f.Bar->DockRow(), 2);
+  EXPECT_EQ(b3->Top(), 26);
+  EXPECT_EQ(f.Bar->Top(), 52);
+  EXPECT_EQ(b3->Left(), 250);
+  EXPECT_EQ(f.Top->Height(), 78);
+  EXPECT_EQ(f.Top->DraggedBar(), nullptr);
+}
+
 TEST(DragLoop, ABarDraggedOffItsDockFloatsControlKeepsItFloatingAndItsCaptionDocksItAgain) {
   LoopForm f;
   HWND window = f.Bar->Handle();
