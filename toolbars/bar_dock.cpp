@@ -493,7 +493,9 @@ void TBarDock::ArrangeRows(std::vector<TBarCustomDockableWindow*>& bars, std::ve
 
     if (overflow > 0) {
       int accumulated = 0;
-      for (size_t k = 0; k < inRow.size() && overflow > 0; ++k) {
+      // The whole row is walked even once earlier bars have taken the overflow: the dragged
+      // bar may still split the row it overflowed.
+      for (size_t k = 0; k < inRow.size(); ++k) {
         TBarArrangeRecord& r = records[inRow[k]];
         if (bars[inRow[k]] == draggedBar_ && inRow.size() > 1) dragCanSplit_ = true;
         accumulated = std::min(accumulated + r.Overlap, overflow);

@@ -198,6 +198,33 @@ TEST(DockArrange, AnOverlapBehindAPackedGapShrinksTheBarItOverlaps) {
   EXPECT_EQ(c->Width(), 150);
 }
 
+TEST(DockArrange, ADraggedBarInAnOverflowingRowMaySplitItWhicheverBarTakesTheOverflow) {
+  // A chevron bar of 300 at 0, a bar of 60 wished at 200 and the dragged bar of 60 at 360 in a
+  // row of 400: the second bar overlaps the first by 100, and the first gives the whole
+  // overflow of 20 before the dragged bar is reached.
+  TDockForm f;
+  f.Form->SetClientSize(400, 300);
+  f.Top->SuspendArrange();
+  auto* a = f.AddBar(f.Top, Content(300), 22, 0, 0);
+  a->Mode = TBarShrinkMode::tbsmChevron;
+  a->Shrunk = 50;
+  auto* b = f.AddBar(f.Top, Content(60), 22, 0, 200);
+  auto* dragged = f.AddBar(f.Top, Content(60), 22, 0, 360);
+  f.Top->SetDraggedBar(dragged);
+  f.Top->ResumeArrange();
+  EXPECT_EQ(a->Width(), 280);
+  EXPECT_EQ(b->Left(), 280);
+  EXPECT_EQ(dragged->Left(), 340);
+  EXPECT_TRUE(f.Top->DragCanSplit());
+
+  // A row with room has nothing to split.
+  f.Top->SetDragCanSplit(false);
+  f.Form->SetClientSize(500, 300);
+  EXPECT_EQ(a->Width(), 300);
+  EXPECT_FALSE(f.Top->DragCanSplit());
+  f.Top->SetDraggedBar(nullptr);
+}
+
 TEST(DockArrange, RowsWithoutBarsCloseUpAndRowsAreAsThickAsTheirThickestBarPlusFour) {
   TDockForm f;
   f.Top->SuspendArrange();
