@@ -191,16 +191,18 @@ class LinePlacer {
   }
 
   void Run() {
-    bool previousToolbarSized = false;
+    bool any = false, previousToolbarSized = false;
     for (size_t i = 0; i < entries_.size(); ++i) {
       TBarLayoutEntry& e = entries_[i];
       if (!e.Show) continue;
       e.Bounds = {0, 0, e.Width, e.Height};
-      if (!e.ToolbarSized && previousToolbarSized) {
-        // Menu rows below a run of toolbar-sized viewers start under everything so far.
+      if (any && e.ToolbarSized != previousToolbarSized) {
+        // Menu rows and runs of toolbar-sized viewers each start under everything so far, in a
+        // line of their own: centred in a shared line they would lie over one another.
         CloseLine(false);
         pen_ = {params_.Margins.left, result_.Size.y};
       }
+      any = true;
       previousToolbarSized = e.ToolbarSized;
       if (!Place(i)) continue;
       if (e.ToolbarSized && !axes_.vertical)

@@ -329,16 +329,22 @@ TEST(BarViewLayout, AVerticalViewStacksAndMirrorsItsColumns) {
   ExpectRect(column[1].Bounds, 2, 20, 20, 45);
 }
 
-TEST(BarViewLayout, PopupMenuRowsStackAndTakeTheWidestWidth) {
-  std::vector<TBarLayoutEntry> entries{MenuRow(50, 20), MenuRow(80, 20), MenuRow(60, 9)};
+TEST(BarViewLayout, PopupMenuRowsStackAndTakeTheWidestWidthBetweenLinesOfToolbarSizedViewers) {
+  std::vector<TBarLayoutEntry> entries{Button(30, 16), Button(40, 16), MenuRow(50, 20), MenuRow(80, 20),
+                                       MenuRow(60, 9),  Button(30, 16), Button(20, 10)};
   TBarLayoutParams params;
   params.IsToolbar = false;
   auto result = Arrange(entries, params);
-  ExpectRect(entries[0].Bounds, 0, 0, 80, 20);
-  ExpectRect(entries[1].Bounds, 0, 20, 80, 40);
-  ExpectRect(entries[2].Bounds, 0, 40, 80, 49);
+  ExpectRect(entries[0].Bounds, 0, 0, 30, 16);
+  ExpectRect(entries[1].Bounds, 30, 0, 70, 16);
+  ExpectRect(entries[2].Bounds, 0, 16, 80, 36);
+  ExpectRect(entries[3].Bounds, 0, 36, 80, 56);
+  ExpectRect(entries[4].Bounds, 0, 56, 80, 65);
+  // Below the rows, a line of their own, centred in it.
+  ExpectRect(entries[5].Bounds, 0, 65, 30, 81);
+  ExpectRect(entries[6].Bounds, 30, 68, 50, 78);
   EXPECT_EQ(result.Size.x, 80);
-  EXPECT_EQ(result.Size.y, 49);
+  EXPECT_EQ(result.Size.y, 81);
 }
 
 TEST(BarViewLayout, AChevronPopupWrapsWithoutWideningToTheLimit) {
