@@ -181,6 +181,7 @@ class TBarDragLoop {
   void WalkControls(TWinControl* parent);
   void AddCandidate(TBarDock* dock);
   TargetRecord MakeRecord(TBarDock* dock);
+  SIZE NonClientSizesOn(TBarDock* dock);
   // `cursor`: where the mouse message that asks for it was sent from, or none for the
   // cursor's present place.
   void Update(bool search, const POINT* cursor = nullptr);
@@ -274,11 +275,8 @@ TargetRecord TBarDragLoop::MakeRecord(TBarDock* dock) {
   } else {
     SIZE size{w_->Width(), w_->Height()};
     w_->ComputeLayout(false, w_->DockType(), size, dock, false);
-    int handle = dock->AllowDrag() ? DragHandleSize(w_->CloseButtonWhenDocked(), w_->DragHandleStyle()) : 0;
-    if (dock->IsSideDock())
-      r.Size = {size.cx + 4, size.cy + 4 + handle};
-    else
-      r.Size = {size.cx + 4 + handle, size.cy + 4};
+    const SIZE nc = NonClientSizesOn(dock);
+    r.Size = {size.cx + nc.cx, size.cy + nc.cy};
   }
   for (int row = 0; row <= dock->HighestRow(true); ++row) {
     bool full = false;
@@ -286,6 +284,26 @@ TargetRecord TBarDragLoop::MakeRecord(TBarDock* dock) {
     r.Rows.push_back((t & 0xFFFF) | (full ? RowHasFullSizeBar : 0));
   }
   return r;
+}
+
+// The window's own frame as it would be on `dock`: the window answers for the dock it is on,
+// so it is put there for the question alone.
+SIZE TBarDragLoop::NonClientSizesOn(TBarDock* dock) {
+  const bool docked = w_->docked_;
+  TBarDock* current = w_->currentDock_;
+  w_->docked_ = true;
+  w_->currentDock_ = dock;
+  SIZE nc{0, 0};
+  try {
+    w_->NonClientSizes(nc);
+  } catch (...) {
+    w_->docked_ = docked;
+    w_->currentDock_ = current;
+    throw;
+  }
+  w_->docked_ = docked;
+  w_->currentDock_ = current;
+  return nc;
 }
 
 void TBarDragLoop::Run(POINT clientPoint) {

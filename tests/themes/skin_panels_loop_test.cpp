@@ -8,6 +8,7 @@
 #include "tests/runtime/ui/ui_test_support.h"
 #include "tests/themes/skin_panels_test_support.h"
 #include "tests/toolbars/dock_test_support.h"
+#include "toolbars/bar_drag.h"
 
 namespace movra::skin {
 namespace {
@@ -175,6 +176,51 @@ TEST(PanelLoops, EscapeDuringABarEdgeDragLeavesTheSizeAndAReleaseAppliesIt) {
   PlayDrag(edge, {edge.x + 25, edge.y});
   EXPECT_EQ(f.Profiles->DockedWidth(), 153);
   EXPECT_EQ(f.Dock->Width(), 157);
+}
+
+TEST(PanelLoops, AFrameDragOverAnotherDockShowsThePanelsOwnFrameThere) {
+  ShownPanels f;
+  auto* top = new TSkinMultiDock(f.Form);
+  top->SetName("TopDock");
+  top->SetPosition(bars::TBarDockPosition::dpTop);
+  top->SetParent(f.Form);
+  f.Profiles->SetSmoothDrag(false);
+  // No drag handle: a frame made of one would be far narrower than the panel's caption.
+  f.Profiles->SetCloseButtonWhenDocked(false);
+  f.Profiles->SetDragHandleStyle(bars::TBarDragHandleStyle::dhNone);
+  Pump();
+  const RECT panel = ScreenRect(f.Profiles->Handle());
+  const POINT grip{panel.left + 20, panel.top + 8};
+  ASSERT_EQ(f.Profiles->Perform(WM_NCHITTEST, 0, MAKELPARAM(grip.x, grip.y)), bars::HT_BAR_DRAGHANDLE);
+  const RECT dock = ScreenRect(top->Handle());
+  const POINT over{dock.left + 350, dock.top - 2};
+  // On a top dock the caption turns to the left edge: with it the frame spans the dock.
+  const RECT expected = bars::PlaceAtGrab(over, {dock.right - dock.left, f.Profiles->DockedHeight() + 4},
+                                          {grip.x - panel.left, grip.y - panel.top},
+                                          {panel.right - panel.left - 1, panel.bottom - panel.top - 1});
+  const POINT from{expected.left - 8, expected.top};
+  const int count = static_cast<int>(expected.right - expected.left) + 16;
+  std::vector<COLORREF> clear, during;
+  TMouseScript script;
+  script.MoveTo(grip);
+  script.Do([&] { clear = bars::test::ScreenPixels(from, count); });
+  script.Down();
+  script.MoveTo({over.x, over.y + 60});
+  script.MoveTo(over);
+  script.Wait(300);
+  script.Do([&] { during = bars::test::ScreenPixels(from, count); });
+  script.Up();
+  Play(script);
+  // The halftone frame inverts every other pixel of its top edge, from end to end.
+  int first = -1, last = -1;
+  for (int i = 0; i < count && i < static_cast<int>(during.size()); ++i)
+    if (clear[static_cast<size_t>(i)] != during[static_cast<size_t>(i)]) {
+      if (first < 0) first = i;
+      last = i;
+    }
+  EXPECT_LE(std::abs(first - 8), 1);
+  EXPECT_LE(std::abs(last - (count - 9)), 1);
+  EXPECT_EQ(f.Profiles->CurrentDock(), top);
 }
 
 TEST(PanelLoops, TheLogPanelsCloseButtonHidesItAndTheProfilesTakeTheWholeDock) {
