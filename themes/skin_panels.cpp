@@ -325,6 +325,7 @@ TSkinDockablePanel::TSkinDockablePanel(TComponent* owner) : TBarCustomDockableWi
   SetDblClickUndock(false);
   SetCloseButtonWhenDocked(true);
   SetBounds(Left(), Top(), 128, 128);
+  SetColor(clNone);
   UpdateEffectiveColor();
   if (NexusInstance()) {
     NexusListen(this);
@@ -582,23 +583,18 @@ void TSkinDockablePanel::SetSplitHeight(int height) {
   if (TSkinMultiDock* dock = MultiDock(); dock && dock->Vertical()) dock->ArrangeBars();
 }
 
-void TSkinDockablePanel::SetPanelColor(TColor color) {
-  if (color == panelColor_) return;
-  panelColor_ = color;
-  UpdateEffectiveColor();
-}
-
 void TSkinDockablePanel::UpdateEffectiveColor() {
-  TColor c = panelColor_;
+  TColor c = Color();
   if (c == clNone) {
     TSkinTheme* theme = ActiveTheme();
     c = theme ? theme->GetViewBackColor(ViewKind()) : clBtnFace;
     if (c == clNone) c = clBtnFace;
   }
   effectiveColor_ = c;
-  // The control's own colour fills the background and reaches the children that take their
-  // parent's colour.
-  if (Color() != c) SetColor(c);
+  // The children that take their parent's colour take this one, not the panel's clNone.
+  ui::TMessage m{ui::CM_PARENTCOLORCHANGED, 1, static_cast<LPARAM>(static_cast<int32_t>(c)), 0};
+  NotifyControls(m);
+  Invalidate();
 }
 
 void TSkinDockablePanel::ReadPositionData(const bars::TBarPositionDataIO& io) {
@@ -889,7 +885,19 @@ int TSkinDockablePanel::DockedHitTest(POINT screen) {
     info.NeighbourAfter = self != panels.end() && self + 1 != panels.end();
   }
   info.CaptionShown = CaptionShown();
-  if (info.CaptionShown && CloseButtonWhenDocked()) CloseButtonRect(IsVertCaption(), info.CloseButton);
+  if (info.CaptionShown && CloseButtonWhenDocked()) {
+    // The click zone is a corner square a little larger than the button across the top; down
+    // the side it is never smaller than the button drawn there.
+    const int c = SmallCaption(), w = info.Size.cx, h = info.Size.cy;
+    if (IsVertCaption()) {
+      RECT button;
+      CloseButtonRect(true, button);
+      const RECT zone{0, h - (c - 4), c - 4, h};
+      UnionRect(&info.CloseButton, &zone, &button);
+    } else {
+      info.CloseButton = {w - (c + 4), 0, w, c + 4};
+    }
+  }
   return PanelHitTest(info, {screen.x - wr.left, screen.y - wr.top});
 }
 
@@ -952,6 +960,13 @@ void TSkinDockablePanel::Paint() {
   FillRectColor(Canvas().Handle(), r, effectiveColor_);
 }
 
+void TSkinDockablePanel::ColorChanged() {
+  // Not the window control's own broadcast: the children are handed the effective colour.
+  ui::TControl::ColorChanged();
+  UpdateEffectiveColor();
+  if (HandleAllocated()) RedrawFrame();
+}
+
 void TSkinDockablePanel::AdjustClientRect(RECT& rect) const {
   TBarCustomDockableWindow::AdjustClientRect(rect);
   InflateRect(&rect, -borderSize_, -borderSize_);
@@ -993,7 +1008,7 @@ void TSkinDockablePanel::Dispatch(TMessage& m) {
       m.Result = ViewKind();
       break;
     case SKM_GETEFFECTIVECOLOR:
-      m.Result = static_cast<LRESULT>(effectiveColor_);
+      AnswerEffectiveColor(m, effectiveColor_);
       break;
     default:
       break;
@@ -1057,6 +1072,16 @@ void TSkinDockablePanel::WndProc(TMessage& m) {
     case CM_TEXTCHANGED:
       TBarCustomDockableWindow::WndProc(m);
       RedrawFrame();
+      return;
+    case CM_CONTROLLISTCHANGE:
+      TBarCustomDockableWindow::WndProc(m);
+      if (m.WParam && m.LParam)
+        reinterpret_cast<TControl*>(m.WParam)->Perform(CM_PARENTCOLORCHANGED, 1,
+                                                       static_cast<LPARAM>(static_cast<int32_t>(effectiveColor_)));
+      return;
+    case WM_ERASEBKGND:
+      if (m.WParam) FillRectColor(reinterpret_cast<HDC>(m.WParam), ClientRect(), effectiveColor_);
+      m.Result = 1;
       return;
     default:
       break;

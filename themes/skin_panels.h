@@ -145,9 +145,7 @@ class TSkinDockablePanel : public TBarCustomDockableWindow, public TSkinListener
   void SetSnapDistance(int distance);
   TDockKinds SupportedDocks() const { return supportedDocks_; }
   void SetSupportedDocks(TDockKinds kinds) { supportedDocks_ = kinds; }
-  // clNone: the theme's background for the panel's view kind.
-  TColor PanelColor() const { return panelColor_; }
-  void SetPanelColor(TColor color);
+  // Color(): clNone (the default) stands for the theme's background for the panel's view kind.
   TColor EffectiveColor() const { return effectiveColor_; }
   // The close-button state the theme is given: 1 shown, 2 hot, 4 pressed.
   int CloseButtonState();
@@ -194,6 +192,7 @@ class TSkinDockablePanel : public TBarCustomDockableWindow, public TSkinListener
  protected:
   void Paint() override;
   void AdjustClientRect(RECT& rect) const override;
+  void ColorChanged() override;
 
  public:
   void SetParent(ui::TWinControl* parent) override;
@@ -228,7 +227,6 @@ class TSkinDockablePanel : public TBarCustomDockableWindow, public TSkinListener
   bool showCaptionWhenDocked_ = true;
   int snapDistance_ = 0;
   TDockKinds supportedDocks_ = dkStandardDock | dkMultiDock;
-  TColor panelColor_ = ui::clNone;
   TColor effectiveColor_ = ui::clBtnFace;
   int ownBounds_ = 0;
   bool edgeDrag_ = false;

@@ -209,13 +209,14 @@ TEST(MultiDock, HitCodesOfRealPanelsInAVerticalStack) {
   EXPECT_EQ(HitAt(f.Profiles, {60, 1}), 0);  // the first panel has nobody above it
   EXPECT_EQ(HitAt(f.Log, {60, 100}), HTCLIENT);
   EXPECT_EQ(HitAt(f.Log, {20, 6}), HT_BAR_DRAGHANDLE);
-  // The close button: its corners answer as the button, the pixel left of it is the caption.
+  // The close button's zone: a corner square of the caption's height and 4 more, on the
+  // caption inside the border; left of it the caption and handle.
   RECT button;
   f.Log->CloseButtonRect(false, button);
   EXPECT_EQ(button, (RECT{128 - c + 3, 2, 128 + 2, c + 1}));
-  EXPECT_EQ(HitAt(f.Log, {button.left, button.top}), HT_BAR_CLOSE);
-  EXPECT_EQ(HitAt(f.Log, {button.right - 1, button.bottom - 1}), HT_BAR_CLOSE);
-  EXPECT_EQ(HitAt(f.Log, {button.left - 1, button.top + 3}), HT_BAR_DRAGHANDLE);
+  EXPECT_EQ(HitAt(f.Log, {132 - c - 4, 2}), HT_BAR_CLOSE);
+  EXPECT_EQ(HitAt(f.Log, {129, c + 1}), HT_BAR_CLOSE);
+  EXPECT_EQ(HitAt(f.Log, {132 - c - 5, 4}), HT_BAR_DRAGHANDLE);
   // Resizable again: the right edge sizes the panels' breadth.
   f.Profiles->SetResizable(true);
   EXPECT_EQ(HitAt(f.Profiles, {131, 100}), HTRIGHT);
@@ -472,12 +473,19 @@ TEST_F(PanelPictures, AFloatedPanelTakesItsDockedSizeInAThemedToolWindowAndTheTh
   const TColor flat = ActiveTheme()->GetViewBackColor(vkDockablePanel | vkResizable);
   EXPECT_EQ(f.Log->EffectiveColor(), flat);
   EXPECT_EQ(child->Color(), flat);
-  EXPECT_EQ(static_cast<TColor>(SendMessageW(f.Log->Handle(), SKM_GETEFFECTIVECOLOR, 0, 0)), flat);
-  // A colour of its own stands whatever the theme.
-  f.Log->SetPanelColor(static_cast<TColor>(RGB(10, 20, 30)));
+  // What a toolbar or a floating frame on the panel blends with.
+  EXPECT_EQ(QueryEffectiveColor(f.Log), flat);
+  EXPECT_EQ(f.Log->Color(), ui::clNone);
+  // A colour of its own stands whatever the theme, and clNone gives the theme's back.
+  const TColor own = static_cast<TColor>(RGB(10, 20, 30));
+  f.Log->SetColor(own);
   SelectTheme("Default");
-  EXPECT_EQ(f.Log->EffectiveColor(), static_cast<TColor>(RGB(10, 20, 30)));
-  EXPECT_EQ(child->Color(), static_cast<TColor>(RGB(10, 20, 30)));
+  EXPECT_EQ(f.Log->Color(), own);
+  EXPECT_EQ(f.Log->EffectiveColor(), own);
+  EXPECT_EQ(QueryEffectiveColor(f.Log), own);
+  EXPECT_EQ(child->Color(), own);
+  f.Log->SetColor(ui::clNone);
+  EXPECT_EQ(child->Color(), ActiveTheme()->GetViewBackColor(vkDockablePanel | vkResizable));
 }
 
 }  // namespace
