@@ -502,10 +502,15 @@ void TSkinDock::PaintBackground(HDC dc, const RECT& rect) {
     return;
   }
   if (ThemePaintsBackground()) {
+    // `rect` is where the dock's client lies in the DC: a toolbar painting the dock under itself
+    // passes it offset, and a texture stays anchored to the dock.
     RECT clip;
-    if (GetClipBox(dc, &clip) == ERROR) clip = rect;
-    const RECT client = ClientRect();
-    PaintOnCanvas(dc, [&](ui::TCanvas& canvas) { ActiveTheme()->DrawDockBackground(canvas, client, clip, DockKind()); });
+    if (GetClipBox(dc, &clip) == ERROR || !IntersectRect(&clip, &clip, &rect)) clip = rect;
+    const TColor color = EffectiveColor();
+    PaintOnCanvas(dc, [&](ui::TCanvas& canvas) {
+      canvas.Brush().SetColor(color);
+      ActiveTheme()->DrawDockBackground(canvas, rect, clip, DockKind());
+    });
     return;
   }
   TBarDock::PaintBackground(dc, rect);

@@ -3,9 +3,12 @@
 // pixels and saved for review.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "runtime/ui/forms.h"
 #include "tests/support/support.h"
 #include "tests/themes/skin_test_support.h"
+#include "themes/skin_aluminum.h"
 #include "themes/skin_default.h"
 #include "themes/skin_officexp.h"
 #include "themes/skin_windows.h"
@@ -116,6 +119,33 @@ TEST_F(SkinToolbarPictures, TheOfficeXPThemeRoundsTheFrameOverTheDockColour) {
     EXPECT_EQ(picture.Pixel(behind.x, behind.y), effective);
   }
   EXPECT_EQ(picture.Pixel(dock->Width() - 1, 1), RGB(40, 80, 120));
+}
+
+TEST_F(SkinToolbarPictures, TheAluminumThemeTexturesTheDockInItsColourAnchoredWhereItsClientLies) {
+  SkinAluminumStart();
+  SelectTheme("Aluminum");
+  ASSERT_EQ(CurrentThemeName(), "Aluminum");
+  form->SetColor(RGB(40, 80, 120));
+  ASSERT_TRUE(dock->BackgroundInUse());
+  const int w = dock->Width(), h = dock->Height();
+  TestPicture whole(w, h, RGB(1, 1, 1)), shifted(w, h, RGB(1, 1, 1));
+  dock->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(whole.Dc()), 0);
+  // Given its client 5 pixels left and 3 up, the dock paints the same texture moved with it.
+  dock->PaintBackground(shifted.Dc(), {-5, -3, w - 5, h - 3});
+  GdiFlush();
+  whole.Save("skin_windows_aluminum_dock");
+  int textured = 0, moved = 0;
+  for (int y = 0; y < h - 3; ++y)
+    for (int x = 0; x < w - 5; ++x) {
+      const COLORREF c = whole.Pixel(x, y);
+      EXPECT_LE(std::abs(GetRValue(c) - 40) + std::abs(GetGValue(c) - 80) + std::abs(GetBValue(c) - 120), 48)
+          << x << "," << y;
+      textured += c != RGB(40, 80, 120);
+      moved += shifted.Pixel(x, y) == whole.Pixel(x + 5, y + 3);
+      if (HasFailure()) return;
+    }
+  EXPECT_GT(textured, 0);
+  EXPECT_EQ(moved, (w - 5) * (h - 3));
 }
 
 TEST_F(SkinToolbarPictures, ADockOnItsParentsBackgroundShowsItBehindItsToolbars) {
