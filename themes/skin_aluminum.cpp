@@ -491,7 +491,16 @@ void TSkinAluminumTheme::DrawEditBox(ui::TCanvas& canvas, const RECT& rect, cons
   const int inset = GetMetric(smEditBoxInset);
   RECT button = Inset(rect, inset);
   button.left = button.right - info.RightButtonWidth;
-  DrawEditBoxWith(canvas, rect, state, info, button);
+  DrawFieldFrame(canvas, rect, state);
+  // The white field has round corners of its own, so the frame's rounding shows through them.
+  RECT field = Inset(rect, inset);
+  const int w = info.RightButtonWidth;
+  if (w > 0) field.right += 2 - w;
+  if (state.Enabled) {
+    FillRectColor(canvas.Handle(), Inset(field, 1), clWindow);
+    DrawRoundFrame(canvas.Handle(), field, 1, clWindow, 1, 1, 1);
+  }
+  if (w >= 1) DrawEditBoxButton(canvas, button, state, info.Button);
 }
 
 void TSkinAluminumTheme::DrawEditBoxButton(ui::TCanvas& canvas, const RECT& rect, const TItemDrawState& state,
@@ -505,7 +514,12 @@ void TSkinAluminumTheme::DrawEditBoxButton(ui::TCanvas& canvas, const RECT& rect
       TItemDrawState s = state;
       s.Pushed = pressed;
       s.Hover = 2;
-      FillRoundRect(dc, part, 1, ItemColor(s, sicBack), 1, 1, 1);
+      const TColor back = ItemColor(s, sicBack);
+      FillRoundRect(dc, part, 1, back, 1, 1, 1);
+      if (back != clNone)
+        for (POINT p : {POINT{part.left, part.top}, POINT{part.right - 1, part.top}, POINT{part.left, part.bottom - 1},
+                        POINT{part.right - 1, part.bottom - 1}})
+          BlendPixel(dc, p.x, p.y, back, 127);
       return;
     }
     GradientFillRect(dc, part, ColorAddLight(base, 16), ColorAddLight(base, -16), gdVertical);
@@ -668,19 +682,24 @@ void TSkinAluminumTheme::DrawFloatingFrame(ui::TCanvas& canvas, const RECT& rect
   const int height = GetSystemMetrics(SM_CYSMCAPTION);
   const TColor back = colors_.ToolbarBackColor;
   const RECT band{inner.left, inner.top, inner.left + info.ClientWidth, inner.top + height - 2};
-  const bool close = (info.CloseButtonState & 1) && (info.RedrawParts & 4);
+  // A caption repaint leaves the button's square alone: the button repaints itself.
+  const bool shown = info.CloseButtonState & 1;
+  const bool close = shown && (info.RedrawParts & 4);
+  const RECT square{band.right - height, band.top, band.right, band.bottom};
   if (info.RedrawParts & 2) {
+    const int saved = SaveDC(dc);
+    if (shown) ExcludeClipRect(dc, square.left, square.top, square.right, square.bottom);
     FillGradientHalves(dc, band, back, true);
     Draw3DRoundFrame(dc, Inset(band, -1), 2, f, ColorAddLight(back, 32), ColorAddLight(back, -16), 0, 0, 2);
     DrawLineColor(dc, band.left, band.bottom, band.right, band.bottom, f);
     DrawLineColor(dc, band.left, band.bottom + 1, band.right, band.bottom + 1, w);
     RECT text = Inset(band, 2);
-    if (close) text.right -= height;
+    if (shown) text.right -= height;
     DrawSkinText(dc, UtilsCaptionFont(), info.Caption, text,
                  DT_CENTER | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_HIDEPREFIX, clBlack, false);
+    RestoreDC(dc, saved);
   }
   if (close) {
-    const RECT square{band.right - height, band.top, band.right, band.bottom};
     FillGradientHalves(dc, square, back, true);
     const RECT button{square.left + 3, square.top + 1, square.right - 1, square.bottom - 1};
     const int state = !info.Active ? tisDisabled : CloseState(info.CloseButtonState);

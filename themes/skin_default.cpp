@@ -76,9 +76,9 @@ void FilledTriangle(HDC dc, POINT a, POINT b, POINT c, int dx, int dy, TColor co
   PolygonColor(dc, points, 2, color, color);
 }
 
-// The colour of an enabled arrow: that of the caption beside it (button text on toolbar-style
-// items, the menu text colour in menus).
-TColor ArrowColor(const TItemDrawState& s) { return ToolbarStyle(s) ? clBtnText : MenuTextColor(); }
+// The colour of an enabled arrow: the menu text colour on toolbar-style items (the menu bar's
+// among them), the button text elsewhere.
+TColor ArrowColor(const TItemDrawState& s) { return ToolbarStyle(s) ? MenuTextColor() : clBtnText; }
 
 // A visual-styles state number from the usual four: disabled 4, pressed 3, hot 2, normal 1.
 int PartState(bool disabled, bool pressed, bool hot) { return disabled ? 4 : pressed ? 3 : hot ? 2 : 1; }

@@ -509,9 +509,10 @@ void TSkinOfficeXPTheme::DrawCaptionButton(ui::TCanvas& canvas, const RECT& rect
   state.Pushed = info.Pushed;
   state.Hover = info.Hover ? 2 : 0;
   DrawButtonFace(canvas, rect, state);
-  // Kinds 0 close, 1 minimise, 3 restore have a glyph; maximise shows the face only.
-  static constexpr int kGlyphOfKind[] = {0, 2, -1, 3};
-  if (kind < 0 || kind > 3 || kGlyphOfKind[kind] < 0 || !captionGlyphs || captionGlyphs->Count() < 4) return;
+  // Kinds 0 close, 1 minimise, 2 maximise, 3 restore; the resource holds close, maximise,
+  // minimise, restore.
+  static constexpr int kGlyphOfKind[] = {0, 2, 1, 3};
+  if (kind < 0 || kind > 3 || !captionGlyphs || captionGlyphs->Count() < 4) return;
   RECT r = rect;
   r.bottom -= 1;
   DrawImageMaskCentred(canvas.Handle(), r, *captionGlyphs, kGlyphOfKind[kind], ItemColor(state, sicText));
@@ -705,21 +706,23 @@ void TSkinOfficeXPTheme::DrawFloatingFrame(ui::TCanvas& canvas, const RECT& rect
       (IsToolbarView(info.ViewKind) ? colors_.ToolbarWindowColors : colors_.PanelWindowColors)[row];
   const int height = GetSystemMetrics(SM_CYSMCAPTION) - 1;
   const RECT bar{inner.left, inner.top, inner.left + info.ClientWidth, inner.top + height};
-  const bool close = (info.CloseButtonState & 1) && (info.RedrawParts & 4);
+  // A caption repaint leaves the button's square alone: the button repaints itself.
+  const bool shown = info.CloseButtonState & 1;
+  const bool close = shown && (info.RedrawParts & 4);
   if (info.RedrawParts & 2) {
     DrawLineColor(dc, bar.left, bar.bottom - 1, bar.right, bar.bottom - 1, previous);
     RECT fill{bar.left, bar.top, bar.right, bar.bottom - 1};
-    if (close) fill.right -= height;
+    if (shown) fill.right -= height;
     FillRectColor(dc, fill, caption.Caption);
     fill = Inset(fill, 2, 0);
     DrawCaptionText(dc, info.Caption, fill, caption.CaptionText, false);
   }
   if (close) {
     const int state = info.Active ? CloseButtonItemState(info.CloseButtonState) : tisDisabled;
-    // An idle button has neither frame nor fill: it stands on the caption, which nothing else
-    // paints there.
+    // An idle button has neither frame nor fill: it stands on the caption, laid again under it
+    // so that a hot or pushed face goes.
     const RECT button{bar.right - height, bar.top, bar.right, bar.bottom - 1};
-    if (info.RedrawParts & 2) FillRectColor(dc, button, caption.Caption);
+    FillRectColor(dc, button, caption.Caption);
     DrawCloseButton(dc, button, state);
   }
 }

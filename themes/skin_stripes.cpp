@@ -317,7 +317,7 @@ void TSkinStripesTheme::DrawButtonFace(ui::TCanvas& canvas, const RECT& rect, co
   if (down) {
     const RECT inner = Inset(r, 1);
     TColor face = clWindow;
-    if (state.Pushed || state.Hover != 0) face = low ? clBtnFace : ColorMix(clBtnHighlight, clBtnFace, 128);
+    if (state.Pushed || state.Hover != 0) face = low ? clBtnHighlight : ColorMix(clBtnHighlight, clBtnFace, 128);
     FillRectDither(dc, inner, face, clBtnHighlight);
     const POINT edge[3] = {{inner.left, inner.bottom - 1}, {inner.left, inner.top}, {inner.right, inner.top}};
     PolylineColor(dc, edge, 2, clBtnFace);
@@ -644,9 +644,11 @@ void TSkinStripesTheme::DrawFloatingFrame(ui::TCanvas& canvas, const RECT& rect,
   if (!info.CaptionShown) return;
   const int height = GetSystemMetrics(SM_CYSMCAPTION);
   const RECT band{inner.left, inner.top, inner.left + info.ClientWidth, inner.top + height};
-  const bool close = (info.CloseButtonState & 1) && (info.RedrawParts & 4);
+  // A caption repaint leaves the button's square alone: the button repaints itself.
+  const bool shown = info.CloseButtonState & 1;
+  const bool close = shown && (info.RedrawParts & 4);
   RECT caption{band.left, band.top, band.right, band.bottom - 2};
-  if (close) caption.right -= height - 2;
+  if (shown) caption.right -= height - 2;
   if (info.RedrawParts & 2) {
     DrawLineColor(dc, band.left, band.bottom - 1, band.right, band.bottom - 1, clBtnFace);
     DrawLineColor(dc, band.left, band.bottom - 2, band.right, band.bottom - 2, softShadowColor_);

@@ -227,10 +227,7 @@ void TSkinThemeManager::CloseThemeData() {
 void TSkinThemeManager::ReRead() {
   RecreateSharedObjects();
 
-  HDC screen = GetDC(nullptr);
-  const int bits = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES);
-  ReleaseDC(nullptr, screen);
-  systemState.LowColorDisplay = bits < 12;
+  systemState.LowColorDisplay = SkinScreenBits() < 12;
   systemState.ButtonFaceIsWhite = SkinSysColor(COLOR_BTNFACE) == RGB(255, 255, 255);
   systemState.PlainSystemColors = systemState.LowColorDisplay || systemState.ButtonFaceIsWhite;
 

@@ -26,6 +26,7 @@ constexpr int kGradientLengthLine = 1868;
 constexpr int kBlendWeightLine = 431;
 
 TSysColorSource sysColorSource = nullptr;
+TScreenBitsSource screenBitsSource = nullptr;
 
 int Red(COLORREF c) { return static_cast<int>(c & 0xFF); }
 int Green(COLORREF c) { return static_cast<int>((c >> 8) & 0xFF); }
@@ -258,6 +259,16 @@ HBRUSH SolidBrushOf(TColor color) {
 void SetSysColorSource(TSysColorSource source) { sysColorSource = source; }
 
 COLORREF SkinSysColor(int index) { return sysColorSource ? sysColorSource(index) : GetSysColor(index); }
+
+void SetScreenBitsSource(TScreenBitsSource source) { screenBitsSource = source; }
+
+int SkinScreenBits() {
+  if (screenBitsSource) return screenBitsSource();
+  HDC screen = GetDC(nullptr);
+  const int bits = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES);
+  ReleaseDC(nullptr, screen);
+  return bits;
+}
 
 COLORREF ResolveColor(TColor color) {
   if (IsSystemColor(color)) return SkinSysColor(color & 0xFF) & 0xFFFFFF;

@@ -34,6 +34,10 @@ class ESkinAssertion : public movra::Exception {
 using TSysColorSource = COLORREF (*)(int index);
 void SetSysColorSource(TSysColorSource source);
 COLORREF SkinSysColor(int index);
+// The screen's colour depth in bits per pixel, which a test may fix the same way.
+using TScreenBitsSource = int (*)();
+void SetScreenBitsSource(TScreenBitsSource source);
+int SkinScreenBits();
 // A colour value as RGB 0x00BBGGRR: a negative value is a system colour (low byte the index);
 // any other value keeps its low three bytes.
 COLORREF ResolveColor(TColor color);

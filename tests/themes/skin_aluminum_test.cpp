@@ -138,6 +138,31 @@ TEST_F(Aluminum, RoundFrameCornersAreBlendedPixels) {
   EXPECT_EQ(fill.At(2, 0), kBlack);
 }
 
+TEST_F(Aluminum, EditFieldsHaveRoundCornersAndHotButtonsBlendedOnes) {
+  Scene s(60, 20);
+  TSkinEditBoxInfo info{};
+  info.RightButtonWidth = 13;
+  info.Button.Kind = 1;
+  info.Button.State = 2;  // hot
+  t->DrawEditBox(s.canvas, {0, 0, 60, 20}, State(vkToolbar, idoToolbarStyle), info);
+  s.picture.Save("skin_aluminum_edit_box");
+  // The field (2, 2)-(47, 18): white but for its corner pixels, where the frame's rounding shows.
+  EXPECT_EQ(s.At(10, 10), kWhite);
+  EXPECT_EQ(s.At(3, 2), kWhite);
+  EXPECT_EQ(s.At(2, 3), kWhite);
+  EXPECT_NE(s.At(2, 2), kWhite);
+  EXPECT_NE(s.At(2, 17), kWhite);
+  // The hot button (45, 2)-(58, 18) in the hot colour, its corners half way into what is under.
+  TItemDrawState hot = State(vkToolbar, idoToolbarStyle);
+  hot.Hover = 2;
+  const COLORREF back = ResolveColor(t->Colors().Items.ItemColor(hot, sicBack));
+  EXPECT_EQ(s.At(46, 2), back);
+  EXPECT_EQ(s.At(47, 15), back);
+  const COLORREF corner = s.At(45, 2);
+  EXPECT_NE(corner, back);
+  EXPECT_NEAR(GetRValue(corner), (GetRValue(back) + 255) / 2, 2);  // over the white field
+}
+
 TEST_F(Aluminum, PopupsAreNeverTexturedToolbarsAndDocksAlways) {
   auto distinct = [](const Scene& s) {
     std::set<COLORREF> colors;

@@ -139,27 +139,28 @@ TEST_F(SkinDefaultDrawing, ArrowsChevronsAndChecksInTheirColours) {
   });
   const RECT r{0, 0, 20, 20};
   const int x = 10, y = 9;
+  const COLORREF menuText = ResolveColor(SkinSystem().MenuTextColor);
+  ASSERT_NE(menuText, kBlack);
   {
+    // A toolbar-style item's arrow takes the menu text colour, any other the button text.
     Scene s(20, 20);
     t.DrawDropArrow(s.canvas, r, State(vkToolbar, idoToolbarStyle));
-    EXPECT_EQ(s.At(x, y + 1), kBlack);
-    EXPECT_EQ(s.At(x - 2, y), kBlack);
-    EXPECT_EQ(s.At(x + 2, y), kBlack);
+    EXPECT_EQ(s.At(x, y + 1), menuText);
+    EXPECT_EQ(s.At(x - 2, y), menuText);
+    EXPECT_EQ(s.At(x + 2, y), menuText);
     EXPECT_EQ(s.At(x, y + 3), kGround);
   }
   {
-    // In menus the arrow takes the menu text colour, as the caption does.
     Scene s(20, 20);
     t.DrawDropArrow(s.canvas, r, State(vkPopupMenu));
-    EXPECT_EQ(s.At(x, y + 1), ResolveColor(SkinSystem().MenuTextColor));
-    EXPECT_NE(s.At(x, y + 1), kBlack);
+    EXPECT_EQ(s.At(x, y + 1), kBlack);
   }
   {
     Scene s(20, 20);
     TItemDrawState st = State(vkToolbar, idoToolbarStyle);
     st.Pushed = 1;
     t.DrawDropArrow(s.canvas, r, st);
-    EXPECT_EQ(s.At(x + 1, y + 2), kBlack);
+    EXPECT_EQ(s.At(x + 1, y + 2), menuText);
     EXPECT_EQ(s.At(x - 2, y), kGround);
   }
   {
@@ -178,7 +179,7 @@ TEST_F(SkinDefaultDrawing, ArrowsChevronsAndChecksInTheirColours) {
     TItemDrawState st = State(vkToolbar, idoToolbarStyle);
     st.Vertical = 1;
     t.DrawDropArrow(s.canvas, r, st);
-    EXPECT_EQ(s.At(x - 1, y), kBlack);
+    EXPECT_EQ(s.At(x - 1, y), menuText);
     EXPECT_EQ(s.At(x + 1, y), kGround);
   }
   SetSysColorSource(&EdgeSysColor);

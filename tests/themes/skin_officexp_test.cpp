@@ -445,8 +445,13 @@ TEST_F(OfficeXPTheme, CaptionButtonsCheckMarksArrowsAndCheckControls) {
   EXPECT_EQ(p.picture.Pixel(2, 2), Rgb(Bar(tisHot)[sicBack]));
   // The close glyph's middle lands on the button's middle, in the hot text colour.
   EXPECT_EQ(p.picture.Pixel(9, 8), Rgb(Bar(tisHot)[sicText]));
-  xp->DrawCaptionButton(p.canvas, {20, 0, 38, 17}, hot, 2);  // maximise: the face only
-  EXPECT_EQ(p.picture.Pixel(29, 8), Rgb(Bar(tisHot)[sicBack]));
+  // Maximise: its glyph (a window with a thick title bar) on the face too.
+  xp->DrawCaptionButton(p.canvas, {20, 0, 38, 17}, hot, 2);
+  EXPECT_EQ(p.picture.Pixel(22, 2), Rgb(Bar(tisHot)[sicBack]));
+  int ink = 0;
+  for (int y = 0; y < 17; ++y)
+    for (int x = 20; x < 38; ++x) ink += p.picture.Pixel(x, y) == Rgb(Bar(tisHot)[sicText]);
+  EXPECT_GT(ink, 20);
 
   xp->DrawCheckGlyph(p.canvas, {40, 0, 60, 20}, State(vkPopupMenu, true, 0, false, true));
   EXPECT_EQ(p.picture.Pixel(50 - 2, 10 + 1), Rgb(Bar(tisChecked)[sicText]));

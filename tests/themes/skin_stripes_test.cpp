@@ -197,6 +197,17 @@ TEST_F(Stripes, ChamferFramesDotPatternsAndButtonFaces) {
   EXPECT_EQ(p.At(5, 1), kFace);
   const COLORREF mixed = Grey((255 * 128 + 192 * 127) >> 8);
   EXPECT_TRUE((p.At(5, 5) == mixed && p.At(6, 5) == kWhite) || (p.At(5, 5) == kWhite && p.At(6, 5) == mixed));
+  // At low colour the mix is the highlight itself: the checker is plain highlight.
+  SetScreenBitsSource([] { return 8; });
+  ThemeManagerInstance()->ReRead();
+  ASSERT_TRUE(SkinSystem().LowColorDisplay);
+  Scene low(20, 20);
+  t->DrawButtonFace(low.canvas, {0, 0, 20, 20}, pushed);
+  SetScreenBitsSource(nullptr);
+  ThemeManagerInstance()->ReRead();
+  EXPECT_EQ(low.At(2, 0), kShadow);
+  EXPECT_EQ(low.At(5, 5), kWhite);
+  EXPECT_EQ(low.At(6, 5), kWhite);
   // Hot: a lighter checker and a softer chamfer; idle: nothing.
   TItemDrawState hot = State(vkToolbar, idoToolbarStyle);
   hot.Hover = 2;

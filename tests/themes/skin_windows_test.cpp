@@ -10,8 +10,10 @@
 #include "tests/support/support.h"
 #include "tests/themes/skin_test_support.h"
 #include "themes/skin_default.h"
+#include "themes/skin_aluminum.h"
 #include "themes/skin_officexp.h"
 #include "themes/skin_shadows.h"
+#include "themes/skin_stripes.h"
 #include "themes/skin_windows.h"
 #include "toolbars/bar_common.h"
 
@@ -441,6 +443,58 @@ TEST_F(SkinWindows, TheChevronAndTheFloatingCloseButtonTellTheThemeTheirState) {
   bar->SetCloseButton(false);
   parent->GetFrameInfo(info, 7);
   EXPECT_EQ(info.CloseButtonState, 0);
+}
+
+TEST_F(SkinWindows, AFloatingCloseButtonRepaintsItsWholeSquareAndACaptionRepaintLeavesIt) {
+  SkinOfficeXPStart();
+  SkinStripesStart();
+  SkinAluminumStart();
+  const int c = GetSystemMetrics(SM_CYSMCAPTION);
+  // Inside the button's square in every theme: the caption's right end, below the border.
+  const RECT square{117 - (c - 2), 3, 117, 3 + c - 3};
+  auto same = [&](const TestPicture& a, const TestPicture& b) {
+    for (int y = square.top; y < square.bottom; ++y)
+      for (int x = square.left; x < square.right; ++x)
+        if (a.Pixel(x, y) != b.Pixel(x, y)) return false;
+    return true;
+  };
+  for (const char* name : {"OfficeXP", "Stripes", "Aluminum"}) {
+    SCOPED_TRACE(name);
+    TSkinTheme* theme = ObtainTheme(name);
+    ASSERT_NE(theme, nullptr);
+    TSkinFloatingFrameInfo info{};
+    info.ViewKind = vkToolbar | vkFloating;
+    info.BorderSize = {3, 3};
+    info.ClientWidth = 114;
+    info.ClientHeight = 40;
+    info.CaptionShown = 1;
+    info.Active = true;
+    info.BackgroundColor = theme->GetViewBackColor(info.ViewKind);
+    auto draw = [&](TestPicture& picture, int button, int parts, const char* caption) {
+      info.CloseButtonState = button;
+      info.RedrawParts = parts;
+      info.Caption = caption;
+      ui::TCanvas canvas;
+      canvas.SetHandle(picture.Dc());
+      canvas.Brush().SetColor(info.BackgroundColor);
+      theme->DrawFloatingFrame(canvas, {0, 0, 120, 60}, info);
+      canvas.SetHandle(nullptr);
+      GdiFlush();
+    };
+    TestPicture idle(120, 60, RGB(1, 1, 1)), hot(120, 60, RGB(1, 1, 1)), seen(120, 60, RGB(1, 1, 1));
+    draw(idle, 1, 7, "Tools");
+    draw(hot, 3, 7, "Tools");
+    ASSERT_FALSE(same(idle, hot));
+    // The mouse leaves: the button alone is repainted, and its hot face goes.
+    draw(seen, 3, 7, "Tools");
+    draw(seen, 1, 4, "Tools");
+    EXPECT_TRUE(same(seen, idle));
+    // The caption changes while the button is hot: the caption stops short of the button.
+    draw(seen, 3, 4, "Tools");
+    draw(seen, 3, 2, "A much longer caption than the bar holds");
+    EXPECT_TRUE(same(seen, hot));
+    DropTheme(theme);
+  }
 }
 
 TEST_F(SkinWindows, FrameDCsFollowTheUpdateRegion) {
