@@ -16,6 +16,7 @@
 #include "themes/skin_popups.h"
 #include "themes/skin_status.h"
 #include "themes/skin_switcher.h"
+#include "themes/skin_toolpals.h"
 #include "themes/skin_windows.h"
 #include "toolbars/bar_dock.h"
 #include "toolbars/bar_item.h"
@@ -39,8 +40,12 @@ class TSkinMachinery : public TComponent {
   explicit TSkinMachinery(TComponent* owner) : TComponent(owner) {
     skin::SkinStart();
     skin::SkinOfficeXPStart();
+    skin::SkinToolPalsStart();
   }
-  ~TSkinMachinery() override { skin::SkinEnd(); }
+  ~TSkinMachinery() override {
+    skin::SkinToolPalsEnd();
+    skin::SkinEnd();
+  }
 };
 
 // Items of the given kinds owned by the window.

@@ -204,6 +204,8 @@ void TSkinItemViewer::ImageSize(int& width, int& height) {
   height = images ? images->Height() : 0;
 }
 
+void TSkinItemViewer::Dispatch(ui::TMessage&) {}
+
 UINT TSkinItemViewer::CaptionFormat() {
   IBarView* view = View();
   if (!bars::KeyboardCuesShown() && view->HidesAcceleratorsUntilCues() && !view->AcceleratorsShown())

@@ -229,6 +229,9 @@ class TSkinItemViewer : public TBarItemViewer {
   virtual UINT CaptionFormat();
   virtual void MeasureCaption(ui::TCanvas& canvas, const std::string& text, SIZE& size, int stateFlags, bool rotated,
                               UINT format);
+  // Messages its window passes on, the hint request among them (its info already filled from
+  // this viewer); none is handled here.
+  virtual void Dispatch(ui::TMessage& message);
 
   // Glyph-left images take one more pixel of width.
   bool Wide = false;

@@ -165,7 +165,8 @@ bool TSkinPopupWindow::EraseBackground(HDC dc) {
   return true;
 }
 
-void TSkinPopupWindow::ShowHint(ui::THintInfo* info) {
+void TSkinPopupWindow::ShowHint(ui::TMessage& message) {
+  auto* info = reinterpret_cast<ui::THintInfo*>(message.LParam);
   bars::TBarItemViewer* viewer = View() ? View()->Selected() : nullptr;
   if (!info) return;
   if (!viewer) {
@@ -174,6 +175,7 @@ void TSkinPopupWindow::ShowHint(ui::THintInfo* info) {
   }
   info->CursorRect = viewer->BoundsRect;
   info->HintStr = viewer->HintText();
+  if (auto* themed = dynamic_cast<TSkinItemViewer*>(viewer)) themed->Dispatch(message);
 }
 
 void TSkinPopupWindow::WndProc(ui::TMessage& m) {
@@ -185,12 +187,10 @@ void TSkinPopupWindow::WndProc(ui::TMessage& m) {
     case SKM_GETVIEWKIND:
       m.Result = ViewKind();
       return;
-    case ui::CM_HINTSHOW: {
-      auto* info = reinterpret_cast<ui::THintInfo*>(m.LParam);
-      ShowHint(info);
-      m.Result = info && !info->HintStr.empty() ? 0 : 1;
+    case ui::CM_HINTSHOW:
+      m.Result = 0;
+      ShowHint(m);
       return;
-    }
     case WM_ERASEBKGND:
       m.Result = EraseBackground(reinterpret_cast<HDC>(m.WParam)) ? 1 : 0;
       return;

@@ -64,7 +64,7 @@ class TSkinPopupWindow : public bars::TBarPopupWindow {
  private:
   static void PaintBorder(HWND window, HDC dc, void* self);
   bool EraseBackground(HDC dc);
-  void ShowHint(ui::THintInfo* info);
+  void ShowHint(ui::TMessage& message);
 
   RECT controlRect_{};
   std::unique_ptr<TShadows> shadows_;

@@ -11,6 +11,7 @@
 #include "themes/skin_items.h"
 #include "themes/skin_popups.h"
 #include "themes/skin_switcher.h"
+#include "themes/skin_toolpals.h"
 #include "themes/skin_windows.h"
 #include "toolbars/bar_dock.h"
 #include "toolbars/bar_toolbar.h"
@@ -776,6 +777,9 @@ TEST_F(ThemedChrome, MenuBarAndToolbarSitOnTheirDocksInTheOfficeXPTheme) {
   auto* switcher = Find<skin::TSkinSwitcher>("SkinSwitcher");
   ASSERT_TRUE(switcher);
   EXPECT_EQ(switcher->Theme(), "OfficeXP");
+  // The process's default colour set starts with the themes.
+  ASSERT_NE(skin::DefaultColorSet(), nullptr);
+  EXPECT_EQ(skin::DefaultColorSet()->ColorToString(0x003399), "Brown");
 
   skin::TSkinToolbar* menu = MenuBar();
   auto* dock = Find<skin::TSkinDock>("skTopDock");

@@ -29,6 +29,20 @@ RECT WindowRect(HWND window) {
   return r;
 }
 
+// A viewer that adds to the hint its window has filled in.
+class HintedViewer : public TSkinItemViewer {
+ public:
+  using TSkinItemViewer::TSkinItemViewer;
+  void Dispatch(ui::TMessage& message) override {
+    if (message.Msg == ui::CM_HINTSHOW) reinterpret_cast<ui::THintInfo*>(message.LParam)->HintStr += " (and more)";
+  }
+};
+class HintedItem : public TSkinItem {
+ public:
+  using TSkinItem::TSkinItem;
+  bars::TBarItemViewerClass ViewerClass() override { return bars::ViewerClassOf<HintedViewer>(); }
+};
+
 struct SkinPopups : ::testing::Test {
   test::ClassicColors colors;
   ui::TForm* form = nullptr;
@@ -166,6 +180,28 @@ TEST_F(SkinPopups, AMenuBarDropDownCastsTheThemesShadowsAroundItsItem) {
     }
   }
   bar->View()->CancelChildPopups();
+}
+
+TEST_F(SkinPopups, TheHintIsTheSelectedItemsAndItsViewerHasTheLastWord) {
+  auto* save = new HintedItem(nullptr);
+  save->SetCaption("&Save");
+  save->SetHint("Save it|Saves the file");
+  file->Add(save);
+  TSkinPopupWindow* popup = DropDown();
+  ASSERT_NE(popup, nullptr);
+  bars::TBarView* view = popup->View();
+  bars::TBarItemViewer* viewer = view->Find(save);
+  ASSERT_NE(viewer, nullptr);
+  view->SetSelected(viewer, false);
+  ui::THintInfo info;
+  EXPECT_EQ(popup->Perform(ui::CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)), 0);
+  EXPECT_EQ(info.HintStr, "Save it (and more)");
+  EXPECT_TRUE(EqualRect(&info.CursorRect, &viewer->BoundsRect));
+  // No selection, no hint.
+  view->SetSelected(nullptr, false);
+  info.HintStr = "left over";
+  popup->Perform(ui::CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_EQ(info.HintStr, "");
 }
 
 TEST_F(SkinPopups, ASubmenuOfAPopupMenuCastsItsOwnShadowOnly) {
