@@ -436,7 +436,11 @@ void TPalvexForm::UpdateProfileItem(int row) {
 }
 
 void TPalvexForm::UpdateAllProfileItems() {
+  // Redrawn once, not row by row.
+  TListItems& items = lvProfiles->Items();
+  items.BeginUpdate();
   for (int row = 0; row < ProfileCount(); ++row) UpdateProfileItem(row);
+  items.EndUpdate();
 }
 
 void TPalvexForm::UpdateScheduleColumns() {
@@ -687,14 +691,14 @@ void TPalvexForm::actProfileDeleteExecute(TObject*) {
   bool yes = false;
   Modal([&] { yes = host_->Confirm("Deleting profiles can't be undone!\r\nDo you wish to proceed?"); });
   if (!yes) return;
-  const std::vector<int> rows = lvProfiles->SelectedIndexes();
   std::unordered_set<const TProfile*> doomed;
   TListItems& items = lvProfiles->Items();
   items.BeginUpdate();
-  if (static_cast<int>(rows.size()) == ProfileCount()) {
+  if (lvProfiles->SelCount() == ProfileCount()) {
     items.Clear();
     profiles_.clear();
   } else {
+    const std::vector<int> rows = lvProfiles->SelectedIndexes();
     for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
       doomed.insert(&ProfileOf(*row));
       items.Delete(*row);

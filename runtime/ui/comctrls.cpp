@@ -104,7 +104,17 @@ void TListItem::SetCaption(const std::string& caption) {
 void TListItem::SetStateIndex(int index) {
   if (index == stateIndex_) return;
   stateIndex_ = index;
-  Update();
+  TListView* view = ListView();
+  if (owner_->filling_ || view->OwnerData() || !view->HandleAllocated()) {
+    Update();
+    return;
+  }
+  const int row = Index();
+  if (row < 0) return;
+  LVITEMW state{};
+  state.stateMask = LVIS_STATEIMAGEMASK;
+  state.state = INDEXTOSTATEIMAGEMASK(static_cast<UINT>(index + 1));
+  SendMessageW(view->Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
 }
 
 void TListItem::SetImageIndex(int index) {
@@ -141,30 +151,12 @@ void TListItem::Delete() { owner_->Delete(Index()); }
 void TListItem::Update() {
   if (owner_->filling_) return;
   TListView* view = ListView();
-  int index = Index();
-  if (!view->HandleAllocated() || index < 0) return;
-  if (view->OwnerData()) {
-    view->UpdateItems(index, index);
-    return;
-  }
-  HWND h = view->Handle();
-  std::wstring text = Utf8ToWide(caption_);
-  LVITEMW row{};
-  row.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_STATE;
-  row.iItem = index;
-  row.pszText = text.data();
-  row.iImage = imageIndex_;
-  row.stateMask = LVIS_STATEIMAGEMASK;
-  row.state = INDEXTOSTATEIMAGEMASK(static_cast<UINT>(stateIndex_ + 1));
-  SendMessageW(h, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&row));
-  int columns = std::max(view->Columns().Count(), subItems_.Count() + 1);
-  for (int c = 1; c < columns; ++c) {
-    std::wstring sub = c <= subItems_.Count() ? Utf8ToWide(subItems_[c - 1]) : std::wstring();
-    LVITEMW cell{};
-    cell.iSubItem = c;
-    cell.pszText = sub.data();
-    SendMessageW(h, LVM_SETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&cell));
-  }
+  // The window asks for a row's texts and images when it draws the row (they are never
+  // stored in it): a change is only a redraw, and none is needed while the whole list is
+  // redrawn after an update.
+  if (!view->HandleAllocated() || !view->Redrawing()) return;
+  const int index = Index();
+  if (index >= 0) view->UpdateItems(index, index);
 }
 
 // --- TListItems ------------------------------------------------------------------------------
@@ -214,14 +206,20 @@ TListItem* TListItems::Insert(int index) {
   raw->subItems_.OnChange = TNotifyEvent(raw, &TListItem::SubItemsChanged);
   items_.insert(items_.begin() + index, std::move(item));
   raw->indexHint_ = index;
-  if (view_->HandleAllocated()) view_->InsertRow(index, raw);
+  if (view_->HandleAllocated()) {
+    view_->DeferRedraw();
+    view_->InsertRow(index, raw);
+  }
   return raw;
 }
 
 void TListItems::Delete(int index) {
   if (view_->OwnerData()) throw EListError("Operation not allowed on an owner-data list");
   if (index < 0 || index >= Count()) throw EListError("List index out of bounds (" + std::to_string(index) + ")");
-  if (view_->HandleAllocated()) SendMessageW(view_->Handle(), LVM_DELETEITEM, static_cast<WPARAM>(index), 0);
+  if (view_->HandleAllocated()) {
+    view_->DeferRedraw();
+    SendMessageW(view_->Handle(), LVM_DELETEITEM, static_cast<WPARAM>(index), 0);
+  }
   items_.erase(items_.begin() + index);
 }
 
@@ -249,11 +247,14 @@ int TListItems::IndexOf(const TListItem* item) const {
 }
 
 void TListItems::BeginUpdate() {
-  if (updateCount_++ == 0 && view_->HandleAllocated()) SendMessageW(view_->Handle(), WM_SETREDRAW, FALSE, 0);
+  if (updateCount_++ == 0 && view_->HandleAllocated() && !view_->redrawDeferred_)
+    SendMessageW(view_->Handle(), WM_SETREDRAW, FALSE, 0);
 }
 
 void TListItems::EndUpdate() {
   if (updateCount_ == 0 || --updateCount_ > 0 || !view_->HandleAllocated()) return;
+  // A deferred redraw turns drawing on when its message comes.
+  if (view_->redrawDeferred_) return;
   SendMessageW(view_->Handle(), WM_SETREDRAW, TRUE, 0);
   view_->Invalidate();
 }
@@ -284,9 +285,11 @@ void TListView::CreateParams(TCreateParams& params) {
 }
 
 void TListView::CreateWnd() {
+  redrawDeferred_ = false;
   TWinControl::CreateWnd();
   UpdateStyles();
-  // State images of owner-data rows are asked for like their texts.
+  // State images of owner-data rows are asked for like their texts; other rows keep theirs
+  // in the window, which asks for its item states far more often than it draws.
   SendMessageW(handle_, LVM_SETCALLBACKMASK, ownerData_ ? LVIS_STATEIMAGEMASK : 0, 0);
   ApplyImages();
   ApplyColumns();
@@ -297,29 +300,46 @@ void TListView::CreateWnd() {
   // Drawn once when they are all in: a list that draws itself after every row it gains takes
   // minutes for a few thousand rows.
   SendMessageW(handle_, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(handle_, LVM_SETITEMCOUNT, items_.items_.size(), 0);
   for (size_t i = 0; i < items_.items_.size(); ++i) InsertRow(static_cast<int>(i), items_.items_[i].get());
   if (items_.updateCount_ == 0) SendMessageW(handle_, WM_SETREDRAW, TRUE, 0);
 }
 
 void TListView::DestroyWnd() {
+  redrawDeferred_ = false;
   for (int i = 0; i < columns_.Count(); ++i)
     if (!columns_[i]->autoSize_) columns_[i]->width_ = ColumnWidth(i);
-  if (!ownerData_)
-    for (size_t i = 0; i < items_.items_.size(); ++i) items_.items_[i]->selected_ = IsSelected(static_cast<int>(i));
+  if (!ownerData_) {
+    for (auto& item : items_.items_) item->selected_ = false;
+    for (int i : SelectedIndexes()) items_.items_[static_cast<size_t>(i)]->selected_ = true;
+  }
   TWinControl::DestroyWnd();
 }
 
+// One message a row, whatever its columns: its texts and image are asked for when it is drawn, so a list of thousands of rows costs no more per row than one of ten.
 void TListView::InsertRow(int index, TListItem* item) {
   LVITEMW row{};
-  row.mask = LVIF_TEXT | LVIF_PARAM | LVIF_STATE;
+  row.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE;
   row.iItem = index;
-  std::wstring text = Utf8ToWide(item->caption_);
-  row.pszText = text.data();
+  row.pszText = LPSTR_TEXTCALLBACKW;
+  row.iImage = I_IMAGECALLBACK;
   row.lParam = reinterpret_cast<LPARAM>(item);
-  row.stateMask = LVIS_SELECTED;
-  row.state = item->selected_ ? LVIS_SELECTED : 0;
+  if (item->selected_ || item->stateIndex_ >= 0) {
+    row.mask |= LVIF_STATE;
+    row.stateMask = LVIS_SELECTED | LVIS_STATEIMAGEMASK;
+    row.state = (item->selected_ ? LVIS_SELECTED : 0) |
+                INDEXTOSTATEIMAGEMASK(static_cast<UINT>(item->stateIndex_ + 1));
+  }
   SendMessageW(handle_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&row));
-  item->Update();
+}
+
+void TListView::DeferRedraw() {
+  if (!handle_ || !Redrawing()) return;
+  // Laying out and drawing the scroll bars is what a row costs most when the window draws
+  // after each one.
+  redrawDeferred_ = true;
+  SendMessageW(handle_, WM_SETREDRAW, FALSE, 0);
+  PostMessageW(handle_, CM_DEFERREDREDRAW, 0, 0);
 }
 
 void TListView::UpdateStyles() {
@@ -440,8 +460,8 @@ void TListView::ApplyColumns() {
     SendMessageW(handle_, msg, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&col));
   }
   for (int i = existing - 1; i >= columns_.Count(); --i) SendMessageW(handle_, LVM_DELETECOLUMN, static_cast<WPARAM>(i), 0);
-  if (!ownerData_ && columns_.Count() > existing)
-    for (auto& item : items_.items_) item->Update();
+  // The rows' texts for the new columns are asked for when they are drawn.
+  if (columns_.Count() > existing) Invalidate();
   LayoutAutoSizeColumns();
   applyingColumns_ = false;
 }
@@ -650,6 +670,15 @@ void TListView::FillDisplayInfo(NMLVDISPINFOW& info) {
 }
 
 void TListView::WndProc(TMessage& m) {
+  if (m.Msg == CM_DEFERREDREDRAW) {
+    if (!redrawDeferred_) return;
+    redrawDeferred_ = false;
+    if (items_.updateCount_ == 0) {
+      SendMessageW(handle_, WM_SETREDRAW, TRUE, 0);
+      Invalidate();
+    }
+    return;
+  }
   if (m.Msg == WM_NOTIFY && m.LParam) {
     // The header tells its list of width changes: the limits hold for the user too.
     auto* hdr = reinterpret_cast<NMHDR*>(m.LParam);
@@ -665,7 +694,11 @@ void TListView::WndProc(TMessage& m) {
     auto* hdr = reinterpret_cast<NMHDR*>(m.LParam);
     switch (hdr->code) {
       case LVN_GETDISPINFOW:
-        if (ownerData_) FillDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(m.LParam));
+        FillDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(m.LParam));
+        return;
+      case LVN_DELETEALLITEMS:
+        // No notice per row when all go.
+        m.Result = TRUE;
         return;
       case LVN_COLUMNCLICK: {
         int column = reinterpret_cast<NMLISTVIEW*>(m.LParam)->iSubItem;

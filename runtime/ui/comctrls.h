@@ -229,6 +229,10 @@ class TListView : public TWinControl {
   friend class TListColumn;
   friend class TListItems;
   friend class TListItem;
+  // Stops the window redrawing until the messages already queued are handled: rows added or
+  // deleted one by one then lay the scroll bars out and draw once, not once a row.
+  void DeferRedraw();
+  bool Redrawing() const { return !redrawDeferred_ && items_.updateCount_ == 0; }
   void ColumnsChanged();
   void ApplyColumns();
   void LayoutAutoSizeColumns();
@@ -250,6 +254,7 @@ class TListView : public TWinControl {
   TCustomImageList* smallImages_ = nullptr;
   std::wstring displayText_;  // kept alive for the control after a display-info answer
   bool applyingColumns_ = false;
+  bool redrawDeferred_ = false;
 };
 
 // --- Status bar ------------------------------------------------------------------------------

@@ -56,6 +56,9 @@ enum : UINT {
   // To the application's window: a form got WM_SYSCOMMAND with SC_KEYMENU (LParam points
   // at the form's TMessage); non-zero takes it, so the system's menu loop does not start.
   CM_APPSYSCOMMAND = CM_BASE + 24,
+  // Posted by a list view to itself: the rows changed since it stopped redrawing are in, so
+  // it lays out its scroll bars and draws again.
+  CM_DEFERREDREDRAW = CM_BASE + 25,
   // Notifications of a native control, reflected back to it by its parent.
   CN_BASE = 0xBC00,
   CN_COMMAND = CN_BASE + WM_COMMAND,

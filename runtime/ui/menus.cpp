@@ -196,9 +196,10 @@ void TMenuItem::Insert(int index, TMenuItem* item) {
 }
 
 void TMenuItem::Remove(TMenuItem* item) {
-  auto it = std::find(items_.begin(), items_.end(), item);
-  if (it == items_.end()) return;
-  items_.erase(it);
+  // From the end: a menu is emptied last item first.
+  auto it = std::find(items_.rbegin(), items_.rend(), item);
+  if (it == items_.rend()) return;
+  items_.erase(std::next(it).base());
   item->parent_ = nullptr;
   Changed();
 }
