@@ -48,8 +48,11 @@ TComponent::~TComponent() {
     beforeDestructionDone_ = true;
     DestroyComponents();
   }
-  auto subscribers = std::move(freeNotifies_);
-  for (TComponent* c : subscribers) {
+  // Taken one at a time from the live list: a component told here may free another one of the
+  // list, which then unlinks itself instead of being told after its end.
+  while (!freeNotifies_.empty()) {
+    TComponent* c = freeNotifies_.front().component;
+    freeNotifies_.erase(freeNotifies_.begin());
     c->RemoveNotification(this);
     c->Notification(this, TOperation::opRemove);
   }
@@ -125,25 +128,38 @@ void TComponent::SetName(const std::string& name) {
   name_ = name;
 }
 
-void TComponent::FreeNotification(TComponent* component) {
-  if (!component || component == this) return;
-  if (std::find(freeNotifies_.begin(), freeNotifies_.end(), component) == freeNotifies_.end()) {
-    freeNotifies_.push_back(component);
-    component->FreeNotification(this);
+void TComponent::CountFreeLink(TComponent* component, int change) {
+  auto it = std::find_if(freeNotifies_.begin(), freeNotifies_.end(),
+                         [component](const TFreeLink& link) { return link.component == component; });
+  if (it == freeNotifies_.end()) {
+    if (change > 0) freeNotifies_.push_back({component, change});
+  } else if ((it->requests += change) <= 0) {
+    freeNotifies_.erase(it);
   }
 }
 
+void TComponent::FreeNotification(TComponent* component) {
+  if (!component || component == this) return;
+  CountFreeLink(component, 1);
+  component->CountFreeLink(this, 1);
+}
+
 void TComponent::RemoveNotification(TComponent* component) {
-  std::erase(freeNotifies_, component);
+  std::erase_if(freeNotifies_, [component](const TFreeLink& link) { return link.component == component; });
 }
 
 void TComponent::RemoveFreeNotification(TComponent* component) {
-  RemoveNotification(component);
-  if (component) component->RemoveNotification(this);
+  if (!component || component == this) return;
+  CountFreeLink(component, -1);
+  component->CountFreeLink(this, -1);
 }
 
 void TComponent::Notification(TComponent* component, TOperation operation) {
-  if (operation == TOperation::opRemove && component) RemoveFreeNotification(component);
+  // A freed component takes every request for it along, however many were made.
+  if (operation == TOperation::opRemove && component) {
+    RemoveNotification(component);
+    component->RemoveNotification(this);
+  }
   for (int i = ComponentCount() - 1; i >= 0; --i) {
     if (i >= ComponentCount()) continue;
     Components(i)->Notification(component, operation);

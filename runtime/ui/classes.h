@@ -216,7 +216,11 @@ class TComponent : public TPersistent {
   // Gives `component` up; the caller then owns it.
   void RemoveComponent(TComponent* component);
 
+  // Links this component and `component` so that each hears when the other is freed. Every
+  // request counts: one object held by two properties is asked for twice, and stays linked
+  // until both have let it go (or one of the two is freed).
   void FreeNotification(TComponent* component);
+  // Gives up one request; the link goes when the last one is given up.
   void RemoveFreeNotification(TComponent* component);
 
   unsigned ComponentState() const { return state_; }
@@ -241,6 +245,11 @@ class TComponent : public TPersistent {
 
  private:
   void AddToOwner(TComponent* owner);
+  struct TFreeLink {
+    TComponent* component;
+    int requests;
+  };
+  void CountFreeLink(TComponent* component, int change);
   void RemoveNotification(TComponent* component);
   void ValidateRename(TComponent* component, const std::string& newName) const;
 
@@ -249,7 +258,7 @@ class TComponent : public TPersistent {
   unsigned state_ = 0;
   bool beforeDestructionDone_ = false;
   std::vector<TOwned<TComponent>> components_;
-  std::vector<TComponent*> freeNotifies_;
+  std::vector<TFreeLink> freeNotifies_;
 };
 
 // Frees a component (owned or not) the way its owner would.

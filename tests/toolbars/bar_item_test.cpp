@@ -358,9 +358,11 @@ TEST_F(Tree, ImageListChangesRelayoutOnlyWhenTheSizeChanges) {
   TBarRootItem root(nullptr);
   TBarItem* item = NewItem("i");
   root.Add(item);
-  auto* small = new ui::TImageList(owner.get(), 16, 16);
-  auto* same = new ui::TImageList(owner.get(), 16, 16);
-  auto* large = new ui::TImageList(owner.get(), 24, 24);
+  // Lists of another owner: only the item's own free notices tell it of their end.
+  auto lists = ui::MakeOwned<ui::TComponent>(nullptr);
+  auto* small = new ui::TImageList(lists.get(), 16, 16);
+  auto* same = new ui::TImageList(lists.get(), 16, 16);
+  auto* large = new ui::TImageList(lists.get(), 24, 24);
   Recorder rec;
   root.RegisterNotification(rec.Event());
   item->SetImages(small);
@@ -389,6 +391,14 @@ TEST_F(Tree, ImageListChangesRelayoutOnlyWhenTheSizeChanges) {
   EXPECT_EQ(item->SubMenuImages(), nullptr);
   EXPECT_EQ(own.Kinds(), (std::vector<TBarItemChangeKind>{ickSubMenuImagesChanged, ickSubMenuImagesChanged,
                                                           ickSubMenuImagesChanged}));
+  // One list held as both: letting go of it as Images still forgets it as SubMenuImages when freed.
+  item->SetImages(same);
+  item->SetSubMenuImages(same);
+  auto* other = new ui::TImageList(lists.get(), 16, 16);
+  item->SetImages(other);
+  ui::Free(same);
+  EXPECT_EQ(item->SubMenuImages(), nullptr);
+  EXPECT_EQ(item->Images(), other);
   item->UnregisterNotification(own.Event());
   root.UnregisterNotification(rec.Event());
 }

@@ -81,7 +81,10 @@ TEST(Component, FreeNotificationReachesWatcherInAnotherOwner) {
   auto* target = new TProbe(ownerA.get(), "target", &journal);
   auto* watcher = new TProbe(ownerB.get(), "watcher", &journal);
   watcher->watched = target;
+  // Asked for by two properties of the watcher; one letting go leaves the other linked.
   target->FreeNotification(watcher);
+  watcher->FreeNotification(target);
+  watcher->RemoveFreeNotification(target);
   Free(target);
   EXPECT_EQ(watcher->watched, nullptr);
   EXPECT_NE(std::find(journal.begin(), journal.end(), "watcher saw removal"), journal.end());
