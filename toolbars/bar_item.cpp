@@ -3,6 +3,7 @@
 #include <mmsystem.h>
 
 #include <algorithm>
+#include <unordered_map>
 #include <utility>
 
 #include "runtime/ui/forms.h"
@@ -696,18 +697,31 @@ std::string TBarCustomItem::ShortCutDisplayText() const {
   return {};
 }
 
-TBarCustomItem* TBarCustomItem::FindShortCutIn(TBarCustomItem* list, TShortCut shortcut, int linkDepth,
-                                               TBarCustomItem*& topLevel) {
+// The child lists searched so far, each with the fewest link levels it was reached through. A
+// list reached again through as many levels or more has nothing new to give: it was searched in
+// vain, or it is being searched further up the path. So links that lead back to an ancestor are
+// not walked round, and no list is searched more often than there are link levels.
+struct TBarCustomItem::TShortCutSearch {
+  std::unordered_map<const TBarCustomItem*, int> levels;
+};
+
+TBarCustomItem* TBarCustomItem::FindShortCutIn(TShortCutSearch& search, TBarCustomItem* list, TShortCut shortcut,
+                                               int linkDepth, TBarCustomItem*& topLevel) {
   // Each redirection through LinkSubitems costs a level; a chain of more than 25 is given up.
   while (list->linkSubitems_) {
     if (++linkDepth > 25) return nullptr;
     list = list->linkSubitems_;
   }
+  auto [seen, first] = search.levels.try_emplace(list, linkDepth);
+  if (!first) {
+    if (seen->second <= linkDepth) return nullptr;
+    seen->second = linkDepth;
+  }
   for (size_t i = 0; i < list->items_.size(); ++i) {
     TBarCustomItem* child = list->items_[i];
     if (child->shortcut_ == shortcut) return child;
     TBarCustomItem* below = nullptr;
-    if (TBarCustomItem* found = FindShortCutIn(child, shortcut, linkDepth, below)) {
+    if (TBarCustomItem* found = FindShortCutIn(search, child, shortcut, linkDepth, below)) {
       topLevel = child;
       return found;
     }
@@ -718,7 +732,8 @@ TBarCustomItem* TBarCustomItem::FindShortCutIn(TBarCustomItem* list, TShortCut s
 TBarCustomItem* TBarCustomItem::FindItemByShortCut(TShortCut shortcut, TBarCustomItem*& topLevel) {
   topLevel = nullptr;
   if (shortcut == 0) return nullptr;
-  return FindShortCutIn(this, shortcut, 0, topLevel);
+  TShortCutSearch search;
+  return FindShortCutIn(search, this, shortcut, 0, topLevel);
 }
 
 TShortCut TBarCustomItem::ShortCutOfKey(WPARAM keyCode, LPARAM keyData) {
@@ -742,11 +757,19 @@ bool TBarCustomItem::HandleShortCut(TShortCut shortcut) {
   for (;;) {
     if (!item->enabled_) return false;
     visited.push_back(item);
-    TBarCustomItem* list = item->ShownChildList();
-    for (TBarCustomItem* child : std::vector<TBarCustomItem*>(list->items_)) Guarded([&] { child->RefreshFromAction(); });
+    // Update and popup handlers may free the item or any of its children: each is checked
+    // before it is touched again, and a freed item ends the search.
+    const std::weak_ptr<void> itemAlive = item->Lifetime();
+    std::vector<std::pair<TBarCustomItem*, std::weak_ptr<void>>> children;
+    for (TBarCustomItem* child : item->ShownChildList()->items_) children.emplace_back(child, child->Lifetime());
+    for (auto& [child, alive] : children)
+      if (!alive.expired()) Guarded([&] { child->RefreshFromAction(); });
+    if (itemAlive.expired()) return false;
     if (!(item->itemStyle_ & isEmbeddedGroup)) {
-      if (item->linkSubitems_) Guarded([&] { item->linkSubitems_->FirePopup(item, true); });
+      if (TBarCustomItem* target = item->linkSubitems_) Guarded([&] { target->FirePopup(item, true); });
+      if (itemAlive.expired()) return false;
       Guarded([&] { item->FirePopup(item, false); });
+      if (itemAlive.expired()) return false;
     }
     TBarCustomItem* found = item->FindItemByShortCut(shortcut, top);
     if (!found) return false;

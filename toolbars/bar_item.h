@@ -402,7 +402,9 @@ class TBarCustomItem : public ui::TComponent {
                     ui::TCustomImageList* images, bool subMenu);
   void ImagesChanged(ui::TObject* sender);
   void SubMenuImagesChanged(ui::TObject* sender);
-  TBarCustomItem* FindShortCutIn(TBarCustomItem* list, TShortCut shortcut, int linkDepth, TBarCustomItem*& topLevel);
+  struct TShortCutSearch;
+  static TBarCustomItem* FindShortCutIn(TShortCutSearch& search, TBarCustomItem* list, TShortCut shortcut,
+                                        int linkDepth, TBarCustomItem*& topLevel);
 
   std::unique_ptr<TBarCustomItemActionLink> actionLink_;
   bool autoCheck_ = false;

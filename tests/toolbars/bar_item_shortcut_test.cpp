@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/ui/forms.h"
@@ -119,18 +120,60 @@ TEST_F(ShortCuts, LinkChainsLongerThanTwentyFiveAreGivenUp) {
   }
 }
 
-TEST_F(ShortCuts, ALinkBackToAnAncestorEndsTheSearch) {
+TEST_F(ShortCuts, LinksBackToAnAncestorAreNotWalkedRound) {
   TBarRootItem* root = Item<TBarRootItem>("root");
   TBarItem* a = Item("a", root);
-  TBarItem* b = Item("b", a);
+  // Siblings that show a's children, themselves among them: walked round, each branch would
+  // go 25 links deep and the search would take about 5^25 steps.
+  for (int i = 0; i < 5; ++i) Item("b" + std::to_string(i), a)->SetLinkSubitems(a);
   TBarItem* c = Item("c", a);
-  b->SetLinkSubitems(a);  // b shows a's children, b among them
   c->SetShortCut(key);
+  TBarCustomItem* top = nullptr;
+  EXPECT_EQ(root->FindItemByShortCut(ui::ShortCut('J', ui::ssCtrl), top), nullptr);
+  EXPECT_FALSE(root->HandleShortCut(ui::ShortCut('J', ui::ssCtrl)));
+  EXPECT_TRUE(log.empty());
+  // The match is found where it is, a's own child, and not through a link back to a.
+  EXPECT_EQ(a->FindItemByShortCut(key, top), c);
+  EXPECT_EQ(top, nullptr);
+  EXPECT_TRUE(root->HandleShortCut(key));
+  EXPECT_EQ(log, (std::vector<std::string>{"popup root", "click root", "popup a", "click a", "click c"}));
+}
+
+TEST_F(ShortCuts, HandlersThatFreeTheOpenedItemOrASiblingEndOrShortenTheSearch) {
+  // Frees a later sibling when asked to refresh from its action.
+  struct Refresher : TBarItem {
+    using TBarItem::TBarItem;
+    TBarCustomItem* victim = nullptr;
+    void RefreshFromAction() override {
+      if (victim) ui::Free(std::exchange(victim, nullptr));
+    }
+  };
+  TBarRootItem* root = Item<TBarRootItem>("root");
+  auto* first = Item<Refresher>("first", root);
+  TBarItem* doomed = Item("doomed", root);
+  Item("leaf", doomed)->SetShortCut(key);
+  TBarItem* last = Item("last", root);
+  last->SetShortCut(ui::ShortCut('L', ui::ssCtrl));
+  first->victim = doomed;
+  // The freed sibling is passed over, and the search finds what is left.
   EXPECT_FALSE(root->HandleShortCut(key));
-  int popupsOfB = 0;
-  for (const std::string& line : log) popupsOfB += line == "popup b";
-  EXPECT_EQ(popupsOfB, 1);
-  EXPECT_EQ(std::count(log.begin(), log.end(), "click c"), 0);
+  EXPECT_EQ(root->Count(), 2);
+  log.clear();
+  first->victim = Item("doomed again", root);
+  EXPECT_TRUE(root->HandleShortCut(ui::ShortCut('L', ui::ssCtrl)));
+  EXPECT_EQ(log.back(), "click last");
+
+  // An item whose popup handler frees it opens nothing further and clicks nothing.
+  TBarItem* menu = Item("menu", root);
+  Item("leaf", menu)->SetShortCut(key);
+  struct Freer : ui::TObject {
+    void Popup(TBarCustomItem* sender, bool) { ui::Free(sender); }
+  } freer;
+  menu->OnPopup = TBarPopupEvent(&freer, &Freer::Popup);
+  log.clear();
+  EXPECT_FALSE(root->HandleShortCut(key));
+  EXPECT_EQ(root->IndexOf(menu), -1);
+  EXPECT_EQ(log, (std::vector<std::string>{"popup root", "click root"}));
 }
 
 TEST_F(ShortCuts, AFailingPopupHandlerIsShownAndTheSearchGoesOn) {
