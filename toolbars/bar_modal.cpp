@@ -146,9 +146,13 @@ bool IsChainPopup(TBarView& root, HWND window) {
 // What the tracking loop keeps while it runs.
 class TTracking {
  public:
-  TTracking(TBarView& root, bool rightButtonTracks) : root_(root), right_(rightButtonTracks) {}
+  TTracking(TBarView& root, bool rightButtonTracks)
+      : root_(root), rootAlive_(root.Lifetime()), right_(rightButtonTracks) {}
 
-  bool Done() const { return root_.DoneAction().Kind != bdaNone; }
+  // A message dispatched inside the loop may free the root view (its toolbar, say): that ends
+  // tracking, and nothing of the view is touched again.
+  bool RootGone() const { return rootAlive_.expired(); }
+  bool Done() const { return RootGone() || root_.DoneAction().Kind != bdaNone; }
   bool MouseDownOnMenu = false;
 
   // True when a peeked button press ends tracking and stays in the queue for its window.
@@ -343,6 +347,7 @@ class TTracking {
   }
 
   TBarView& root_;
+  std::weak_ptr<void> rootAlive_;
   bool right_;
 };
 
@@ -431,6 +436,8 @@ void TBarModalHandler::Loop(TBarView& root, bool mousePress, bool executeSelecte
       first = false;
       MSG msg;
       while (GetCapture() == window_ && PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+        // Peeking delivers messages sent from elsewhere, and those may free the root view.
+        if (tracking.RootGone()) return;
         if (msg.message == WM_QUIT) {
           // The program is ending: the quit goes on to the loop that ends it.
           MSG quit;
@@ -451,7 +458,7 @@ void TBarModalHandler::Loop(TBarView& root, bool mousePress, bool executeSelecte
   };
 
   auto finish = [&] {
-    root.CancelCapture();
+    if (!tracking.RootGone()) root.CancelCapture();
     SetStatusHint(std::string());
     DiscardQueuedMessages(WM_CHAR, WM_DEADCHAR);
     DiscardQueuedMessages(WM_SYSCHAR, WM_SYSDEADCHAR);

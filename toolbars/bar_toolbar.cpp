@@ -421,13 +421,15 @@ void TBarCustomToolbar::MouseDown(TMouseButton button, TShiftState shift, int x,
   TBarItemViewer* selected = view_->Selected();
   if (!selected || (selected->Item()->ItemStyle() & isNotClickable)) return;
   ignoreMouseLeave_ = true;
+  // The tracking may free the toolbar.
+  const std::weak_ptr<void> alive = Lifetime();
   try {
     view_->EnterToolbarLoop(tloMousePress);
   } catch (...) {
-    ignoreMouseLeave_ = false;
+    if (!alive.expired()) ignoreMouseLeave_ = false;
     throw;
   }
-  ignoreMouseLeave_ = false;
+  if (!alive.expired()) ignoreMouseLeave_ = false;
 }
 
 void TBarCustomToolbar::ClearSelectionUnlessCaptured() {

@@ -177,6 +177,12 @@ void TBarView::Teardown() {
 void TBarView::Notification(TComponent* component, TOperation operation) {
   TComponent::Notification(component, operation);
   if (operation != TOperation::opRemove || !component) return;
+  if (component == openViewerWindow_) {
+    openViewer_ = nullptr;
+    openViewerView_ = nullptr;
+    openViewerWindow_ = nullptr;
+  }
+  if (component == chevronParentView_) chevronParentView_ = nullptr;
   // An item that sends this is already half destroyed: it is forgotten, never called.
   if (component == curParentItem_) {
     curParentItem_ = nullptr;
@@ -186,14 +192,9 @@ void TBarView::Notification(TComponent* component, TOperation operation) {
     parentItem_ = nullptr;
     LinkNotificationsToCurrentItem();
     RecreateAllViewers();
+    // Last: closing the parent's popups frees this view's window, and this view with it.
     if (parentView_) parentView_->CloseChildPopups();
   }
-  if (component == openViewerWindow_) {
-    openViewer_ = nullptr;
-    openViewerView_ = nullptr;
-    openViewerWindow_ = nullptr;
-  }
-  if (component == chevronParentView_) chevronParentView_ = nullptr;
 }
 
 // --- Linking and change notices -------------------------------------------------------------
@@ -986,7 +987,14 @@ void TBarView::EnterToolbarLoop(unsigned options) {
   std::unique_ptr<IBarModalLoop> loop = modalLoopFactory(window_->Handle());
   if (!loop) return;
   state_ = (state_ & vsAcceleratorsShown) | vsTracking;
+  // The loop dispatches messages, and one of them may free this view (its toolbar, say): then
+  // only the loop's own handler is freed, and no done action runs.
+  const std::weak_ptr<void> alive = Lifetime();
   auto finish = [&] {
+    if (alive.expired()) {
+      loop.reset();
+      return;
+    }
     state_ &= ~vsTracking;
     StopAllTimers();
     CloseChildPopups();
@@ -1003,6 +1011,7 @@ void TBarView::EnterToolbarLoop(unsigned options) {
     throw;
   }
   finish();
+  if (alive.expired()) return;
   UpdateKeyboardCues(false);
   SetSelected(nullptr, false);
   const TBarDoneAction done = RootView()->doneAction_;

@@ -189,3 +189,52 @@ TEST(MenuBarPopup, TheMenuKeyOpensTheNamedMenuAndEscapeClosesIt) {
   EXPECT_EQ(GetCapture(), nullptr);
   EXPECT_EQ(OpenPopup(bar), nullptr);
 }
+
+TEST(MenuBarPopup, AMenuBarFreedByAMessageItsTrackingDispatchesEndsTheTrackingCleanly) {
+  InstallBarPopups();
+  TDockForm f;
+  auto* bar = new TBarToolbar(f.Form);
+  TMenuEntry* file = AddMenu(bar->Items(), "&File");
+  AddItem(file, "&Open");
+  AddItem(file, "&Save");
+  bar->SetMenuBar(true);
+  bar->SetParent(f.Top);
+  f.Form->Show();
+  ASSERT_TRUE(PumpUntil([&] { return f.Form->Active(); }, 3000));
+
+  TWatchdog watchdog(15000);
+  bool freed = false;
+  HWND popup = nullptr;
+  // A timer message, dispatched by the tracking loop, frees the bar with its open menu.
+  After(50, [&] {
+    popup = OpenPopup(bar);
+    if (!popup) return true;
+    movra::ui::Free(bar);
+    freed = true;
+    return false;
+  });
+  PostMessageW(f.Form->Handle(), WM_SYSCOMMAND, SC_KEYMENU, 'f');
+  ASSERT_TRUE(PumpUntil([&] { return freed; }, 10000));
+  Pump();
+  EXPECT_FALSE(watchdog.Fired());
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_FALSE(IsWindow(popup));
+  // The form goes on working: a new menu bar tracks and ends as ever.
+  auto* again = new TBarToolbar(f.Form);
+  TMenuEntry* edit = AddMenu(again->Items(), "&Edit");
+  AddItem(edit, "&Copy");
+  again->SetMenuBar(true);
+  again->SetParent(f.Top);
+  bool opened = false;
+  After(50, [&] {
+    if (!OpenPopup(again)) return true;
+    opened = true;
+    PostMessageW(again->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+    PostMessageW(again->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+    return false;
+  });
+  PostMessageW(f.Form->Handle(), WM_SYSCOMMAND, SC_KEYMENU, 'e');
+  ASSERT_TRUE(PumpUntil([&] { return opened && !Tracking(again); }, 10000));
+  EXPECT_FALSE(watchdog.Fired());
+  EXPECT_EQ(GetCapture(), nullptr);
+}
