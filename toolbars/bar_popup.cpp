@@ -306,19 +306,15 @@ void TBarPopupWindow::Paint() {
 }
 
 void TBarPopupWindow::PaintInto(HDC dc) {
+  // The canvas goes back to the DC it had: a paint into a picture may run inside the
+  // window's own paint, which then goes on drawing.
   const int saved = SaveDC(dc);
-  ui::TCanvas& canvas = Canvas();
-  canvas.SetHandle(dc);
-  canvas.Font().Assign(Font());
-  canvas.Brush().SetColor(Color());
   try {
-    Paint();
+    PaintWindow(dc);
   } catch (...) {
-    canvas.SetHandle(nullptr);
     RestoreDC(dc, saved);
     throw;
   }
-  canvas.SetHandle(nullptr);
   RestoreDC(dc, saved);
 }
 

@@ -162,6 +162,30 @@ class TallItem : public TBarItem {
   };
 };
 
+// An item whose painting prints its own window into a picture of its own first, once: a
+// paint inside the window's paint, as an off-screen repaint of a changed layout would be.
+class NestingItem : public TBarItem {
+ public:
+  explicit NestingItem(ui::TComponent* owner) : TBarItem(owner) { SetItemStyle(ItemStyle() & ~isSelectable); }
+  TBarItemViewerClass ViewerClass() override { return ViewerClassOf<Viewer>(); }
+  int nested = 0;
+  class Viewer : public TBarItemViewer {
+   public:
+    using TBarItemViewer::TBarItemViewer;
+    void Paint(ui::TCanvas& canvas, const RECT& rect, bool shadow, bool pushed, bool selected) override {
+      auto* item = static_cast<NestingItem*>(Item());
+      if (item->nested++ == 0) {
+        HWND window = View()->Window()->Handle();
+        RECT client;
+        GetClientRect(window, &client);
+        TestPicture inner(client.right, client.bottom);
+        SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(inner.Dc()), PRF_CLIENT);
+      }
+      TBarItemViewer::Paint(canvas, rect, shadow, pushed, selected);
+    }
+  };
+};
+
 // An item that opens its children as a submenu.
 class SubmenuItem : public TBarItem {
  public:
@@ -456,6 +480,31 @@ TEST_F(PopupMenus, TheViewTimersOpenAndCloseSubmenusAndAWindowWithoutViewSwallow
   Track({100, 100});
 }
 
+TEST_F(PopupMenus, AnItemFreedUnderItsOpenPopupWithoutADeletingNoticeClosesItAndTrackingGoesOn) {
+  // An item of no menu: its end reaches the popup it opened only through the free notice.
+  auto* loose = new SubmenuItem(nullptr);
+  loose->SetCaption("Loose");
+  loose->Add(new TBarItem(owner.get()));
+  OpenMoreByKeys()
+      .Do([&] {
+        TBarView* view = SubView();
+        view->CloseChildPopups();
+        ASSERT_NE(loose->OpenSubmenuPopup(view, view->Selected(), true, false, false, POINT{}, 0), nullptr);
+        ASSERT_NE(view->OpenViewerView(), nullptr);
+        EXPECT_EQ(VisiblePopups().size(), 3u);
+        ui::Free(loose);
+        EXPECT_EQ(view->OpenViewerView(), nullptr);
+        EXPECT_EQ(view->OpenViewerWindow(), nullptr);
+        EXPECT_EQ(VisiblePopups().size(), 2u);
+        // The chain goes on: Escape closes the submenu, then the menu.
+        PostKey(WindowOf(view), VK_ESCAPE);
+      })
+      .WaitFor([] { return SubView() == nullptr; })
+      .Do([] { PostKey(WindowOf(RootView()), VK_ESCAPE); });
+  Track({150, 100});
+  EXPECT_TRUE(clicked.empty());
+}
+
 TEST_F(PopupMenus, PopupsPlaceThemselvesOnTheMonitorAndFlipAtItsEdges) {
   const RECT monitor = NearestMonitorRectForPoint({0, 0}, false);
   RECT root{}, submenu{};
@@ -581,9 +630,13 @@ TEST_F(PopupMenus, APopupTallerThanTheScreenScrollsByItsArrowsTimersAndKeys) {
   Track({100, 100});
 }
 
-TEST_F(PopupMenus, AnOpenMenuIsFramedAndShowsItsSelection) {
+TEST_F(PopupMenus, AnOpenMenuIsFramedAndShowsItsSelectionAfterAPaintNestedInItsOwn) {
+  auto* nesting = new NestingItem(owner.get());
+  nesting->SetCaption("Nested");
+  sub->Insert(0, nesting);
   OpenMoreByKeys()
       .Do([&] {
+        nesting->nested = 0;
         RECT a, b;
         GetWindowRect(WindowOf(RootView()), &a);
         GetWindowRect(WindowOf(SubView()), &b);
@@ -613,6 +666,7 @@ TEST_F(PopupMenus, AnOpenMenuIsFramedAndShowsItsSelection) {
         const RECT row = ScreenBounds(*view, *view->Selected());
         const COLORREF highlight = GetSysColor(FlatMenusOn() ? COLOR_MENUHILIGHT : COLOR_HIGHLIGHT);
         EXPECT_EQ(picture.Pixel(row.left + 1 - all.left, (row.top + row.bottom) / 2 - all.top), highlight);
+        EXPECT_EQ(nesting->nested, 2) << "the nested paint ran inside the picture's";
         PostKey(WindowOf(SubView()), VK_ESCAPE);
         PostKey(WindowOf(RootView()), VK_ESCAPE);
       });
