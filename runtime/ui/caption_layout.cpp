@@ -61,21 +61,20 @@ TLayoutRecord& Record(TWinControl& window) {
   return *record;
 }
 
-// The size the control needs for its caption when it is `at` large.
+// The size the control's caption needs when the control is `at` large: `at` itself where it
+// has no caption of its own, less than `at` where the caption leaves room to spare.
 SIZE NeedAt(TControl& control, SIZE at) {
   SIZE need = at;
   const std::string text = control.Caption();
   if (text.empty()) return need;
   if (auto* label = dynamic_cast<TLabel*>(&control)) {
-    const SIZE size = MeasureText(control, text, label->WordWrap() ? std::max<int>(at.cx, 1) : 0);
-    need.cx = std::max(need.cx, size.cx);
-    need.cy = std::max(need.cy, size.cy);
+    need = MeasureText(control, text, label->WordWrap() ? std::max<int>(at.cx, 1) : 0);
   } else if (dynamic_cast<TButton*>(&control)) {
-    need.cx = std::max<LONG>(need.cx, MeasureText(control, text, 0).cx + 2 * kButtonPadding);
+    need.cx = MeasureText(control, text, 0).cx + 2 * kButtonPadding;
   } else if (dynamic_cast<TCheckBox*>(&control)) {
-    need.cx = std::max<LONG>(need.cx, kCheckTextLeft + MeasureText(control, text, 0).cx);
+    need.cx = kCheckTextLeft + MeasureText(control, text, 0).cx;
   } else if (dynamic_cast<TGroupBox*>(&control)) {
-    need.cx = std::max<LONG>(need.cx, MeasureText(control, text, 0).cx + 2 * kGroupCaptionMargin);
+    need.cx = MeasureText(control, text, 0).cx + 2 * kGroupCaptionMargin;
   }
   return need;
 }
@@ -224,15 +223,16 @@ void Follow(std::vector<Box>& boxes, int axis, LONG growth) {
 
 LONG FitChildren(std::vector<Box>& boxes, int axis);
 
-// The size along `axis` the box needs: its caption's room at its present size and what its
-// children need.
+// The size along `axis` the box needs: its caption's room at its present size, and for a
+// box that holds others its present size and what they need.
 LONG FitBox(Box& box, int axis) {
   const SIZE size{Size(box.Rect, 0), Size(box.Rect, 1)};
   SIZE caption = NeedAt(*box.Control, size);
+  if (box.Children.empty()) return Of(caption, axis);
   LONG growth = 0;
   if (box.Pages) {
     for (Box& page : box.Children) growth = std::max(growth, FitChildren(page.Children, axis));
-  } else if (!box.Children.empty()) {
+  } else {
     growth = FitChildren(box.Children, axis);
   }
   FollowInside(box, axis, growth);
