@@ -109,6 +109,7 @@ class TBarPopupHost final : public IBarPopupHost {
     TBarView* view = window->View();
     if (chevron) {
       view->SetChevronParentView(chevron);
+      view->SetToolbarLayout(true);
       view->SetStyle((view->Style() & ~vstShowHints) | (chevron->Style() & vstShowHints));
       window->SetColor(ui::clBtnFace);
     }

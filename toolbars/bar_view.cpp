@@ -456,6 +456,12 @@ void TBarView::SetChevronParentView(TBarView* view) {
   if (view) view->FreeNotification(this);
 }
 
+void TBarView::SetToolbarLayout(bool on) {
+  if (toolbarLayout_ == on) return;
+  toolbarLayout_ = on;
+  InvalidateLayout();
+}
+
 void TBarView::SetOpenViewer(TBarItemViewer* viewer, TBarView* view, ui::TWinControl* window) {
   openViewer_ = viewer;
   openViewerView_ = view;
@@ -592,6 +598,8 @@ bool TBarView::Layout(bool commit, TBarViewOrientation orientation, int& wrapped
       continue;
     }
     entries[i].Show = ViewerTakesPart(i);
+    // Known before the clean-up below, which hides separators that lead or double.
+    entries[i].Separator = (viewers_[i]->Item()->ItemStyle() & isSeparator) != 0;
   }
   HideRedundantSeparators(entries, orientation);
 

@@ -104,6 +104,7 @@ class TBarView : public ui::TComponent, public IBarView {
 
   // --- IBarView
   bool IsToolbar() const override { return isToolbar_; }
+  bool ToolbarLayout() const override { return isToolbar_ || toolbarLayout_; }
   bool IsMenuBar() const override { return (style_ & vstMenuBar) != 0; }
   bool IsVertical() const override { return orientation_ == bvoVertical; }
   bool IsFloating() const override { return orientation_ == bvoFloating; }
@@ -138,6 +139,8 @@ class TBarView : public ui::TComponent, public IBarView {
   void SetBackgroundColor(ui::TColor color) { backgroundColor_ = color; }
   TBarView* ChevronParentView() const { return chevronParentView_; }
   void SetChevronParentView(TBarView* view);
+  // Sizes and draws the items as on a toolbar, laid along lines that wrap at WrapOffset.
+  void SetToolbarLayout(bool on);
   TBarDoneAction& DoneAction() { return doneAction_; }
   int MaxHeight() const { return maxHeight_; }
   void SetMaxHeight(int height) { maxHeight_ = height; }
@@ -287,6 +290,7 @@ class TBarView : public ui::TComponent, public IBarView {
   unsigned runningTimers_ = 0;
   ui::TColor backgroundColor_ = ui::clDefault;
   TBarView* chevronParentView_ = nullptr;
+  bool toolbarLayout_ = false;
   TBarDoneAction doneAction_;
   int maxHeight_ = 0;
   RECT monitorRect_{};

@@ -136,11 +136,11 @@ std::string TBarItemViewer::GetCaptionText() {
 }
 
 bool TBarItemViewer::UsesToolbarSize() {
-  return view_->IsToolbar() || HasOption(item_->EffectiveOptions(), tboToolbarSize);
+  return view_->ToolbarLayout() || HasOption(item_->EffectiveOptions(), tboToolbarSize);
 }
 
 bool TBarItemViewer::UsesToolbarStyle() {
-  return view_->IsToolbar() || HasOption(item_->EffectiveOptions(), tboToolbarStyle);
+  return view_->ToolbarLayout() || HasOption(item_->EffectiveOptions(), tboToolbarStyle);
 }
 
 bool TBarItemViewer::UsesSameWidth() {

@@ -19,6 +19,9 @@ class IBarView {
  public:
   // --- What the view is
   virtual bool IsToolbar() const = 0;  // a toolbar's own view (else a popup view)
+  // Its items are sized and drawn as on a toolbar: a toolbar's view, or a popup listing what a
+  // toolbar's chevron hid.
+  virtual bool ToolbarLayout() const { return IsToolbar(); }
   virtual bool IsMenuBar() const = 0;
   virtual bool IsVertical() const = 0;
   virtual bool IsFloating() const = 0;

@@ -14,6 +14,7 @@
 #include "themes/skin_toolpals.h"
 #include "themes/skin_windows.h"
 #include "toolbars/bar_dock.h"
+#include "toolbars/bar_popup.h"
 #include "toolbars/bar_toolbar.h"
 #include "i18n/localizer.h"
 #include "runtime/text.h"
@@ -1083,6 +1084,36 @@ TEST_F(ThemedChrome, TheToolbarFitsAtTheInitialWidthAndUsesItsChevronOnlyWhenNar
   EXPECT_LE(chevron->BoundsRect.right, tools->ClientWidth());
   skin::TSkinToolbar* menu = MenuBar();
   EXPECT_FALSE(menu->View()->Find(menu->ChevronItem())->Show);
+
+  // The chevron's popup shows the hidden entries as the toolbar does: buttons side by side in
+  // a line, not rows of a menu.
+  bars::TBarPopupWindow* popup =
+      tools->ChevronItem()->OpenSubmenuPopup(view, chevron, false, false, false, POINT{0, 0}, 0);
+  ASSERT_TRUE(popup);
+  Pump();
+  bars::TBarView* popupView = popup->View();
+  int buttons = 0;
+  LONG lineEnd = -1;
+  for (int i = 0; i < popupView->ViewerCount(); ++i) {
+    const bars::TBarItemViewer* v = popupView->ViewerAt(i);
+    if (!v->Show) continue;
+    const bool separator = (v->Item()->ItemStyle() & bars::isSeparator) != 0;
+    if (lineEnd < 0) {
+      EXPECT_FALSE(separator) << "a separator leads the list";
+    } else {
+      EXPECT_EQ(v->BoundsRect.left, lineEnd) << i;
+    }
+    buttons += separator ? 0 : 1;
+    lineEnd = v->BoundsRect.right;
+  }
+  EXPECT_EQ(buttons, hiddenEntries());
+  {
+    movra::testing::TestPicture picture(popup->Width(), popup->Height(), RGB(255, 0, 255));
+    popup->PaintTo(picture.Dc(), 0, 0);
+    EXPECT_FALSE(picture.Save("palvex_toolbar_chevron_popup").empty());
+  }
+  view->CancelChildPopups();
+  Pump();
 
   form->SetBounds(form->Left(), form->Top(), 684, 554);
   Pump();
