@@ -470,18 +470,21 @@ void TPalvexForm::UpdateScheduleColumns() {
 
 // The items belong to the submenu alone: as components of the window, every one of them would
 // be told of every other one made or freed, which grows with the square of the rows.
+// A profile's name is shown as the user typed it: "R&D" keeps its ampersand, "-" is no line.
 void TPalvexForm::AddTrayRunItem(const std::string& caption, intptr_t tag) {
   auto* item = new TMenuItem(nullptr);
-  item->SetCaption(caption);
+  item->SetPlainCaption(caption);
   item->Tag = tag;
-  if (caption != "-") item->OnClick = TNotifyEvent(this, &TPalvexForm::TrayRunItemClick);
+  item->OnClick = TNotifyEvent(this, &TPalvexForm::TrayRunItemClick);
   popuptrayRun->Add(item);
 }
 
 void TPalvexForm::BuildTrayRunMenu() {
   popuptrayRun->Clear();
   AddTrayRunItem(_("All Profiles"), -1);
-  AddTrayRunItem("-", 0);
+  auto* line = new TMenuItem(nullptr);
+  line->SetCaption("-");
+  popuptrayRun->Add(line);
   for (int row = 0; row < ProfileCount(); ++row) AddTrayRunItem(ProfileOf(row).Name(), row);
 }
 

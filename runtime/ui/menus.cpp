@@ -92,8 +92,16 @@ void TMenuItem::Changed() {
 }
 
 void TMenuItem::SetCaption(const std::string& caption) {
-  if (caption == caption_) return;
+  if (caption == caption_ && !plain_) return;
   caption_ = caption;
+  plain_ = false;
+  Changed();
+}
+
+void TMenuItem::SetPlainCaption(const std::string& text) {
+  if (text == caption_ && plain_) return;
+  caption_ = text;
+  plain_ = true;
   Changed();
 }
 
@@ -285,7 +293,11 @@ void TMenu::Build(HMENU menu, TMenuItem* parent) {
       InsertMenuItemW(menu, GetMenuItemCount(menu), TRUE, &mi);
       continue;
     }
-    std::string caption = item->caption_;
+    std::string caption;
+    for (char c : item->caption_) {
+      if (c == '&' && item->plain_) caption += '&';
+      caption += c;
+    }
     if (!IsMenuBar() || parent != items_.get())
       if (std::string keys = ShortCutToText(item->shortcut_); !keys.empty()) caption += "\t" + keys;
     std::wstring text = Utf8ToWide(caption);

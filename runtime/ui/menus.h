@@ -29,7 +29,11 @@ class TMenuItem : public TComponent {
 
   const std::string& Caption() const { return caption_; }
   void SetCaption(const std::string& caption);
-  bool IsLine() const { return caption_ == "-"; }
+  // Shows `text` just as it stands, as a name the user gave: an ampersand is shown instead of
+  // marking the next letter as the key, and a lone "-" is an entry, not a line.
+  void SetPlainCaption(const std::string& text);
+  bool PlainCaption() const { return plain_; }
+  bool IsLine() const { return caption_ == "-" && !plain_; }
   bool Checked() const { return checked_; }
   // Checking a radio item unchecks the other radio items of its group under the same parent.
   void SetChecked(bool checked);
@@ -88,6 +92,7 @@ class TMenuItem : public TComponent {
   TMenu* menu_ = nullptr;  // for the root item only
   std::vector<TMenuItem*> items_;
   std::string caption_, hint_;
+  bool plain_ = false;
   bool checked_ = false, radioItem_ = false, default_ = false, enabled_ = true, visible_ = true;
   int groupIndex_ = 0;
   int imageIndex_ = -1;

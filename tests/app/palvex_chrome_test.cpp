@@ -114,12 +114,14 @@ class PalvexChromeTest : public ::testing::Test {
   std::string FragFile() const { return drive_->Root() + "frag.bin"; }
   std::string OtherFile() const { return drive_->Root() + "other.bin"; }
 
-  // Starts the copy on "Mail" (frag.bin) and "Docs" (other.bin) and waits for its list.
-  void Start(const std::string& language = "en_US") {
+  // Starts the copy on two profiles, "Mail" (frag.bin) and "Docs" (other.bin) unless named
+  // otherwise, and waits for its list.
+  void Start(const std::string& language = "en_US", const std::string& first = "Mail",
+             const std::string& second = "Docs") {
     TOptions options;
     options.Language = language;
     options.ConfirmExit = false;
-    palvex_.Seed({{"Mail", FragFile()}, {"Docs", OtherFile()}}, options);
+    palvex_.Seed({{first, FragFile()}, {second, OtherFile()}}, options);
     StartAsSaved();
   }
   // Starts the copy on the settings it saved last.
@@ -414,7 +416,8 @@ TEST_F(PalvexChromeTest, F9RunsTheSelectedProfileAndTheProfileListHasItsPopupMen
 }
 
 TEST_F(PalvexChromeTest, TrayRunMenuListsTheProfilesInListOrderBelowAllProfiles) {
-  ASSERT_NO_FATAL_FAILURE(Start());
+  // Names that a menu would take for a key mark and for a line are shown as they are.
+  ASSERT_NO_FATAL_FAILURE(Start("en_US", "R&D", "-"));
   HWND handler = nullptr;
   ASSERT_TRUE(WaitFor([&] {
     for (HWND w = FindWindowExW(HWND_MESSAGE, nullptr, L"TTrayIconHandler", nullptr); w;
@@ -458,13 +461,17 @@ TEST_F(PalvexChromeTest, TrayRunMenuListsTheProfilesInListOrderBelowAllProfiles)
   auto shot = Picture("palvex-tray-run-menu", runRect);
   const std::vector<int> lines = ThinLines(*shot, runRect);
   ASSERT_FALSE(lines.empty()) << "a separator line";
+  EXPECT_LT(lines.back() - lines.front(), 8) << "one separator: the profile \"-\" is no line";
   PressKey(VK_RETURN);
   EXPECT_TRUE(WaitForRuns(FragFile(), 1)) << Log();
   EXPECT_TRUE(WaitForRuns(OtherFile(), 1)) << Log();
 
-  // Below the separator: the profiles in list order, Mail then Docs.
+  // "R&D" marks no key: D leaves the menu open and runs nothing.
   ASSERT_TRUE(openRun());
   ASSERT_TRUE(submenu());
+  PressKey('D');
+  EXPECT_TRUE(submenu()) << "the menu stays open";
+  // Below the separator: the profiles in list order, "R&D" then "-", which is an entry.
   for (WORD key : {VK_DOWN, VK_RETURN}) PressKey(key);
   EXPECT_TRUE(WaitForRuns(FragFile(), 2)) << Log();
   EXPECT_EQ(Occurrences(Log(), "File: \"" + OtherFile() + "\""), 1u) << Log();
@@ -472,7 +479,7 @@ TEST_F(PalvexChromeTest, TrayRunMenuListsTheProfilesInListOrderBelowAllProfiles)
   ASSERT_TRUE(submenu());
   for (WORD key : {VK_DOWN, VK_DOWN, VK_RETURN}) PressKey(key);
   EXPECT_TRUE(WaitForRuns(OtherFile(), 2)) << Log();
-  // Docs is the last entry: Up from the first wraps to it.
+  // "-" is the last entry: Up from the first wraps to it.
   ASSERT_TRUE(openRun());
   ASSERT_TRUE(submenu());
   for (WORD key : {VK_UP, VK_RETURN}) PressKey(key);
