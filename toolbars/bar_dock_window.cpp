@@ -1051,6 +1051,12 @@ void TBarCustomDockableWindow::WndProc(TMessage& m) {
         return;
       }
       break;
+    case WM_CLOSE:
+      // A close message does what the close button does, through the same handlers, and
+      // nothing on a window that offers no close.
+      if (docked_ ? closeButtonWhenDocked_ : closeButton_) Close();
+      m.Result = 0;
+      return;
     case WM_NCRBUTTONUP:
       SendMessageW(Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Handle()), m.LParam);
       m.Result = 0;

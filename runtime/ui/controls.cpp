@@ -1265,6 +1265,24 @@ void TWinControl::WndProc(TMessage& m) {
       m.Result = 0;
       Broadcast(m);
       return;
+    case WM_SYSCOMMAND:
+      // Alt+letter typed in a control is the form's menu key, whichever control has the
+      // focus: the form hands it to its menu bar.
+      if ((m.WParam & 0xFFF0) == SC_KEYMENU) {
+        if (TCustomForm* form = ParentForm(); form && form != this && form->HandleAllocated()) {
+          m.Result = SendMessageW(form->Handle(), WM_SYSCOMMAND, m.WParam, m.LParam);
+          return;
+        }
+      }
+      break;
+    case WM_CLOSE:
+      // A control's window lives as long as its object: a close message (a system control's
+      // Escape, another program) must not destroy it under the form that still uses it.
+      if (parent_) {
+        m.Result = 0;
+        return;
+      }
+      break;
     case WM_PAINT:
       PaintHandler(m);
       return;

@@ -294,6 +294,32 @@ void TMemo::ScrollToEnd() {
   SendMessageW(handle_, EM_LINESCROLL, 0, count);
 }
 
+// The system's multi-line edit, asked for its keys as in a dialog, answers Escape by closing its
+// parent, which here may be a panel rather than a dialog. Escape is the form's key instead, as
+// in a one-line edit (it presses the Cancel button), and never reaches the edit.
+void TMemo::WndProc(TMessage& m) {
+  const auto isEscape = [](const MSG* msg) {
+    return msg && msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE;
+  };
+  switch (m.Msg) {
+    case WM_GETDLGCODE:
+      TCustomEdit::WndProc(m);
+      if (isEscape(reinterpret_cast<const MSG*>(m.LParam))) m.Result &= ~DLGC_WANTALLKEYS;
+      return;
+    case WM_KEYDOWN:
+      if (m.WParam == VK_ESCAPE) {
+        WORD key = VK_ESCAPE;
+        DoKeyDown(key, KeyboardShiftState());
+        m.Result = 0;
+        return;
+      }
+      break;
+    default:
+      break;
+  }
+  TCustomEdit::WndProc(m);
+}
+
 void TMemo::GetProperties(TPropertyList& properties) {
   TWinControl::GetProperties(properties);
   properties.AddObject("Lines", &lines_);

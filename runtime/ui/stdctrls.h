@@ -202,6 +202,7 @@ class TMemo : public TCustomEdit {
   void AppendLines(const movra::TStringList& lines, bool scrollToEnd);
   void ScrollToEnd();
   void GetProperties(TPropertyList& properties) override;
+  void WndProc(TMessage& message) override;
 
  protected:
   void CreateParams(TCreateParams& params) override;

@@ -12,7 +12,9 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <thread>
+#include <tuple>
 
 #include "profiles/profile.h"
 #include "profiles/settings.h"
@@ -89,6 +91,13 @@ size_t Occurrences(const std::string& text, const std::string& part) {
   size_t count = 0;
   for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
   return count;
+}
+
+// The window of the program that has the keyboard focus.
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
 }
 
 class PalvexChromeTest : public ::testing::Test {
@@ -202,9 +211,31 @@ class PalvexChromeTest : public ::testing::Test {
   bool WaitForNoPopup() const {
     return WaitFor([&] { return Popups().empty(); }, 5000);
   }
-  // Escape until no popup is open and the menu bar has left its keyboard mode.
+  // Escape until no popup is open and the menu bar has left its keyboard mode, and then until
+  // no loop of the program holds the mouse, which would take the next click for its end.
   void Dismiss() {
     for (int i = 0; i < 3 && (!Popups().empty() || AnyHot(MenuBar())); ++i) PressKey(VK_ESCAPE);
+    WaitFor(
+        [&] {
+          GUITHREADINFO info{};
+          info.cbSize = sizeof info;
+          return Popups().empty() && !AnyHot(MenuBar()) &&
+                 GetGUIThreadInfo(GetWindowThreadProcessId(window_, nullptr), &info) && !info.hwndCapture &&
+                 !(info.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE));
+        },
+        5000);
+  }
+  // Clicks until the focus stays on `target`: a menu that just closed may give the focus back
+  // to where it was a moment after the click. The clicks are too far apart to be a double one.
+  bool FocusByClick(POINT point, HWND target) {
+    for (int i = 0; i < 5; ++i) {
+      ClickAt(point);
+      if (WaitFor([&] { return FocusOf(window_) == target; }, 1000)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        if (FocusOf(window_) == target) return true;
+      }
+    }
+    return false;
   }
   static bool AnyHot(HWND bar) {
     for (const AccItem& item : AccItems(bar))
@@ -344,6 +375,52 @@ TEST_F(PalvexChromeTest, MenuBarOpensByAltByMouseByAltLetterAndByF10) {
   EXPECT_GT(shot->Colours(menu), 2) << "the menu shows its entries";
   Dismiss();
   Close();
+}
+
+TEST_F(PalvexChromeTest, AltLetterOpensItsMenuFromTheProfileListAndFromTheLogInEachLanguage) {
+  struct Case {
+    const char* language;
+    const char* file;  // the File menu's caption
+    std::function<void()> press;
+  };
+  const Case cases[] = {{"en_US", "File", [] { PressChord({VK_MENU, 'F'}); }},
+                        {"de_DE", "Datei", [] { PressChord({VK_MENU, 'D'}); }},
+                        // The keyboard here has no Cyrillic layout: the focused control
+                        // gets the character as Alt and that key would give it.
+                        {"ru_RU", "Файл", [this] {
+                           PostMessageW(FocusOf(window_), WM_SYSCHAR, L'ф', 0x20000001);
+                           std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                         }}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.language);
+    ASSERT_NO_FATAL_FAILURE(Start(c.language));
+    // The File menu's entries as a click opens them.
+    ClickAt(MenuBarItem(c.file).Centre());
+    HWND popup = WaitForPopups();
+    ASSERT_TRUE(popup);
+    const std::vector<std::string> entries = AccCaptions(popup);
+    ASSERT_EQ(entries.size(), kFileEntries.size()) << Joined(entries);
+    Dismiss();
+    ASSERT_TRUE(WaitForNoPopup());
+
+    RemoteList list(list_);
+    HWND memo = FindChildOfClass(window_, L"Edit");
+    ASSERT_TRUE(memo);
+    const std::tuple<const char*, HWND, POINT> places[] = {
+        {"the profile list", list_, CenterOf(list.RowRect(0))},
+        {"the log", memo, CenterOf(ClientScreenRectOf(memo))}};
+    for (const auto& [name, control, point] : places) {
+      SCOPED_TRACE(name);
+      ASSERT_TRUE(FocusByClick(point, control)) << "the focus is on " << WideToUtf8(ClassOf(FocusOf(window_)));
+      c.press();
+      popup = WaitForPopups();
+      ASSERT_TRUE(popup) << "Alt and the File menu's letter";
+      EXPECT_EQ(AccCaptions(popup), entries);
+      Dismiss();
+      ASSERT_TRUE(WaitForNoPopup());
+    }
+    Close();
+  }
 }
 
 TEST_F(PalvexChromeTest, LanguageSubmenuSwitchesLanguagesByKeyboardAndByMouse) {
@@ -564,7 +641,7 @@ TEST_F(PalvexChromeTest, NarrowingTheWindowWrapsTheMenuBar) {
   Close();
 }
 
-TEST_F(PalvexChromeTest, LogPanelCloseButtonUnchecksItsEntriesTheProfilesTakeTheHeightAndItStaysSo) {
+TEST_F(PalvexChromeTest, LogPanelHidesOnlyThroughItsCommandAndStaysSo) {
   ASSERT_NO_FATAL_FAILURE(Start());
   auto panel = [&](const char* caption) {
     return FindChildWhere(window_, [&](HWND w) { return Contains(ClassOf(w), L"Panel") && TextOf(w) == caption; });
@@ -584,6 +661,26 @@ TEST_F(PalvexChromeTest, LogPanelCloseButtonUnchecksItsEntriesTheProfilesTakeThe
     WaitForNoPopup();
     return entry;
   };
+  EXPECT_TRUE(viewLogEntry().Checked());
+
+  // Escape in the log leaves the panel as it is.
+  HWND memo = FindChildOfClass(log, L"Edit");
+  ASSERT_TRUE(memo);
+  ASSERT_TRUE(FocusByClick(CenterOf(ClientScreenRectOf(memo)), memo));
+  PressKey(VK_ESCAPE);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  ASSERT_TRUE(IsWindow(log) && IsWindow(memo)) << "the panel is still there";
+  EXPECT_TRUE(IsWindowVisible(log) && IsWindowVisible(memo));
+  EXPECT_TRUE(ItemOf(ToolBar(), "Log window").Checked());
+  // A close message hides it through the log command, which keeps its window.
+  PostMessageW(log, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(log); }, 5000));
+  ASSERT_TRUE(IsWindow(log) && IsWindow(memo));
+  EXPECT_FALSE(ItemOf(ToolBar(), "Log window").Checked());
+  EXPECT_FALSE(viewLogEntry().Checked());
+  ClickAt(ItemOf(ToolBar(), "Log window").Centre());
+  EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(log) && IsWindowVisible(memo); }, 5000));
+  EXPECT_TRUE(ItemOf(ToolBar(), "Log window").Checked());
   EXPECT_TRUE(viewLogEntry().Checked());
 
   // The close button is where the panel's caption answers the hit test so.
