@@ -791,6 +791,9 @@ void TPalvexForm::actViewLogExecute(TObject*) {
 void TPalvexForm::UpdateLogWindow() {
   chrome_->ShowLog(FOptions.ShowLogWindow);
   actViewLog->SetChecked(FOptions.ShowLogWindow);
+  // Lines that came while the panel was hidden left the memo at its first line; shown, it
+  // follows the newest as it does all along while visible.
+  if (FOptions.ShowLogWindow && memoLog) memoLog->ScrollToEnd();
 }
 
 void TPalvexForm::actFileOptionsExecute(TObject*) {

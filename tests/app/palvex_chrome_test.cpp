@@ -641,7 +641,22 @@ TEST_F(PalvexChromeTest, NarrowingTheWindowWrapsTheMenuBar) {
   Close();
 }
 
-TEST_F(PalvexChromeTest, LogPanelHidesOnlyThroughItsCommandAndStaysSo) {
+// Whether the memo shows its last line of text (a line break at the end leaves an empty one).
+bool ShowsLastLine(HWND memo) {
+  const auto lineTop = [&](LRESULT line) {
+    const LRESULT at = SendMessageW(memo, EM_POSFROMCHAR, SendMessageW(memo, EM_LINEINDEX, line, 0), 0);
+    return static_cast<int>(static_cast<short>(HIWORD(at)));
+  };
+  LRESULT last = SendMessageW(memo, EM_GETLINECOUNT, 0, 0) - 1;
+  if (last > 0 && SendMessageW(memo, EM_LINELENGTH, SendMessageW(memo, EM_LINEINDEX, last, 0), 0) == 0) --last;
+  if (last < 1) return true;
+  const int top = lineTop(last), height = top - lineTop(last - 1);
+  RECT client{};
+  GetClientRect(memo, &client);
+  return height > 0 && top >= 0 && top + height <= client.bottom;
+}
+
+TEST_F(PalvexChromeTest, LogPanelHidesOnlyThroughItsCommandStaysSoAndShowsItsLastLine) {
   ASSERT_NO_FATAL_FAILURE(Start());
   auto panel = [&](const char* caption) {
     return FindChildWhere(window_, [&](HWND w) { return Contains(ClassOf(w), L"Panel") && TextOf(w) == caption; });
@@ -721,8 +736,22 @@ TEST_F(PalvexChromeTest, LogPanelHidesOnlyThroughItsCommandAndStaysSo) {
   EXPECT_FALSE(ItemOf(ToolBar(), "Log window").Checked());
   dockClient = ClientScreenRectOf(multiDock);
   EXPECT_LE(std::abs(ScreenRectOf(profiles).bottom - dockClient.bottom), 2) << "the profiles take the height";
+  // More lines than the panel shows come while it is hidden: both runs, once their rows are
+  // idle again and the logger has handed their lines over.
+  ClickAt(ItemOf(ToolBar(), "Run All").Centre());
+  ASSERT_TRUE(WaitFor([&] {
+    for (int row = 0; row < 2; ++row)
+      if (SendMessageW(list_, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) != 0) return false;
+    return true;
+  }));
+  std::this_thread::sleep_for(std::chrono::seconds(2));
   ClickAt(ItemOf(ToolBar(), "Log window").Centre());
   ASSERT_TRUE(WaitFor([&] { return (log = panel("Log")) != nullptr && IsWindowVisible(log); }, 5000));
+  memo = FindChildOfClass(log, L"Edit");
+  ASSERT_TRUE(memo);
+  EXPECT_EQ(Occurrences(Log(), ">>>> \"Defragment file\" finished normally."), 2u) << Log();
+  EXPECT_GT(SendMessageW(memo, EM_GETFIRSTVISIBLELINE, 0, 0), 0) << "the newest lines show";
+  EXPECT_TRUE(ShowsLastLine(memo)) << "the last line shows";
   EXPECT_TRUE(ItemOf(ToolBar(), "Log window").Checked());
   EXPECT_TRUE(viewLogEntry().Checked());
   const RECT shownProfiles = ScreenRectOf(profiles), shownLog = ScreenRectOf(log);
