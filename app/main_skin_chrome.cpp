@@ -9,12 +9,14 @@
 
 #include "app/main_chrome.h"
 #include "app/main_form.h"
+#include "themes/skin_aluminum.h"
 #include "themes/skin_default.h"
 #include "themes/skin_items.h"
 #include "themes/skin_officexp.h"
 #include "themes/skin_panels.h"
 #include "themes/skin_popups.h"
 #include "themes/skin_status.h"
+#include "themes/skin_stripes.h"
 #include "themes/skin_switcher.h"
 #include "themes/skin_toolpals.h"
 #include "themes/skin_windows.h"
@@ -39,7 +41,11 @@ class TSkinMachinery : public TComponent {
  public:
   explicit TSkinMachinery(TComponent* owner) : TComponent(owner) {
     skin::SkinStart();
+    // Every theme the program carries is registered, as each would register itself; the
+    // window selects one of them.
     skin::SkinOfficeXPStart();
+    skin::SkinStripesStart();
+    skin::SkinAluminumStart();
     skin::SkinToolPalsStart();
   }
   ~TSkinMachinery() override {

@@ -11,6 +11,7 @@
 #include "themes/skin_items.h"
 #include "themes/skin_popups.h"
 #include "themes/skin_switcher.h"
+#include "themes/skin_themes.h"
 #include "themes/skin_toolpals.h"
 #include "themes/skin_windows.h"
 #include "toolbars/bar_dock.h"
@@ -778,7 +779,8 @@ TEST_F(ThemedChrome, MenuBarAndToolbarSitOnTheirDocksInTheOfficeXPTheme) {
   auto* switcher = Find<skin::TSkinSwitcher>("SkinSwitcher");
   ASSERT_TRUE(switcher);
   EXPECT_EQ(switcher->Theme(), "OfficeXP");
-  // The process's default colour set starts with the themes.
+  // Every theme is registered, and the process's default colour set starts with them.
+  for (const char* name : {"Default", "OfficeXP", "Stripes", "Aluminum"}) EXPECT_TRUE(skin::ThemeClassExists(name)) << name;
   ASSERT_NE(skin::DefaultColorSet(), nullptr);
   EXPECT_EQ(skin::DefaultColorSet()->ColorToString(0x003399), "Brown");
 
