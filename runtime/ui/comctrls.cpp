@@ -218,7 +218,7 @@ void TListItems::Delete(int index) {
   if (index < 0 || index >= Count()) throw EListError("List index out of bounds (" + std::to_string(index) + ")");
   if (view_->HandleAllocated()) {
     view_->DeferRedraw();
-    SendMessageW(view_->Handle(), LVM_DELETEITEM, static_cast<WPARAM>(index), 0);
+    view_->Call(LVM_DELETEITEM, static_cast<WPARAM>(index), 0);
   }
   items_.erase(items_.begin() + index);
 }
@@ -300,7 +300,7 @@ void TListView::CreateWnd() {
   // Drawn once when they are all in: a list that draws itself after every row it gains takes
   // minutes for a few thousand rows.
   SendMessageW(handle_, WM_SETREDRAW, FALSE, 0);
-  SendMessageW(handle_, LVM_SETITEMCOUNT, items_.items_.size(), 0);
+  Call(LVM_SETITEMCOUNT, items_.items_.size(), 0);
   for (size_t i = 0; i < items_.items_.size(); ++i) InsertRow(static_cast<int>(i), items_.items_[i].get());
   if (items_.updateCount_ == 0) SendMessageW(handle_, WM_SETREDRAW, TRUE, 0);
 }
@@ -330,7 +330,12 @@ void TListView::InsertRow(int index, TListItem* item) {
     row.state = (item->selected_ ? LVIS_SELECTED : 0) |
                 INDEXTOSTATEIMAGEMASK(static_cast<UINT>(item->stateIndex_ + 1));
   }
-  SendMessageW(handle_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&row));
+  Call(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&row));
+}
+
+LRESULT TListView::Call(UINT msg, WPARAM wParam, LPARAM lParam) const {
+  if (defWndProc_ && !OwnWindowClass()) return CallWindowProcW(defWndProc_, handle_, msg, wParam, lParam);
+  return SendMessageW(handle_, msg, wParam, lParam);
 }
 
 void TListView::DeferRedraw() {
@@ -509,7 +514,7 @@ bool TListView::IsSelected(int index) const {
     if (ownerData_ || index < 0 || index >= items_.Count()) return false;
     return items_.items_[static_cast<size_t>(index)]->selected_;
   }
-  return SendMessageW(handle_, LVM_GETITEMSTATE, static_cast<WPARAM>(index), LVIS_SELECTED) & LVIS_SELECTED;
+  return Call(LVM_GETITEMSTATE, static_cast<WPARAM>(index), LVIS_SELECTED) & LVIS_SELECTED;
 }
 
 void TListView::SetIndexSelected(int index, bool on) {
@@ -520,7 +525,7 @@ void TListView::SetIndexSelected(int index, bool on) {
   LVITEMW state{};
   state.stateMask = LVIS_SELECTED;
   state.state = on ? LVIS_SELECTED : 0;
-  SendMessageW(handle_, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&state));
+  Call(LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&state));
 }
 
 std::vector<int> TListView::SelectedIndexes() const {
@@ -531,7 +536,7 @@ std::vector<int> TListView::SelectedIndexes() const {
     return out;
   }
   int i = -1;
-  while ((i = static_cast<int>(SendMessageW(handle_, LVM_GETNEXTITEM, static_cast<WPARAM>(i), LVNI_SELECTED))) >= 0)
+  while ((i = static_cast<int>(Call(LVM_GETNEXTITEM, static_cast<WPARAM>(i), LVNI_SELECTED))) >= 0)
     out.push_back(i);
   return out;
 }

@@ -233,6 +233,9 @@ class TListView : public TWinControl {
   // deleted one by one then lay the scroll bars out and draw once, not once a row.
   void DeferRedraw();
   bool Redrawing() const { return !redrawDeferred_ && items_.updateCount_ == 0; }
+  // A message straight to the system control's procedure: one sent passes every hook of the
+  // thread on its way (the toolbars keep some), which costs more than the message itself.
+  LRESULT Call(UINT msg, WPARAM wParam, LPARAM lParam) const;
   void ColumnsChanged();
   void ApplyColumns();
   void LayoutAutoSizeColumns();
