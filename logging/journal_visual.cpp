@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstddef>
 
 #include "logging/journal_messages.h"
 
@@ -105,18 +106,39 @@ bool TJournalVisual::SetFeeding(bool on, const std::function<void()>& alongside)
 
 void TJournalVisual::HandleMessage(TThreadMessage& message) {
   if (message.Msg != WM_JL_LINE && message.Msg != WM_JL_LINES) return;
-  std::lock_guard lock(mutex_);
-  if (!feeding_) return;  // the message goes unread
+  {
+    std::lock_guard lock(mutex_);
+    if (!feeding_) return;  // the message goes unread
+  }
   if (message.Msg == WM_JL_LINE) {
     std::string line = std::move(PayloadOf<TJLStringMsg>(message).Text);
     StripLineEnd(line);
     // A single line is added without scrolling.
-    HandOver(TStringList{std::move(line)}, false);
-    return;
+    batch_.push_back(std::move(line));
+  } else {
+    for (std::string& line : PayloadOf<TJLLinesMsg>(message).Lines) {
+      StripLineEnd(line);
+      batch_.push_back(std::move(line));
+    }
+    batchScrolls_ = true;
   }
-  TStringList lines = std::move(PayloadOf<TJLLinesMsg>(message).Lines);
-  for (std::string& line : lines) StripLineEnd(line);
-  HandOver(std::move(lines), true);
+  // Lines the memo would drop at once need not travel: a long backlog stays small.
+  const size_t limit = static_cast<size_t>(LineLimit());
+  if (limit > 0 && batch_.size() >= 2 * limit)
+    batch_.erase(batch_.begin(), batch_.end() - static_cast<std::ptrdiff_t>(limit));
+}
+
+void TJournalVisual::EndTurn() {
+  if (batch_.empty()) return;
+  const size_t limit = static_cast<size_t>(LineLimit());
+  const size_t first = limit > 0 && batch_.size() > limit ? batch_.size() - limit : 0;
+  TStringList lines;
+  for (size_t i = first; i < batch_.size(); ++i) lines.Add(std::move(batch_[i]));
+  const bool scrollable = batchScrolls_;
+  batch_.clear();
+  batchScrolls_ = false;
+  std::lock_guard lock(mutex_);
+  if (feeding_) HandOver(std::move(lines), scrollable);
 }
 
 void TJournalVisual::HandOver(TStringList lines, bool scrollable) {

@@ -1,10 +1,14 @@
 #pragma once
-// The visual thread: shows the lines the writer has written in a memo, handing each message's
-// lines to the thread that owns the memo and waiting until they are in.
+// The visual thread: shows the lines the writer has written in a memo. Each turn it hands the
+// lines of every message it took to the thread that owns the memo in one call, and waits until
+// they are in: a log written faster than one message a turn is still shown as it is written,
+// and the memo's thread is asked at most once a turn.
 #include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <vector>
 
 #include "runtime/message_thread.h"
 #include "runtime/string_list.h"
@@ -50,6 +54,7 @@ class TJournalVisual final : public TMessageHandler {
   bool ScrollToLastLine() const { return scrollToLastLine_; }
 
   void HandleMessage(TThreadMessage& message) override;
+  void EndTurn() override;
 
  private:
   class THandover;
@@ -66,6 +71,9 @@ class TJournalVisual final : public TMessageHandler {
   std::mutex handoverMutex_;  // guards the gate and the hand-over in flight
   bool gateOpen_ = false;
   std::shared_ptr<THandover> current_;
+  // The lines of this turn's messages, oldest first; only the visual thread touches them.
+  std::vector<std::string> batch_;
+  bool batchScrolls_ = false;
   TMessageThread thread_{*this};  // last: ends before the state it uses goes
 };
 

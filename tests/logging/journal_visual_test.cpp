@@ -121,14 +121,18 @@ class MemoFeedback : public ::testing::Test {
   TFakeMemo memo_{owner_};
 };
 
-TEST_F(MemoFeedback, EveryMessageArrivesWholeAndInOrder) {
+TEST_F(MemoFeedback, ABacklogGoesOverInOneCallWithTheNewestLinesInOrder) {
   TJournal journal(path_);
   journal.StartLogging();
   journal.StartVisualFeedback(memo_);
   journal.SetScrollToLastLine(true);
   journal.SetMemoLineLimit(100);
-  std::vector<std::string> expected;
-  for (int i = 0; i < 30; ++i) {
+  journal.Add("first");
+  // The memo's thread is busy: the visual thread waits with "first" in its hands while the
+  // log runs on.
+  ASSERT_TRUE(HandOverWaiting(owner_));
+  std::vector<std::string> expected{"first"};
+  for (int i = 0; i < 300; ++i) {
     journal.Add("single " + std::to_string(i));
     expected.push_back("single " + std::to_string(i));
     if (i % 10 == 0) {
@@ -139,12 +143,19 @@ TEST_F(MemoFeedback, EveryMessageArrivesWholeAndInOrder) {
       expected.insert(expected.end(), block.begin(), block.end());
     }
   }
-  ASSERT_TRUE(ServeUntil(owner_, [&] { return memo_.Shown().size() >= expected.size(); }));
-  EXPECT_EQ(memo_.Shown(), expected);
-  // One hand-over per message; lists scroll, and the limit goes with every one.
+  ASSERT_TRUE(journal.WaitWritten(kWait));
+  // Every line is in the file, in order.
+  TStringList written;
+  written.SetText(movra::testing::ReadTextFile(path_));
+  EXPECT_EQ(written.Lines(), expected);
+
+  // Once served, the whole backlog comes in one call: only the lines the limit keeps, in order.
+  ASSERT_TRUE(ServeUntil(owner_, [&] { return memo_.Appends().size() >= 2; }));
+  ServeUntil(owner_, [] { return false; }, 300);
   const std::vector<TAppend> appends = memo_.Appends();
-  ASSERT_EQ(appends.size(), 33u);
-  EXPECT_EQ(appends[1].Lines, (std::vector<std::string>{"block 0.0", "block 0.1", "block 0.2"}));
+  ASSERT_EQ(appends.size(), 2u);
+  EXPECT_EQ(appends[0].Lines, std::vector<std::string>{"first"});
+  EXPECT_EQ(appends[1].Lines, std::vector<std::string>(expected.end() - 100, expected.end()));
   for (const TAppend& append : appends) {
     EXPECT_EQ(append.LineLimit, 100);
     EXPECT_TRUE(append.ScrollToEnd);
@@ -276,16 +287,15 @@ TEST(JournalVisual, LineEndsGoAndOnlyListsScroll) {
   visual.Thread().Post(WM_JL_LINE, 0, std::make_unique<TJLStringMsg>("crlf\r\n"));
   visual.Thread().Post(WM_JL_LINE, 0, std::make_unique<TJLStringMsg>("two lf\n\n"));
   visual.Thread().Post(WM_JL_LINE, 0, std::make_unique<TJLStringMsg>("three\r\r\n"));
+  ASSERT_TRUE(ServeUntil(owner, [&] { return memo.Shown().size() == 3; }));
+  EXPECT_EQ(memo.Shown(), (std::vector<std::string>{"crlf", "two lf", "three\r"}));
+  const size_t singles = memo.Appends().size();
+  for (const TAppend& append : memo.Appends()) EXPECT_FALSE(append.ScrollToEnd);
   visual.Thread().Post(WM_JL_LINES, 0,
                        std::make_unique<TJLLinesMsg>(TStringList{"a\n", "", "b", "c\r\n\r\n"}));
-  ASSERT_TRUE(ServeUntil(owner, [&] { return memo.Appends().size() == 4; }));
-  const std::vector<TAppend> appends = memo.Appends();
-  EXPECT_EQ(appends[0].Lines, std::vector<std::string>{"crlf"});
-  EXPECT_EQ(appends[1].Lines, std::vector<std::string>{"two lf"});
-  EXPECT_EQ(appends[2].Lines, std::vector<std::string>{"three\r"});
-  EXPECT_EQ(appends[3].Lines, (std::vector<std::string>{"a", "", "b", "c\r\n"}));
-  for (int i = 0; i < 3; ++i) EXPECT_FALSE(appends[i].ScrollToEnd) << i;
-  EXPECT_TRUE(appends[3].ScrollToEnd);
+  ASSERT_TRUE(ServeUntil(owner, [&] { return memo.Appends().size() == singles + 1; }));
+  EXPECT_EQ(memo.Appends().back().Lines, (std::vector<std::string>{"a", "", "b", "c\r\n"}));
+  EXPECT_TRUE(memo.Appends().back().ScrollToEnd);
 
   // Fed off, messages are dropped unread.
   EXPECT_TRUE(visual.SetFeeding(false, [] {}));
@@ -293,7 +303,7 @@ TEST(JournalVisual, LineEndsGoAndOnlyListsScroll) {
   visual.Thread().Quit();
   visual.Thread().Join();
   owner.RunAll();
-  EXPECT_EQ(memo.Appends().size(), 4u);
+  EXPECT_EQ(memo.Appends().size(), singles + 1);
 }
 
 // A failure inside the memo loses the lines for the memo only.
@@ -312,6 +322,8 @@ TEST(JournalVisual, AFailingMemoKeepsTheThreadRunning) {
   visual.Thread().Start();
   visual.SetFeeding(true, [] {});
   visual.Thread().Post(WM_JL_LINES, 0, std::make_unique<TJLLinesMsg>(TStringList{"fail"}));
+  ASSERT_TRUE(HandOverWaiting(owner));
+  owner.RunAll();
   visual.Thread().Post(WM_JL_LINES, 0, std::make_unique<TJLLinesMsg>(TStringList{"next"}));
   ASSERT_TRUE(ServeUntil(owner, [&] { return !memo.Appends().empty(); }));
   EXPECT_EQ(memo.Shown(), std::vector<std::string>{"next"});
