@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
 
 #include "engine/folder_scan.h"
 #include "runtime/text.h"
@@ -78,26 +79,48 @@ TEST_F(FolderScanTest, MinimumOneAndZero) {
   EXPECT_GT(zero.size(), one.size());
 }
 
-TEST_F(FolderScanTest, ProgressIsAskedOncePerFolderAndCanStop) {
+TEST_F(FolderScanTest, ProgressIsAskedPerFolderAndWhileOneIsReadAndAStopActsAtOnce) {
+  constexpr auto kNever = std::chrono::hours(1);
   std::vector<std::string> folders;
   TFileRegionList list;
-  ScanFolder(Root(), 1, list, [&](const std::string& folder, int found) {
+  auto record = [&](const std::string& folder, int found) {
     EXPECT_EQ(found, static_cast<int>(list.size()));
     folders.push_back(folder);
     return false;
-  });
+  };
+  // While no time passes: once per folder, before it is read.
+  ScanFolder(Root(), 1, list, record, kNever);
   EXPECT_EQ(folders.size(), 3u);
   EXPECT_EQ(folders[0], Root());
 
   TFileRegionList stopped;
-  ScanFolder(Root(), 1, stopped, [](const std::string&, int) { return true; });
+  ScanFolder(Root(), 1, stopped, [](const std::string&, int) { return true; }, kNever);
   EXPECT_TRUE(stopped.empty());
 
   // Stopping on entry to the first subfolder keeps what the root gave.
   TFileRegionList partial;
-  ScanFolder(Root(), 1, partial, [&](const std::string& folder, int) { return folder != Root(); });
+  ScanFolder(Root(), 1, partial, [&](const std::string& folder, int) { return folder != Root(); }, kNever);
   EXPECT_NE(Find(partial, Root() + "three.bin"), nullptr);
   EXPECT_EQ(Find(partial, Root() + "sub\\two.bin"), nullptr);
+
+  // Once the time has passed, after every file too: three folders, four files in the root (the
+  // layout file among them), two in sub, one deeper.
+  folders.clear();
+  list.clear();
+  ScanFolder(Root(), 2, list, record, std::chrono::milliseconds(0));
+  EXPECT_EQ(folders.size(), 10u);
+  EXPECT_EQ(list.size(), 3u);
+
+  // A stop asked for in the middle of a folder acts after the file at hand, and every folder
+  // up the tree leaves at once.
+  TFileRegionList first;
+  int callsAfterStop = 0;
+  ScanFolder(Root(), 1, first, [&](const std::string&, int found) {
+    callsAfterStop += found > 0;
+    return found > 0;
+  }, std::chrono::milliseconds(0));
+  EXPECT_EQ(first.size(), 1u);
+  EXPECT_LE(callsAfterStop, 3) << "one call per folder level";
 }
 
 TEST(RegionComparators, OrderByFragmentsAndByPath) {
