@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <set>
 #include <thread>
 
@@ -413,6 +414,116 @@ HWND PalvexCopy::WaitForMainWindow(DWORD process, int limitMs) const {
   HWND window = nullptr;
   WaitFor([&] { return (window = MainWindowOf(process)) != nullptr; }, limitMs);
   return window;
+}
+
+}  // namespace movra::testing
+
+namespace movra::testing {
+
+FragmentedDrive::FragmentedDrive(int files) {
+  CreateDirectoryW(Utf8ToWide(volume_.Path() + "many").c_str(), nullptr);
+  // Three fragments a file, each apart from the next; the volume is free beyond them.
+  LayoutBuilder layout(int64_t{1} << 20);
+  layout.Used(0, 1000);
+  for (int i = 0; i < files; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "many\\f%05d.bin", i);
+    WriteTextFile(volume_.Path() + name, "data");
+    const int64_t base = 1000 + int64_t{i} * 16;
+    layout.File(name, {{0, base, 2}, {2, base + 5, 2}, {4, base + 10, 2}});
+  }
+  WriteTextFile(volume_.Path() + "volume.layout", layout.Text());
+  drive_ = std::make_unique<MappedDrive>(volume_.Path());
+}
+
+RoundTrips::RoundTrips(HWND window, int periodMs)
+    : thread_([this, window, periodMs] {
+        for (;;) {
+          {
+            std::lock_guard lock(mutex_);
+            if (stop_) return;
+          }
+          const double sent = NowMs();
+          DWORD_PTR answer = 0;
+          if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 600000, &answer)) return;
+          const double ms = NowMs() - sent;
+          {
+            std::lock_guard lock(mutex_);
+            samples_.push_back({sent, ms});
+          }
+          const double rest = periodMs - (NowMs() - sent);
+          if (rest > 0) Sleep(static_cast<DWORD>(rest));
+        }
+      }) {}
+
+RoundTrips::~RoundTrips() {
+  {
+    std::lock_guard lock(mutex_);
+    stop_ = true;
+  }
+  thread_.join();
+}
+
+std::vector<double> RoundTrips::Between(double from, double to) {
+  std::lock_guard lock(mutex_);
+  std::vector<double> found;
+  for (const Sample& s : samples_)
+    if (s.Sent >= from && s.Sent <= to) found.push_back(s.Ms);
+  return found;
+}
+
+GrowingFile::GrowingFile(std::string path)
+    : path_(std::move(path)), thread_([this] {
+        long long offset = 0;
+        for (;;) {
+          {
+            std::lock_guard lock(mutex_);
+            if (stop_) return;
+          }
+          HANDLE file = CreateFileW(Utf8ToWide(path_).c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+          if (file != INVALID_HANDLE_VALUE) {
+            LARGE_INTEGER at;
+            at.QuadPart = offset;
+            SetFilePointerEx(file, at, nullptr, FILE_BEGIN);
+            char buffer[65536];
+            DWORD got = 0;
+            std::string fresh;
+            while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) fresh.append(buffer, got);
+            CloseHandle(file);
+            offset += static_cast<long long>(fresh.size());
+            const double now = NowMs();
+            std::lock_guard lock(mutex_);
+            partial_ += fresh;
+            size_t end;
+            while ((end = partial_.find("\r\n")) != std::string::npos) {
+              lines_.push_back({partial_.substr(0, end), now});
+              partial_.erase(0, end + 2);
+            }
+          }
+          Sleep(20);
+        }
+      }) {}
+
+GrowingFile::~GrowingFile() {
+  {
+    std::lock_guard lock(mutex_);
+    stop_ = true;
+  }
+  thread_.join();
+}
+
+std::vector<GrowingFile::Line> GrowingFile::Lines() {
+  std::lock_guard lock(mutex_);
+  return lines_;
+}
+
+double GrowingFile::SeenAt(const std::string& text) {
+  std::lock_guard lock(mutex_);
+  for (const Line& line : lines_)
+    if (line.Text.find(text) != std::string::npos) return line.Seen;
+  return -1;
 }
 
 }  // namespace movra::testing

@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "profiles/options.h"
@@ -160,5 +162,64 @@ class PalvexCopy {
 // The visible main window of the process: the application title on a window that is not a
 // dialog.
 HWND MainWindowOf(DWORD process);
+
+// A simulated drive whose folder "many" holds `files` files of three fragments each, with room
+// on the volume to put all of them in one piece.
+class FragmentedDrive {
+ public:
+  explicit FragmentedDrive(int files);
+  // "X:\many", the folder a profile names.
+  std::string Folder() const { return drive_->Root() + "many"; }
+
+ private:
+  TempDir volume_;
+  std::unique_ptr<MappedDrive> drive_;
+};
+
+// On a thread of its own, every `periodMs`: the round trip of a message sent to `window`, as the
+// time it was sent and how long the window took to answer.
+class RoundTrips {
+ public:
+  struct Sample {
+    double Sent, Ms;
+  };
+  RoundTrips(HWND window, int periodMs = 100);
+  ~RoundTrips();
+  RoundTrips(const RoundTrips&) = delete;
+  RoundTrips& operator=(const RoundTrips&) = delete;
+  // The round trips of the messages sent from `from` to `to` (NowMs times).
+  std::vector<double> Between(double from, double to);
+
+ private:
+  std::mutex mutex_;
+  std::vector<Sample> samples_;
+  bool stop_ = false;
+  std::thread thread_;
+};
+
+// The lines another process appends to a text file, each with the time it was first seen here,
+// read on a thread of its own every 20 ms.
+class GrowingFile {
+ public:
+  struct Line {
+    std::string Text;
+    double Seen;
+  };
+  explicit GrowingFile(std::string path);
+  ~GrowingFile();
+  GrowingFile(const GrowingFile&) = delete;
+  GrowingFile& operator=(const GrowingFile&) = delete;
+  std::vector<Line> Lines();
+  // The time the first line holding `text` was seen, or a negative number.
+  double SeenAt(const std::string& text);
+
+ private:
+  const std::string path_;
+  std::mutex mutex_;
+  std::vector<Line> lines_;
+  std::string partial_;
+  bool stop_ = false;
+  std::thread thread_;
+};
 
 }  // namespace movra::testing
