@@ -276,10 +276,21 @@ void TMemo::TrimToLimit() {
 }
 
 void TMemo::AppendLines(const movra::TStringList& lines, bool scrollToEnd) {
+  // The edit follows its caret to the new end; unless asked to go there, the memo keeps
+  // showing what it showed, as far as that is still in it.
+  const bool keepView = handle_ && !scrollToEnd;
+  const int firstShown = keepView ? static_cast<int>(SendMessageW(handle_, EM_GETFIRSTVISIBLELINE, 0, 0)) : 0;
+  const int countBefore = keepView ? lines_.Count() : 0;
   lines_.BeginUpdate();
   try {
     lines_.AddLines(lines);
     TrimToLimit();
+    if (keepView) {
+      const int trimmed = countBefore + lines.Count() - lines_.Count();
+      const int wanted = std::max(firstShown - trimmed, 0);
+      const int shown = static_cast<int>(SendMessageW(handle_, EM_GETFIRSTVISIBLELINE, 0, 0));
+      if (shown != wanted) SendMessageW(handle_, EM_LINESCROLL, 0, wanted - shown);
+    }
   } catch (...) {
     lines_.EndUpdate();
     throw;
