@@ -178,17 +178,17 @@ void TProfile::ReadFromNode(const TXmlElement& element) {
   runMethod_ = ParseInt(RequireAttribute(element, "RunMethod")) != 0 ? TRunMethod::EndOfDisk
                                                                      : TRunMethod::StartOfDisk;
   files_.Clear();
-  for (const TXmlElement& file : Require(element.Child("Files"), "Files").Children()) {
+  // Each level is walked once for all the elements wanted from it.
+  const auto parts = element.FirstChildren({"Files", "Scheduler"});
+  for (const TXmlElement& file : Require(parts[0], "Files").Children()) {
     files_.Add(file.Text());
   }
-  const std::optional<TXmlElement> scheduler = element.Child("Scheduler");
-  const TXmlElement& schedule = Require(scheduler, "Scheduler");
-  schedulerActive_ = ParseBool(Require(schedule.Child("Active"), "Active").Text());
-  start_ = ParseStartTime(Require(schedule.Child("Start"), "Start").Text());
-  const std::optional<TXmlElement> days = schedule.Child("Days");
+  const auto schedule = Require(parts[1], "Scheduler").FirstChildren({"Active", "Start", "Days"});
+  schedulerActive_ = ParseBool(Require(schedule[0], "Active").Text());
+  start_ = ParseStartTime(Require(schedule[1], "Start").Text());
+  const TXmlElement& days = Require(schedule[2], "Days");
   for (int i = 0; i < kDays; ++i) {
-    days_[static_cast<size_t>(i)] =
-        ParseBool(RequireAttribute(Require(days, "Days"), DayAttribute(i)));
+    days_[static_cast<size_t>(i)] = ParseBool(RequireAttribute(days, DayAttribute(i)));
   }
 }
 

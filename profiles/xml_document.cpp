@@ -170,10 +170,32 @@ std::vector<TXmlElement> TXmlElement::Children() const {
 }
 
 std::optional<TXmlElement> TXmlElement::Child(const std::string& name) const {
-  for (TXmlElement& child : Children()) {
-    if (child.Name() == name) return std::move(child);
+  return std::move(FirstChildren({name}).front());
+}
+
+std::vector<std::optional<TXmlElement>> TXmlElement::FirstChildren(
+    const std::vector<std::string>& names) const {
+  std::vector<std::optional<TXmlElement>> found(names.size());
+  size_t missing = names.size();
+  TComPtr<IXMLDOMNode> node;
+  Check(element_->get_firstChild(node.Put()), "XML: cannot read the children of " + Name());
+  while (node && missing != 0) {
+    if (TComPtr<IXMLDOMElement> element = AsElement(node.Get())) {
+      TXmlElement child(std::move(element));
+      const std::string name = child.Name();
+      for (size_t i = 0; i < names.size(); ++i) {
+        if (!found[i] && names[i] == name) {
+          found[i] = child;
+          --missing;
+        }
+      }
+    }
+    if (missing == 0) break;
+    TComPtr<IXMLDOMNode> next;
+    Check(node->get_nextSibling(next.Put()), "XML: cannot read the children of " + Name());
+    node = std::move(next);
   }
-  return std::nullopt;
+  return found;
 }
 
 TXmlElement TXmlElement::AddChild(const std::string& name) {

@@ -78,6 +78,10 @@ class TXmlElement {
   std::vector<TXmlElement> Children() const;
   // The first child element of that name.
   std::optional<TXmlElement> Child(const std::string& name) const;
+  // The first child element of each of the names, in their order, found in one walk that ends
+  // as soon as every name has been met: each node visited is a call into the component.
+  std::vector<std::optional<TXmlElement>> FirstChildren(
+      const std::vector<std::string>& names) const;
   // A new last child element.
   TXmlElement AddChild(const std::string& name);
 
