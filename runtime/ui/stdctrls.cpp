@@ -275,6 +275,28 @@ void TMemo::TrimToLimit() {
   SendMessageW(handle_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
 }
 
+// Appending and then trimming are two replacements, and the edit control measures its lines
+// again after each; dropping the oldest lines and appending the new ones in one costs half.
+void TMemo::ReplaceOldest(const movra::TStringList& added, int excess) {
+  const int length = GetWindowTextLengthW(handle_);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  text.resize(static_cast<size_t>(std::max(GetWindowTextW(handle_, text.data(), length + 1), 0)));
+  const bool endsWithBreak = text.size() >= 2 && text.compare(text.size() - 2, 2, L"\r\n") == 0;
+  const LRESULT keptFrom = SendMessageW(handle_, EM_LINEINDEX, static_cast<WPARAM>(excess), 0);
+  std::wstring kept;
+  if (keptFrom >= 0 && static_cast<size_t>(keptFrom) < text.size()) kept = text.substr(static_cast<size_t>(keptFrom));
+  if (endsWithBreak) kept.resize(kept.size() >= 2 ? kept.size() - 2 : 0);
+  const int count = lines_.Count();
+  const int skip = std::max(excess - count, 0);
+  for (int i = skip; i < added.Count(); ++i) {
+    if (excess < count || i > skip) kept += L"\r\n";
+    kept += Utf8ToWide(added[i]);
+  }
+  if (endsWithBreak) kept += L"\r\n";
+  SendMessageW(handle_, EM_SETSEL, 0, -1);
+  SendMessageW(handle_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(kept.c_str()));
+}
+
 void TMemo::AppendLines(const movra::TStringList& lines, bool scrollToEnd) {
   // The edit follows its caret to the new end; unless asked to go there, the memo keeps
   // showing what it showed, as far as that is still in it.
@@ -283,8 +305,13 @@ void TMemo::AppendLines(const movra::TStringList& lines, bool scrollToEnd) {
   const int countBefore = keepView ? lines_.Count() : 0;
   lines_.BeginUpdate();
   try {
-    lines_.AddLines(lines);
-    TrimToLimit();
+    const int excess = handle_ && lineLimit_ > 0 ? lines_.Count() + lines.Count() - lineLimit_ : 0;
+    if (excess > 0) {
+      ReplaceOldest(lines, excess);
+    } else {
+      lines_.AddLines(lines);
+      TrimToLimit();
+    }
     if (keepView) {
       const int trimmed = countBefore + lines.Count() - lines_.Count();
       const int wanted = std::max(firstShown - trimmed, 0);

@@ -210,6 +210,7 @@ class TMemo : public TCustomEdit {
  private:
   friend class TMemoStrings;
   void TrimToLimit();
+  void ReplaceOldest(const movra::TStringList& added, int excess);
   TMemoStrings lines_{this};
   TScrollStyle scrollBars_ = TScrollStyle::ssNone;
   bool wordWrap_ = true;
