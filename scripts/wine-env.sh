@@ -37,7 +37,37 @@ movra_wine_stop() {
   if wineserver -k </dev/null >/dev/null 2>&1; then
     wineserver -w </dev/null >/dev/null 2>&1 || true
   fi
-  rm -f "$(movra_wine_display_mark)"
+  rm -f "$(movra_wine_display_mark)" "$WINEPREFIX/movra-desktop-keeper.pid"
+}
+
+# True when the Unix process PID runs in this prefix.
+movra_wine_owns() { grep -qzxF "WINEPREFIX=$WINEPREFIX" "/proc/$1/environ" 2>/dev/null; }
+
+# Wine ends the virtual desktop (explorer.exe /desktop) a second after the last process using it
+# has gone, and the next program that opens a window starts a new one, which inherits that
+# program's standard error. ctest reads a test's output until every writer has closed it, so a
+# test that happened to start the desktop counted as running until the desktop ended again, long
+# after its own process: in a busy suite, until its timeout. So the desktop is started here,
+# detached from the caller's output, and a windowless process kept waiting on a pipe that is never
+# written stays on it until the server stops. Without a display there is no desktop to keep.
+movra_wine_keep_desktop() {
+  [ -n "${DISPLAY:-}" ] || return 0
+  local fifo="$WINEPREFIX/movra-desktop-keeper" pidfile="$WINEPREFIX/movra-desktop-keeper.pid" pid
+  pid=$(cat "$pidfile" 2>/dev/null || true)
+  if [ -n "$pid" ] && movra_wine_owns "$pid"; then return 0; fi
+  [ -p "$fifo" ] || { rm -f "$fifo"; mkfifo "$fifo"; }
+  # Opened for reading and writing, the pipe never reports its end: cmd.exe waits on it for good.
+  (wine cmd.exe <>"$fifo" >/dev/null 2>&1 & echo $! >"$pidfile")
+  # Once cmd.exe runs, the keeper is on the desktop: started before, the desktop would end behind
+  # its starter. A program with a window then starts the desktop and waits until it is ready.
+  local p
+  for _ in $(seq 1 300); do
+    for p in $(pgrep -f 'system32\\cmd\.exe'); do
+      movra_wine_owns "$p" && break 2
+    done
+    sleep 0.1
+  done
+  wine rundll32.exe </dev/null >/dev/null 2>&1 || true
 }
 
 # Starts the persistent wineserver and the prefix's services detached from the caller's
@@ -59,6 +89,7 @@ movra_wine_start() {
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f </dev/null >/dev/null 2>&1 || true
   fi
   wineboot </dev/null >/dev/null 2>&1 || true
+  movra_wine_keep_desktop
 }
 
 movra_start_xvfb() {
