@@ -20,6 +20,7 @@
 namespace movra::bars {
 namespace {
 
+using movra::bars::test::ParkCursor;
 using movra::bars::test::TWatchdog;
 using movra::testing::TestPicture;
 
@@ -84,17 +85,6 @@ bool CursorAt(POINT at) {
 bool SettledAt(POINT at) {
   const DWORD position = GetMessagePos();
   return CursorAt(at) && static_cast<short>(LOWORD(position)) == at.x && static_cast<short>(HIWORD(position)) == at.y;
-}
-
-// Parks the cursor where no window of the tests lies, outside the loop.
-void ParkCursor() {
-  const POINT corner{1250, 1000};
-  MoveMouse(corner);
-  for (int i = 0; i < 100 && !CursorAt(corner); ++i) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    Sleep(10);
-  }
 }
 
 // A release of the right button where the cursor is; a real one needs a press first, and

@@ -9,6 +9,7 @@ namespace movra::bars::test {
 using namespace movra::ui;
 
 TDockForm::TDockForm() {
+  ParkCursor();
   Form = new TForm(nullptr);
   Form->SetBounds(100, 100, 520, 340);
   Form->SetClientSize(500, 300);
@@ -85,6 +86,17 @@ void SendMouseAt(POINT p, DWORD flags) {
 }
 
 }  // namespace
+
+void ParkCursor() {
+  const POINT corner{1250, 1000};
+  SendMouseAt(corner, 0);
+  POINT now{};
+  for (int i = 0; i < 100 && !(GetCursorPos(&now) && SamePlace(now, corner)); ++i) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Sleep(10);
+  }
+}
 
 TMouseScript::TMouseScript() {
   static const ATOM atom = [] {

@@ -34,7 +34,11 @@ class TTestBar : public TBarCustomDockableWindow {
   TBarShrinkMode CurrentShrinkMode() override { return Mode; }
 };
 
-// A form with a client area of 500 x 300 and a dock on each edge.
+// Parks the cursor where no window of the tests lies. The desktop and its one pointer outlive
+// each test: a pointer left over a form's place by the test before would hover there.
+void ParkCursor();
+
+// A form with a client area of 500 x 300 and a dock on each edge; made with the cursor parked.
 struct TDockForm {
   TDockForm();
   ~TDockForm();
