@@ -215,7 +215,12 @@ void TSkinPopupWindow::WndProc(ui::TMessage& m) {
       if ((m.WParam == bars::pnAnimationDone || m.WParam == bars::pnShownWithoutAnimation) && !destroying_ &&
           !IsDestroying() && ShadowsWanted()) {
         const int kind = ShadowKind();
-        if (kind == 2 || kind == 3) CreateShadows();
+        if (kind == 2 || kind == 3) {
+          // The shadows' windows take a while to make: the popup's items are drawn first,
+          // so the menu is readable before its shadows come.
+          UpdateWindow(Handle());
+          CreateShadows();
+        }
       }
       break;
     default:
