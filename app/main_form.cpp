@@ -288,10 +288,11 @@ void TPalvexForm::FormCreate(TObject*) {
   FRunLock = std::make_unique<TRunLock>();
 
   configPath_ = host_->ConfigFile();
-  // The tray menu is built once below, after every row.
+  // The tray menu is built once below, after every row; the rows' texts are written once
+  // too, in the language the settings name.
   const TConfigState config = host_->LoadSettings(
       configPath_,
-      [this](std::unique_ptr<TProfile> profile) { AppendProfileRow(std::move(profile)); },
+      [this](std::unique_ptr<TProfile> profile) { AppendProfileRow(std::move(profile), false); },
       FOptions);
   if (LanguageTag(FOptions.Language) < 0) FOptions.Language = LanguageCodes[0];
 
@@ -381,7 +382,7 @@ void TPalvexForm::AddProfileItem(std::unique_ptr<TProfile> profile) {
 }
 
 // The tray menu depends on the whole list: whoever appends many rows builds it once after them.
-void TPalvexForm::AppendProfileRow(std::unique_ptr<TProfile> profile) {
+void TPalvexForm::AppendProfileRow(std::unique_ptr<TProfile> profile, bool fill) {
   TListItem* item = lvProfiles->Items().Add();
   ui::TStringList& sub = item->SubItems();
   sub.BeginUpdate();
@@ -389,7 +390,7 @@ void TPalvexForm::AppendProfileRow(std::unique_ptr<TProfile> profile) {
   sub.EndUpdate();
   item->Data = profile.get();
   profiles_.push_back(std::move(profile));
-  UpdateProfileItem(ProfileCount() - 1);
+  if (fill) UpdateProfileItem(ProfileCount() - 1);
 }
 
 std::string TPalvexForm::FormatNextStart(TDateTime time) const {

@@ -182,8 +182,9 @@ class TPalvexForm : public ui::TForm {
   void CreateComponents();
   // The profile list and the log memo, in the chrome's panels.
   void CreatePanelContents();
-  // A row for the profile, without the tray menu.
-  void AppendProfileRow(std::unique_ptr<TProfile> profile);
+  // A row for the profile, without the tray menu; its texts are left empty when `fill` is
+  // false, for whoever fills every row afterwards.
+  void AppendProfileRow(std::unique_ptr<TProfile> profile, bool fill = true);
   void AddTrayRunItem(const std::string& caption, intptr_t tag);
   ui::TAction* NewAction(const char* name, const char* caption, const char* hint,
                          ui::TShortCut shortcut, int image, void (TPalvexForm::*execute)(ui::TObject*),
