@@ -12,7 +12,7 @@ namespace {
 // The attribute's text converted by `convert`, or `fallback` when it is missing or the
 // conversion fails.
 template <class T, class Convert>
-T ReadAttribute(const TXmlElement* element, const std::string& name, const T& fallback,
+T ReadAttribute(const TXmlNode* element, const std::string& name, const T& fallback,
                 Convert convert) {
   if (element == nullptr) return fallback;
   try {
@@ -25,7 +25,7 @@ T ReadAttribute(const TXmlElement* element, const std::string& name, const T& fa
 
 }  // namespace
 
-void TOptions::CreateFromNode(const TXmlElement* element) {
+void TOptions::CreateFromNode(const TXmlNode* element) {
   MinimizeOnStartup = ReadBool(element, "MinimizeOnStartup", false);
   MinimizeOnClose = ReadBool(element, "MinimizeOnClose", false);
   AnimateTray = ReadBool(element, "AnimateTray", true);
@@ -51,23 +51,23 @@ void TOptions::WriteToNode(TXmlElement& element) const {
   element.SetAttribute("ShowSchedule", BoolText(ShowSchedule));
 }
 
-int32_t TOptions::ReadInt(const TXmlElement* element, const std::string& name, int32_t fallback) {
+int32_t TOptions::ReadInt(const TXmlNode* element, const std::string& name, int32_t fallback) {
   return ReadAttribute(element, name, fallback,
                        [](const std::string& text) { return ParseInt(text); });
 }
 
-int32_t TOptions::ReadIntInRange(const TXmlElement* element, const std::string& name,
+int32_t TOptions::ReadIntInRange(const TXmlNode* element, const std::string& name,
                                  int32_t fallback, int32_t lowest, int32_t highest) {
   const int32_t value = ReadInt(element, name, fallback);
   return value < lowest || value > highest ? fallback : value;
 }
 
-bool TOptions::ReadBool(const TXmlElement* element, const std::string& name, bool fallback) {
+bool TOptions::ReadBool(const TXmlNode* element, const std::string& name, bool fallback) {
   return ReadAttribute(element, name, fallback,
                        [](const std::string& text) { return ParseBool(text); });
 }
 
-std::string TOptions::ReadString(const TXmlElement* element, const std::string& name,
+std::string TOptions::ReadString(const TXmlNode* element, const std::string& name,
                                  const std::string& fallback) {
   return ReadAttribute(element, name, fallback, [](const std::string& text) { return text; });
 }

@@ -7,6 +7,7 @@
 namespace movra {
 
 class TXmlElement;
+class TXmlNode;
 
 struct TOptions {
   bool Startup = false;
@@ -23,7 +24,7 @@ struct TOptions {
 
   // Fills every field kept in config.cfg from the element, in place; a field whose attribute
   // is missing or unreadable, or every field when there is no element, gets its default.
-  void CreateFromNode(const TXmlElement* element);
+  void CreateFromNode(const TXmlNode* element);
   // Writes the nine attributes of config.cfg.
   void WriteToNode(TXmlElement& element) const;
 
@@ -33,12 +34,12 @@ struct TOptions {
   static constexpr int32_t kMaxLogMaxLines = 999999;
 
   // The attribute converted, or `fallback` on any failure.
-  static int32_t ReadInt(const TXmlElement* element, const std::string& name, int32_t fallback);
+  static int32_t ReadInt(const TXmlNode* element, const std::string& name, int32_t fallback);
   // As ReadInt; a value outside lowest..highest is `fallback` too.
-  static int32_t ReadIntInRange(const TXmlElement* element, const std::string& name,
+  static int32_t ReadIntInRange(const TXmlNode* element, const std::string& name,
                                 int32_t fallback, int32_t lowest, int32_t highest);
-  static bool ReadBool(const TXmlElement* element, const std::string& name, bool fallback);
-  static std::string ReadString(const TXmlElement* element, const std::string& name,
+  static bool ReadBool(const TXmlNode* element, const std::string& name, bool fallback);
+  static std::string ReadString(const TXmlNode* element, const std::string& name,
                                 const std::string& fallback);
 };
 

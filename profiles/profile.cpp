@@ -69,12 +69,12 @@ void CollectFolder(const std::string& folder, TStringList& files) {
   } while (FindNextFileW(find.get(), &entry));
 }
 
-const TXmlElement& Require(const std::optional<TXmlElement>& element, const char* name) {
+TXmlNode Require(const std::optional<TXmlNode>& element, const char* name) {
   if (!element) throw Exception(std::string("Profile: no ") + name + " element");
   return *element;
 }
 
-std::string RequireAttribute(const TXmlElement& element, const std::string& name) {
+std::string RequireAttribute(const TXmlNode& element, const std::string& name) {
   std::optional<std::string> value = element.Attribute(name);
   if (!value) throw Exception("Profile: no " + name + " attribute");
   return *value;
@@ -86,7 +86,7 @@ std::string DayAttribute(int index) { return "Day" + std::to_string(index); }
 
 TProfile::TProfile() : id_(NextProfileId()) {}
 
-std::unique_ptr<TProfile> TProfile::CreateFromNode(const TXmlElement& element) {
+std::unique_ptr<TProfile> TProfile::CreateFromNode(const TXmlNode& element) {
   auto profile = std::make_unique<TProfile>();
   profile->ReadFromNode(element);
   profile->ComputeNextRun();
@@ -172,21 +172,19 @@ int32_t TProfile::Run() {
   return result;
 }
 
-void TProfile::ReadFromNode(const TXmlElement& element) {
+void TProfile::ReadFromNode(const TXmlNode& element) {
   name_ = RequireAttribute(element, "Name");
   // Any method but 0 has always meant the end of the disk.
   runMethod_ = ParseInt(RequireAttribute(element, "RunMethod")) != 0 ? TRunMethod::EndOfDisk
                                                                      : TRunMethod::StartOfDisk;
   files_.Clear();
-  // Each level is walked once for all the elements wanted from it.
-  const auto parts = element.FirstChildren({"Files", "Scheduler"});
-  for (const TXmlElement& file : Require(parts[0], "Files").Children()) {
+  for (const TXmlNode& file : Require(element.Child("Files"), "Files").Children()) {
     files_.Add(file.Text());
   }
-  const auto schedule = Require(parts[1], "Scheduler").FirstChildren({"Active", "Start", "Days"});
-  schedulerActive_ = ParseBool(Require(schedule[0], "Active").Text());
-  start_ = ParseStartTime(Require(schedule[1], "Start").Text());
-  const TXmlElement& days = Require(schedule[2], "Days");
+  const TXmlNode scheduler = Require(element.Child("Scheduler"), "Scheduler");
+  schedulerActive_ = ParseBool(Require(scheduler.Child("Active"), "Active").Text());
+  start_ = ParseStartTime(Require(scheduler.Child("Start"), "Start").Text());
+  const TXmlNode days = Require(scheduler.Child("Days"), "Days");
   for (int i = 0; i < kDays; ++i) {
     days_[static_cast<size_t>(i)] = ParseBool(RequireAttribute(days, DayAttribute(i)));
   }

@@ -12,6 +12,7 @@
 namespace movra {
 
 class TXmlElement;
+class TXmlNode;
 
 enum class TProfileRunState : uint8_t { Idle = 0, Running = 1, Queued = 2 };
 enum class TRunMethod : uint8_t { StartOfDisk = 0, EndOfDisk = 1 };
@@ -24,7 +25,7 @@ class TProfile {
   TProfile();
   // A profile read from a `Profile` element; raises movra::Exception when an item of it is
   // missing or unreadable.
-  static std::unique_ptr<TProfile> CreateFromNode(const TXmlElement& element);
+  static std::unique_ptr<TProfile> CreateFromNode(const TXmlNode& element);
   // The copy a run works on: the same identifier and content, idle, next run computed anew.
   static std::unique_ptr<TProfile> CreateCopy(const TProfile& source);
   TProfile(const TProfile&) = delete;
@@ -77,7 +78,7 @@ class TProfile {
   void WriteToNode(TXmlElement& element) const;
 
  private:
-  void ReadFromNode(const TXmlElement& element);
+  void ReadFromNode(const TXmlNode& element);
 
   int32_t id_;
   std::string name_;

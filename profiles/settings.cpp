@@ -31,12 +31,12 @@ Exception SystemFailure(const std::string& what) {
 }
 
 // Each profile is read on its own: a damaged one loses only itself. False when one was lost.
-bool ReadProfiles(const TXmlElement& root, const TProfileSink& addProfile) {
+bool ReadProfiles(const TXmlNode& root, const TProfileSink& addProfile) {
   bool complete = true;
   try {
-    const std::optional<TXmlElement> profiles = root.Child("Profiles");
+    const std::optional<TXmlNode> profiles = root.Child("Profiles");
     if (!profiles) return true;
-    for (const TXmlElement& element : profiles->Children()) {
+    for (const TXmlNode& element : profiles->Children()) {
       try {
         addProfile(TProfile::CreateFromNode(element));
       } catch (const std::exception&) {
@@ -49,9 +49,9 @@ bool ReadProfiles(const TXmlElement& root, const TProfileSink& addProfile) {
   return complete;
 }
 
-void ReadOptions(const TXmlElement* root, TOptions& options) {
+void ReadOptions(const TXmlNode* root, TOptions& options) {
   try {
-    std::optional<TXmlElement> element;
+    std::optional<TXmlNode> element;
     if (root != nullptr) element = root->Child("Options");
     options.CreateFromNode(element ? &*element : nullptr);
   } catch (const std::exception&) {
@@ -124,24 +124,18 @@ TConfigState LoadConfig(const std::string& path, const TProfileSink& addProfile,
     ReadOptions(nullptr, options);
     return TConfigState::Missing;
   }
-  bool complete = true;
+  std::unique_ptr<TXmlTree> document;
+  std::optional<TXmlNode> root;
   try {
-    TXmlDocument document;
-    std::optional<TXmlElement> root;
-    try {
-      document.Load(path);
-      root = document.Root();
-      if (root && root->Name() != "Config") root.reset();
-    } catch (const std::exception&) {
-      root.reset();
-    }
-    complete = root && ReadProfiles(*root, addProfile);
-    ReadOptions(root ? &*root : nullptr, options);
+    document = std::make_unique<TXmlTree>(path);
+    root = document->Root();
+    if (root->Name() != "Config") root.reset();
   } catch (const std::exception&) {
-    // Without a document component nothing can be read.
-    complete = false;
-    ReadOptions(nullptr, options);
+    // Not well-formed, unreadable, or no component to read it with.
+    root.reset();
   }
+  const bool complete = root && ReadProfiles(*root, addProfile);
+  ReadOptions(root ? &*root : nullptr, options);
   if (complete) return TConfigState::Read;
   if (KeepBackup(path)) return TConfigState::Damaged;
   UnsavedFiles().Add(path);
@@ -174,8 +168,7 @@ void SaveConfig(const std::string& path, const std::vector<const TProfile*>& pro
     document.Save(temporary);
     FlushToDisk(temporary);
     // What cannot be read back must not replace a file that can.
-    TXmlDocument written;
-    written.Load(temporary);
+    TXmlTree written(temporary);
     if (!MoveFileExW(Utf8ToWide(temporary).c_str(), Utf8ToWide(path).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       throw SystemFailure("Cannot replace " + path);

@@ -3,7 +3,9 @@
 #include <windows.h>
 #include <msxml2.h>
 #include <ole2.h>
+#include <shlwapi.h>
 
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <limits>
@@ -22,6 +24,18 @@ constexpr GUID kClsidDomDocument40 = {
     0x88d969c0, 0xf192, 0x11d4, {0xa6, 0x5f, 0x00, 0x40, 0x96, 0x32, 0x51, 0xe5}};
 constexpr GUID kClsidDomDocument30 = {
     0xf5078f32, 0xc551, 0x11d3, {0x89, 0xb9, 0x00, 0x00, 0xf8, 0x1f, 0xe2, 0x21}};
+constexpr GUID kClsidSaxReader60 = {
+    0x88d96a0c, 0xf192, 0x11d4, {0xa6, 0x5f, 0x00, 0x40, 0x96, 0x32, 0x51, 0xe5}};
+constexpr GUID kClsidSaxReader40 = {
+    0x7c6e29bc, 0x8b8b, 0x4c3d, {0x85, 0x9e, 0xaf, 0x6c, 0xd1, 0x58, 0xbe, 0x0f}};
+constexpr GUID kClsidSaxReader30 = {
+    0x3124c396, 0xfb13, 0x4836, {0xa6, 0xad, 0x13, 0x17, 0xf1, 0x71, 0x36, 0x88}};
+constexpr GUID kIidSaxReader = {
+    0xa4f96ed0, 0xf829, 0x476e, {0x81, 0xc0, 0xcd, 0xc7, 0xbd, 0x2a, 0x08, 0x02}};
+constexpr GUID kIidSaxContentHandler = {
+    0x1545cdfa, 0x9e4e, 0x4497, {0xa8, 0xa4, 0x2b, 0xf7, 0xd0, 0x11, 0x2c, 0x44}};
+constexpr GUID kIidSaxErrorHandler = {
+    0xa60511c4, 0xccf5, 0x479e, {0x98, 0xa3, 0xdc, 0x8d, 0xc5, 0x45, 0xb7, 0xd0}};
 constexpr GUID kIidXmlDomDocument = {
     0x2933bf81, 0x7b36, 0x11d2, {0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60}};
 constexpr GUID kIidXmlDomElement = {
@@ -84,19 +98,294 @@ class TVariant {
   VARIANT value_;
 };
 
-TComPtr<IXMLDOMElement> AsElement(IXMLDOMNode* node) {
-  TComPtr<IXMLDOMElement> element;
-  DOMNodeType type = NODE_INVALID;
-  if (SUCCEEDED(node->get_nodeType(&type)) && type == NODE_ELEMENT) {
-    node->QueryInterface(kIidXmlDomElement, reinterpret_cast<void**>(element.Put()));
-  }
-  return element;
-}
-
 TComPtr<IXMLDOMDocument> OwnerDocument(IXMLDOMElement* element) {
   TComPtr<IXMLDOMDocument> document;
   Check(element->get_ownerDocument(document.Put()), "XML: an element without a document");
   return document;
+}
+
+// The newest component of the list that can be created: 6.0, then 4.0, then 3.0.
+template <class T>
+int CreateNewest(const GUID* const (&classes)[3], const GUID& iid, TComPtr<T>& object) {
+  static constexpr int kVersions[] = {6, 4, 3};
+  HRESULT result = E_FAIL;
+  for (size_t i = 0; i < 3; ++i) {
+    result = CoCreateInstance(*classes[i], nullptr, CLSCTX_INPROC_SERVER, iid,
+                              reinterpret_cast<void**>(object.Put()));
+    if (SUCCEEDED(result) && object) return kVersions[i];
+  }
+  Check(result, "No XML component can be created");
+  return 0;
+}
+
+}  // namespace
+
+// Files each element in the tree as it is met, in document order. Both readers feed it: the
+// streaming reader through its callbacks, the DOM by a walk over its nodes.
+class TTreeBuilder {
+ public:
+  explicit TTreeBuilder(TXmlTree& tree) : tree_(tree) {}
+  // The document element was read to its end.
+  bool Complete() const { return complete_; }
+
+  // Raises on a second document element.
+  void StartElement(std::wstring_view name) {
+    const size_t index = tree_.elements_.size();
+    if (open_.empty() && index != 0) throw Exception("a second document element");
+    TXmlTree::TElement element;
+    element.Name = Keep(name);
+    element.FirstAttribute = tree_.attributes_.size();
+    element.TextBegin = tree_.text_.size();
+    tree_.elements_.push_back(element);
+    if (!open_.empty()) {
+      TOpen& parent = open_.back();
+      size_t& link = parent.LastChild == TXmlTree::kNone
+                         ? tree_.elements_[parent.Index].FirstChild
+                         : tree_.elements_[parent.LastChild].NextSibling;
+      link = index;
+      parent.LastChild = index;
+    }
+    open_.push_back({index, TXmlTree::kNone, false});
+  }
+  // An attribute of the element started last, before any of its content.
+  void Attribute(std::wstring_view name, std::wstring_view value) {
+    tree_.attributes_.push_back({Keep(name), Keep(value)});
+    ++tree_.elements_.back().AttributeCount;
+  }
+  void EndElement() {
+    if (open_.empty()) throw Exception("an end tag without a start tag");
+    if (!open_.back().TextGiven) tree_.elements_[open_.back().Index].TextEnd = tree_.text_.size();
+    open_.pop_back();
+    complete_ = open_.empty();
+  }
+  void Characters(std::wstring_view text) {
+    // Outside the document element there is only white space, which no element holds.
+    if (!open_.empty()) tree_.text_.append(text);
+  }
+  // The whole text of the element started last, its descendants' included, given at once
+  // before its children; their texts are then kept apart from it.
+  void ElementText(std::wstring_view text) {
+    tree_.text_.append(text);
+    tree_.elements_[open_.back().Index].TextEnd = tree_.text_.size();
+    open_.back().TextGiven = true;
+  }
+
+ private:
+  struct TOpen {
+    size_t Index;
+    size_t LastChild;
+    bool TextGiven;
+  };
+
+  // The text in UTF-8 at the end of the tree's names; most of it is ASCII.
+  TXmlTree::TSpan Keep(std::wstring_view text) {
+    std::string& names = tree_.names_;
+    const TXmlTree::TSpan span{names.size(), text.size()};
+    for (const wchar_t c : text) {
+      if (c >= 0x80) {
+        names.resize(span.Begin);
+        names += WideToUtf8(text);
+        return {span.Begin, names.size() - span.Begin};
+      }
+      names.push_back(static_cast<char>(c));
+    }
+    return span;
+  }
+
+  TXmlTree& tree_;
+  std::vector<TOpen> open_;
+  bool complete_ = false;
+};
+
+namespace {
+
+std::wstring_view View(const wchar_t* text, int length) {
+  return text != nullptr && length > 0 ? std::wstring_view(text, static_cast<size_t>(length))
+                                       : std::wstring_view();
+}
+
+// The streaming reader's handler: hands its events to a builder and keeps the first error the
+// reader reports. Nothing is raised into the component: a failure, such as running out of
+// memory, ends the reading with an error code and is reported once the reading has returned.
+class TSaxHandler final : public ISAXContentHandler, public ISAXErrorHandler {
+ public:
+  explicit TSaxHandler(TTreeBuilder& builder) : builder_(builder) {}
+  // The reader's reason for stopping, with its line; empty when it gave none.
+  const std::string& Error() const { return error_; }
+
+  HRESULT WINAPI QueryInterface(REFIID iid, void** object) override {
+    if (object == nullptr) return E_POINTER;
+    if (iid == IID_IUnknown || iid == kIidSaxContentHandler) {
+      *object = static_cast<ISAXContentHandler*>(this);
+      return S_OK;
+    }
+    if (iid == kIidSaxErrorHandler) {
+      *object = static_cast<ISAXErrorHandler*>(this);
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  // Lives on the stack of the reading and is handed to a reader released before it: the
+  // reader's references need no count.
+  ULONG WINAPI AddRef() override { return 1; }
+  ULONG WINAPI Release() override { return 1; }
+
+  HRESULT WINAPI putDocumentLocator(ISAXLocator*) override { return S_OK; }
+  HRESULT WINAPI startDocument() override { return S_OK; }
+  HRESULT WINAPI endDocument() override { return S_OK; }
+  HRESULT WINAPI startPrefixMapping(const wchar_t*, int, const wchar_t*, int) override {
+    return S_OK;
+  }
+  HRESULT WINAPI endPrefixMapping(const wchar_t*, int) override { return S_OK; }
+
+  HRESULT WINAPI startElement(const wchar_t*, int, const wchar_t*, int, const wchar_t* name,
+                              int nameLength, ISAXAttributes* attributes) override {
+    return Guard([&] {
+      builder_.StartElement(View(name, nameLength));
+      int count = 0;
+      if (attributes != nullptr && FAILED(attributes->getLength(&count))) {
+        throw Exception("the attributes cannot be read");
+      }
+      for (int i = 0; i < count; ++i) {
+        const wchar_t* attributeName = nullptr;
+        const wchar_t* value = nullptr;
+        int attributeLength = 0;
+        int valueLength = 0;
+        if (FAILED(attributes->getQName(i, &attributeName, &attributeLength)) ||
+            FAILED(attributes->getValue(i, &value, &valueLength))) {
+          throw Exception("the attributes cannot be read");
+        }
+        builder_.Attribute(View(attributeName, attributeLength), View(value, valueLength));
+      }
+    });
+  }
+  HRESULT WINAPI endElement(const wchar_t*, int, const wchar_t*, int, const wchar_t*,
+                            int) override {
+    return Guard([&] { builder_.EndElement(); });
+  }
+  HRESULT WINAPI characters(const wchar_t* text, int length) override {
+    return Guard([&] { builder_.Characters(View(text, length)); });
+  }
+  // White space belongs to the text, as the settings document keeps it.
+  HRESULT WINAPI ignorableWhitespace(const wchar_t* text, int length) override {
+    return characters(text, length);
+  }
+  HRESULT WINAPI processingInstruction(const wchar_t*, int, const wchar_t*, int) override {
+    return S_OK;
+  }
+  HRESULT WINAPI skippedEntity(const wchar_t*, int) override { return S_OK; }
+
+  HRESULT WINAPI error(ISAXLocator* locator, const wchar_t* message, HRESULT code) override {
+    Remember(locator, message);
+    return code;
+  }
+  HRESULT WINAPI fatalError(ISAXLocator* locator, const wchar_t* message,
+                            HRESULT code) override {
+    Remember(locator, message);
+    return code;
+  }
+  HRESULT WINAPI ignorableWarning(ISAXLocator*, const wchar_t*, HRESULT) override {
+    return S_OK;
+  }
+
+ private:
+  template <class Step>
+  HRESULT Guard(Step step) noexcept {
+    try {
+      step();
+      return S_OK;
+    } catch (const std::bad_alloc&) {
+      Keep("out of memory");
+      return E_OUTOFMEMORY;
+    } catch (const std::exception& failure) {
+      Keep(failure.what());
+      return E_FAIL;
+    } catch (...) {
+      Keep("not well-formed");
+      return E_FAIL;
+    }
+  }
+
+  void Keep(const char* reason) noexcept {
+    if (!error_.empty()) return;
+    try {
+      error_ = reason;
+    } catch (...) {
+    }
+  }
+
+  void Remember(ISAXLocator* locator, const wchar_t* message) noexcept {
+    if (!error_.empty()) return;
+    try {
+      int line = 0;
+      if (locator == nullptr || FAILED(locator->getLineNumber(&line))) line = 0;
+      // The reason on one line: some reasons add a second line with the bytes in question.
+      std::string reason;
+      for (const char c : message != nullptr ? WideToUtf8(message) : std::string()) {
+        const bool blank = std::isspace(static_cast<unsigned char>(c)) != 0;
+        if (!blank) reason.push_back(c);
+        else if (!reason.empty() && reason.back() != ' ') reason.push_back(' ');
+      }
+      if (!reason.empty() && reason.back() == ' ') reason.pop_back();
+      if (reason.empty()) reason = "not well-formed";
+      error_ = "line " + std::to_string(line) + ": " + reason;
+    } catch (...) {
+      Keep("not well-formed");
+    }
+  }
+
+  TTreeBuilder& builder_;
+  std::string error_;
+};
+
+std::wstring_view View(const TBstr& text) {
+  return text.Get() != nullptr ? std::wstring_view(text.Get(), SysStringLen(text.Get()))
+                               : std::wstring_view();
+}
+
+// Hands each child element of `parent` to the builder with its attributes,
+// its text as the DOM gives it, and its child elements. The DOM's text of an element is
+// taken whole: it expands the entity references in it, which the nodes themselves may not.
+void WalkDom(IXMLDOMNode* parent, TTreeBuilder& builder) {
+  // Through the list of children: an entity reference may not tell its next sibling.
+  TComPtr<IXMLDOMNodeList> children;
+  Check(parent->get_childNodes(children.Put()), "XML: cannot read the children");
+  for (;;) {
+    TComPtr<IXMLDOMNode> node;
+    Check(children->nextNode(node.Put()), "XML: cannot read the children");
+    if (!node) break;
+    DOMNodeType type = NODE_INVALID;
+    Check(node->get_nodeType(&type), "XML: cannot read the children");
+    if (type == NODE_ELEMENT) {
+      TComPtr<IXMLDOMElement> element;
+      Check(node->QueryInterface(kIidXmlDomElement, reinterpret_cast<void**>(element.Put())),
+            "XML: cannot read an element");
+      TBstr name;
+      Check(element->get_nodeName(name.Put()), "XML: cannot read an element's name");
+      builder.StartElement(View(name));
+      TComPtr<IXMLDOMNamedNodeMap> attributes;
+      Check(element->get_attributes(attributes.Put()), "XML: cannot read the attributes");
+      LONG count = 0;
+      if (attributes) Check(attributes->get_length(&count), "XML: cannot read the attributes");
+      for (LONG i = 0; i < count; ++i) {
+        TComPtr<IXMLDOMNode> attribute;
+        Check(attributes->get_item(i, attribute.Put()), "XML: cannot read the attributes");
+        if (!attribute) continue;
+        Check(attribute->get_nodeName(name.Put()), "XML: cannot read the attributes");
+        TVariant value;
+        Check(element->getAttribute(name.Get(), &value.Get()), "XML: cannot read the attributes");
+        const BSTR text = value.Get().vt == VT_BSTR ? value.Get().bstrVal : nullptr;
+        builder.Attribute(View(name), text != nullptr ? std::wstring_view(text, SysStringLen(text))
+                                                      : std::wstring_view());
+      }
+      TBstr text;
+      Check(element->get_text(text.Put()), "XML: cannot read the text of an element");
+      builder.ElementText(View(text));
+      WalkDom(node.Get(), builder);
+      builder.EndElement();
+    }
+  }
 }
 
 }  // namespace
@@ -110,7 +399,8 @@ TComScope::~TComScope() {
   if (initialized_) OleUninitialize();
 }
 
-TXmlElement::TXmlElement(TComPtr<IXMLDOMElement> element) : element_(std::move(element)) {
+TXmlElement::TXmlElement(TComPtr<IXMLDOMElement> element, int depth)
+    : element_(std::move(element)), depth_(depth) {
   if (!element_) throw Exception("XML: no element");
 }
 
@@ -126,25 +416,9 @@ std::string TXmlElement::Name() const {
   return name.Utf8();
 }
 
-std::string TXmlElement::Text() const {
-  TBstr text;
-  Check(element_->get_text(text.Put()), "XML: cannot read the text of " + Name());
-  return text.Utf8();
-}
-
 void TXmlElement::SetText(const std::string& text) {
   TBstr value(text);
   Check(element_->put_text(value.Get()), "XML: cannot set the text of " + Name());
-}
-
-std::optional<std::string> TXmlElement::Attribute(const std::string& name) const {
-  TBstr attribute(name);
-  TVariant value;
-  const HRESULT result = element_->getAttribute(attribute.Get(), &value.Get());
-  Check(result, "XML: cannot read the attribute " + name);
-  if (result != S_OK || value.Get().vt != VT_BSTR) return std::nullopt;
-  const BSTR text = value.Get().bstrVal;
-  return text ? WideToUtf8(std::wstring_view(text, SysStringLen(text))) : std::string();
 }
 
 void TXmlElement::SetAttribute(const std::string& name, const std::string& value) {
@@ -154,109 +428,45 @@ void TXmlElement::SetAttribute(const std::string& name, const std::string& value
         "XML: cannot set the attribute " + name);
 }
 
-std::vector<TXmlElement> TXmlElement::Children() const {
-  std::vector<TXmlElement> children;
-  TComPtr<IXMLDOMNode> node;
-  Check(element_->get_firstChild(node.Put()), "XML: cannot read the children of " + Name());
-  while (node) {
-    if (TComPtr<IXMLDOMElement> element = AsElement(node.Get())) {
-      children.emplace_back(std::move(element));
-    }
-    TComPtr<IXMLDOMNode> next;
-    Check(node->get_nextSibling(next.Put()), "XML: cannot read the children of " + Name());
-    node = std::move(next);
-  }
-  return children;
-}
-
-std::optional<TXmlElement> TXmlElement::Child(const std::string& name) const {
-  return std::move(FirstChildren({name}).front());
-}
-
-std::vector<std::optional<TXmlElement>> TXmlElement::FirstChildren(
-    const std::vector<std::string>& names) const {
-  std::vector<std::optional<TXmlElement>> found(names.size());
-  size_t missing = names.size();
-  TComPtr<IXMLDOMNode> node;
-  Check(element_->get_firstChild(node.Put()), "XML: cannot read the children of " + Name());
-  while (node && missing != 0) {
-    if (TComPtr<IXMLDOMElement> element = AsElement(node.Get())) {
-      TXmlElement child(std::move(element));
-      const std::string name = child.Name();
-      for (size_t i = 0; i < names.size(); ++i) {
-        if (!found[i] && names[i] == name) {
-          found[i] = child;
-          --missing;
-        }
-      }
-    }
-    if (missing == 0) break;
-    TComPtr<IXMLDOMNode> next;
-    Check(node->get_nextSibling(next.Put()), "XML: cannot read the children of " + Name());
-    node = std::move(next);
-  }
-  return found;
-}
-
 TXmlElement TXmlElement::AddChild(const std::string& name) {
+  // The streaming reader reckons the column of every element by looking back to the last line
+  // break: on a single line that look-back grows with the document.
   TComPtr<IXMLDOMDocument> document = OwnerDocument(element_.Get());
+  auto lineBreak = [&](int depth) {
+    TBstr text("\n" + std::string(static_cast<size_t>(depth) * 2, ' '));
+    TComPtr<IXMLDOMText> node;
+    Check(document->createTextNode(text.Get(), node.Put()), "XML: cannot create a line break");
+    return node;
+  };
   TBstr tag(name);
   TComPtr<IXMLDOMElement> child;
   Check(document->createElement(tag.Get(), child.Put()), "XML: cannot create " + name);
-  Check(element_->appendChild(child.Get(), nullptr), "XML: cannot add " + name);
-  return TXmlElement(std::move(child));
+  // The line break before the end tag is the last child once there is a child element.
+  TComPtr<IXMLDOMNode> last;
+  DOMNodeType type = NODE_INVALID;
+  Check(element_->get_lastChild(last.Put()), "XML: cannot read the children of " + Name());
+  if (last) Check(last->get_nodeType(&type), "XML: cannot read the children of " + Name());
+  if (type != NODE_TEXT) {
+    last = TComPtr<IXMLDOMNode>();
+    Check(element_->appendChild(lineBreak(depth_).Get(), last.Put()), "XML: cannot add " + name);
+  }
+  TVariant before;
+  before.Get().vt = VT_UNKNOWN;
+  before.Get().punkVal = last.Get();
+  last->AddRef();  // the variant releases it
+  Check(element_->insertBefore(lineBreak(depth_ + 1).Get(), before.Get(), nullptr),
+        "XML: cannot add " + name);
+  Check(element_->insertBefore(child.Get(), before.Get(), nullptr), "XML: cannot add " + name);
+  return TXmlElement(std::move(child), depth_ + 1);
 }
 
 TXmlDocument::TXmlDocument() {
-  static constexpr struct {
-    const GUID* Clsid;
-    int Version;
-  } kComponents[] = {
-      {&kClsidDomDocument60, 6}, {&kClsidDomDocument40, 4}, {&kClsidDomDocument30, 3}};
-  HRESULT result = E_FAIL;
-  for (const auto& component : kComponents) {
-    result = CoCreateInstance(*component.Clsid, nullptr, CLSCTX_INPROC_SERVER, kIidXmlDomDocument,
-                              reinterpret_cast<void**>(document_.Put()));
-    if (SUCCEEDED(result) && document_) {
-      version_ = component.Version;
-      break;
-    }
-  }
-  Check(result, "No XML document component can be created");
-  // Settings are read from a local file, whole, and refer to nothing outside it.
-  document_->put_async(VARIANT_FALSE);
-  document_->put_validateOnParse(VARIANT_FALSE);
-  document_->put_resolveExternals(VARIANT_FALSE);
+  static const GUID* const kComponents[] = {&kClsidDomDocument60, &kClsidDomDocument40,
+                                            &kClsidDomDocument30};
+  version_ = CreateNewest(kComponents, kIidXmlDomDocument, document_);
 }
 
 TXmlDocument::~TXmlDocument() = default;
-
-void TXmlDocument::Load(const std::string& path) {
-  TVariant source(path);
-  // Element texts are file paths: blanks at their ends belong to them.
-  document_->put_preserveWhiteSpace(VARIANT_TRUE);
-  VARIANT_BOOL loaded = VARIANT_FALSE;
-  const HRESULT result = document_->load(source.Get(), &loaded);
-  if (SUCCEEDED(result) && loaded == VARIANT_TRUE) return;
-  std::string reason = "cannot load " + path;
-  TComPtr<IXMLDOMParseError> error;
-  if (SUCCEEDED(document_->get_parseError(error.Put())) && error) {
-    TBstr text;
-    LONG line = 0;
-    error->get_line(&line);
-    if (SUCCEEDED(error->get_reason(text.Put())) && !text.Utf8().empty()) {
-      reason += ", line " + std::to_string(line) + ": " + text.Utf8();
-    }
-  }
-  throw Exception(reason + " (" + HexCode(result) + ")");
-}
-
-std::optional<TXmlElement> TXmlDocument::Root() const {
-  TComPtr<IXMLDOMElement> root;
-  Check(document_->get_documentElement(root.Put()), "XML: cannot read the document element");
-  if (!root) return std::nullopt;
-  return TXmlElement(std::move(root));
-}
 
 TXmlElement TXmlDocument::CreateRoot(const std::string& name) {
   TBstr target("xml");
@@ -269,12 +479,110 @@ TXmlElement TXmlDocument::CreateRoot(const std::string& name) {
   TComPtr<IXMLDOMElement> root;
   Check(document_->createElement(tag.Get(), root.Put()), "XML: cannot create " + name);
   Check(document_->appendChild(root.Get(), nullptr), "XML: cannot add " + name);
-  return TXmlElement(std::move(root));
+  return TXmlElement(std::move(root), 0);
 }
 
 void TXmlDocument::Save(const std::string& path) const {
   TVariant destination(path);
   Check(document_->save(destination.Get()), "Cannot save " + path);
+}
+
+std::string_view TXmlNode::Name() const { return tree_->View(tree_->elements_[index_].Name); }
+
+std::string TXmlNode::Text() const {
+  const TXmlTree::TElement& element = tree_->elements_[index_];
+  return WideToUtf8(std::wstring_view(tree_->text_).substr(
+      element.TextBegin, element.TextEnd - element.TextBegin));
+}
+
+std::optional<std::string> TXmlNode::Attribute(std::string_view name) const {
+  const TXmlTree::TElement& element = tree_->elements_[index_];
+  for (size_t i = 0; i < element.AttributeCount; ++i) {
+    const TXmlTree::TAttribute& attribute = tree_->attributes_[element.FirstAttribute + i];
+    if (tree_->View(attribute.Name) == name) return std::string(tree_->View(attribute.Value));
+  }
+  return std::nullopt;
+}
+
+std::vector<TXmlNode> TXmlNode::Children() const {
+  std::vector<TXmlNode> children;
+  for (size_t child = tree_->elements_[index_].FirstChild; child != TXmlTree::kNone;
+       child = tree_->elements_[child].NextSibling) {
+    children.push_back(TXmlNode(*tree_, child));
+  }
+  return children;
+}
+
+std::optional<TXmlNode> TXmlNode::Child(std::string_view name) const {
+  for (size_t child = tree_->elements_[index_].FirstChild; child != TXmlTree::kNone;
+       child = tree_->elements_[child].NextSibling) {
+    if (tree_->View(tree_->elements_[child].Name) == name) return TXmlNode(*tree_, child);
+  }
+  return std::nullopt;
+}
+
+TXmlTree::TXmlTree(const std::string& path) {
+  TComScope com;  // first: the apartment outlives every component of the reading
+  std::string reason;
+  if (ReadStreaming(path, reason)) return;
+  // The streaming reader knows no entity declared in the document's own DTD, which the DOM
+  // expands: a file it refuses is read by the DOM, and the streaming reader's reason, which
+  // names the line, is the one given when the DOM refuses it too.
+  Clear();
+  if (!ReadWithDom(path)) throw Exception("cannot load " + path + reason);
+}
+
+void TXmlTree::Clear() {
+  elements_.clear();
+  attributes_.clear();
+  names_.clear();
+  text_.clear();
+}
+
+bool TXmlTree::ReadStreaming(const std::string& path, std::string& reason) {
+  TTreeBuilder builder(*this);
+  TSaxHandler handler(builder);  // before the reader: it outlives the reader's references
+  TComPtr<IStream> stream;
+  Check(SHCreateStreamOnFileW(Utf8ToWide(path).c_str(), STGM_READ | STGM_SHARE_DENY_NONE,
+                              stream.Put()),
+        "Cannot open " + path);
+  static const GUID* const kComponents[] = {&kClsidSaxReader60, &kClsidSaxReader40,
+                                            &kClsidSaxReader30};
+  TComPtr<ISAXXMLReader> reader;
+  CreateNewest(kComponents, kIidSaxReader, reader);
+  Check(reader->putContentHandler(&handler), "XML: cannot read " + path);
+  Check(reader->putErrorHandler(&handler), "XML: cannot read " + path);
+  // Settings are read from a local file and refer to nothing outside it.
+  for (const wchar_t* feature : {L"http://xml.org/sax/features/external-general-entities",
+                                 L"http://xml.org/sax/features/external-parameter-entities"}) {
+    Check(reader->putFeature(feature, VARIANT_FALSE), "XML: cannot turn off external entities");
+  }
+  VARIANT input;
+  VariantInit(&input);
+  input.vt = VT_UNKNOWN;
+  input.punkVal = stream.Get();  // lent, not owned
+  const HRESULT result = reader->parse(input);
+  if (SUCCEEDED(result) && builder.Complete()) return true;
+  reason = (handler.Error().empty() ? "" : ", " + handler.Error()) + " (" + HexCode(result) + ")";
+  return false;
+}
+
+bool TXmlTree::ReadWithDom(const std::string& path) {
+  static const GUID* const kComponents[] = {&kClsidDomDocument60, &kClsidDomDocument40,
+                                            &kClsidDomDocument30};
+  TComPtr<IXMLDOMDocument> document;
+  CreateNewest(kComponents, kIidXmlDomDocument, document);
+  document->put_async(VARIANT_FALSE);
+  document->put_validateOnParse(VARIANT_FALSE);
+  Check(document->put_resolveExternals(VARIANT_FALSE), "XML: cannot turn off external entities");
+  // Element texts are file paths: blanks at their ends belong to them.
+  document->put_preserveWhiteSpace(VARIANT_TRUE);
+  TVariant source(path);
+  VARIANT_BOOL loaded = VARIANT_FALSE;
+  if (FAILED(document->load(source.Get(), &loaded)) || loaded != VARIANT_TRUE) return false;
+  TTreeBuilder builder(*this);
+  WalkDom(document.Get(), builder);
+  return builder.Complete();
 }
 
 std::string BoolText(bool value) { return value ? "True" : "False"; }

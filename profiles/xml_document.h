@@ -1,7 +1,9 @@
 #pragma once
-// The settings file's document model: the platform's XML DOM component through COM, behind a
-// small interface of elements, attributes and text. Every text here is UTF-8. Failures are
-// raised as movra::Exception with the reason.
+// The settings file's document model: written through the platform's XML DOM component and
+// read through its streaming reader, both through COM, behind a small interface of elements,
+// attributes and text. Every text here is UTF-8. Failures are raised as movra::Exception with
+// the reason.
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -58,9 +60,9 @@ class TComScope {
   bool initialized_ = false;
 };
 
+// An element of a document being built.
 class TXmlElement {
  public:
-  explicit TXmlElement(TComPtr<IXMLDOMElement> element);
   TXmlElement(const TXmlElement& other);
   TXmlElement(TXmlElement&& other) noexcept;
   TXmlElement& operator=(const TXmlElement& other);
@@ -68,25 +70,19 @@ class TXmlElement {
   ~TXmlElement();
 
   std::string Name() const;
-  // The text of the element and its descendants.
-  std::string Text() const;
+  // Replaces the content by the text.
   void SetText(const std::string& text);
-  // Empty when the element has no attribute of that name.
-  std::optional<std::string> Attribute(const std::string& name) const;
   void SetAttribute(const std::string& name, const std::string& value);
-  // The child elements in document order; text, comments and other nodes are not listed.
-  std::vector<TXmlElement> Children() const;
-  // The first child element of that name.
-  std::optional<TXmlElement> Child(const std::string& name) const;
-  // The first child element of each of the names, in their order, found in one walk that ends
-  // as soon as every name has been met: each node visited is a call into the component.
-  std::vector<std::optional<TXmlElement>> FirstChildren(
-      const std::vector<std::string>& names) const;
-  // A new last child element.
+  // A new last child element, on a line of its own, indented by its depth; the end tag of an
+  // element with child elements goes on a line of its own too. Not for elements with text.
   TXmlElement AddChild(const std::string& name);
 
  private:
+  friend class TXmlDocument;
+  TXmlElement(TComPtr<IXMLDOMElement> element, int depth);
+
   TComPtr<IXMLDOMElement> element_;
+  int depth_ = 0;  // of the document element, 0
 };
 
 // One document. Its elements must not outlive it.
@@ -100,9 +96,6 @@ class TXmlDocument {
 
   // The component version in use: 6, 4 or 3.
   int Version() const { return version_; }
-  // Replaces the content by the file's; raises with the parser's reason.
-  void Load(const std::string& path);
-  std::optional<TXmlElement> Root() const;
   // Makes a new element of that name the document element, after an XML declaration.
   TXmlElement CreateRoot(const std::string& name);
   // Writes the document to the file, replacing it.
@@ -112,6 +105,81 @@ class TXmlDocument {
   TComScope com_;  // first member: the apartment outlives the document
   TComPtr<IXMLDOMDocument> document_;
   int version_ = 0;
+};
+
+class TXmlTree;
+
+// An element of a TXmlTree, read without any call into the component. Valid while its tree is.
+class TXmlNode {
+ public:
+  std::string_view Name() const;
+  // The text of the element and its descendants, white space included.
+  std::string Text() const;
+  // Empty when the element has no attribute of that name.
+  std::optional<std::string> Attribute(std::string_view name) const;
+  // The child elements in document order; text, comments and other nodes are not listed.
+  std::vector<TXmlNode> Children() const;
+  // The first child element of that name.
+  std::optional<TXmlNode> Child(std::string_view name) const;
+
+ private:
+  friend class TXmlTree;
+  TXmlNode(const TXmlTree& tree, size_t index) : tree_(&tree), index_(index) {}
+
+  const TXmlTree* tree_;
+  size_t index_;
+};
+
+// A whole file read by the platform's streaming XML reader into its elements, their attributes
+// and their text, kept as plain values. A DOM makes a node object for each child it is asked
+// for, and each is a call into the component; the streaming reader hands each element over
+// once, with its attributes. A file the streaming reader refuses is read by the DOM.
+class TXmlTree {
+ public:
+  // Raises with the reason, and the line for a file that is not well-formed XML, when the file
+  // cannot be read.
+  explicit TXmlTree(const std::string& path);
+
+  TXmlNode Root() const { return TXmlNode(*this, 0); }
+
+ private:
+  friend class TXmlNode;
+  friend class TTreeBuilder;
+  // True when the streaming reader read the file whole; else `reason` is its reason.
+  bool ReadStreaming(const std::string& path, std::string& reason);
+  // True when the DOM read the file whole.
+  bool ReadWithDom(const std::string& path);
+  void Clear();
+  static constexpr size_t kNone = static_cast<size_t>(-1);
+  // Names and values are kept in one buffer rather than a string each: a file of thousands of
+  // profiles holds a hundred thousand of them.
+  struct TSpan {
+    size_t Begin = 0;
+    size_t Length = 0;
+  };
+  struct TAttribute {
+    TSpan Name;
+    TSpan Value;
+  };
+  struct TElement {
+    TSpan Name;
+    size_t FirstAttribute = 0;  // attributes_[FirstAttribute, FirstAttribute + AttributeCount)
+    size_t AttributeCount = 0;
+    size_t FirstChild = kNone;
+    size_t NextSibling = kNone;
+    // The element's text and its descendants' is text_[TextBegin, TextEnd).
+    size_t TextBegin = 0;
+    size_t TextEnd = 0;
+  };
+
+  std::string_view View(TSpan span) const {
+    return std::string_view(names_).substr(span.Begin, span.Length);
+  }
+
+  std::vector<TElement> elements_;  // in document order: the document element first
+  std::vector<TAttribute> attributes_;
+  std::string names_;  // the names and attribute values, in UTF-8
+  std::wstring text_;  // every text of the document element, in document order
 };
 
 // The value forms of the settings file.

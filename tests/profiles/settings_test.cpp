@@ -254,6 +254,52 @@ TEST_F(ConfigTest, OnlyElementChildrenAreRead) {
   EXPECT_FALSE(Exists(Path() + ".bak"));
 }
 
+TEST_F(ConfigTest, EscapedSectionedAndSplitTextReadsAsItsCharacters) {
+  WriteTextFile(Path(),
+                "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+                "<Config>\r\n<Profiles>\r\n"
+                "<Profile RunMethod='0' Name=\"Gr&#xFC;&#223;e &amp; &quot;&#x41F;&lt;\">\r\n"
+                "<Files><File>C:\\a&amp;b &gt;</File><File><![CDATA[C:\\<c>&d]]></File>"
+                "<File>C:\\x<!-- not read -->y<?note?><b>z</b>!</File>"
+                "<File>D:\\\xC3\x9C" "ber\\\xD0\x9E\xD1\x82\xD1\x87\xD1\x91\xD1\x82</File>"
+                "</Files>\r\n"
+                "<Scheduler><Active>Tr<![CDATA[ue]]></Active><Start>9:05</Start>"
+                "<Days Day0=\"True\" Day1=\"False\" Day2=\"False\" Day3=\"False\" Day4=\"False\" "
+                "Day5=\"False\" Day6=\"True\"/></Scheduler></Profile>\r\n"
+                "</Profiles>\r\n<Options Language=\"ru_RU\" LogLevel=\"&#50;\"/>\r\n</Config>\r\n");
+  TOptions options;
+  EXPECT_EQ(Load(options), TConfigState::Read);
+  ASSERT_EQ(loaded_.size(), 1u);
+  EXPECT_EQ(loaded_[0]->Name(), "Gr\xC3\xBC\xC3\x9F" "e & \"\xD0\x9F<");
+  EXPECT_EQ(loaded_[0]->Files().Lines(),
+            (std::vector<std::string>{"C:\\a&b >", "C:\\<c>&d", "C:\\xyz!",
+                                      "D:\\\xC3\x9C" "ber\\"
+                                      "\xD0\x9E\xD1\x82\xD1\x87\xD1\x91\xD1\x82"}));
+  EXPECT_TRUE(loaded_[0]->SchedulerActive());
+  EXPECT_EQ(options.Language, "ru_RU");
+  EXPECT_EQ(options.LogLevel, 2);
+
+  // Entities the document declares itself are expanded too.
+  std::string profile = ProfileXml("e", "7:30");
+  profile.replace(profile.find("C:\\e"), 4, "&data;\\e");
+  WriteTextFile(Path(), "<!DOCTYPE Config [<!ENTITY data \"D:\\Data &amp; more\">]>\n"
+                        "<Config><Profiles>" + profile + "</Profiles></Config>");
+  ASSERT_EQ(Load(options), TConfigState::Read);
+  ASSERT_EQ(loaded_.size(), 1u);
+  EXPECT_EQ(loaded_[0]->Files().Lines(), std::vector<std::string>{"D:\\Data & more\\e"});
+
+  // A file that is not well-formed is refused with the line and the reason.
+  WriteTextFile(Path(),
+                "<Config>\n<Profiles>\n<Profile Name=\"a\" Name=\"b\"/>\n</Profiles>\n</Config>");
+  try {
+    TXmlTree tree(Path());
+    ADD_FAILURE() << "read as well-formed";
+  } catch (const Exception& error) {
+    const std::string message = error.what();
+    EXPECT_NE(message.find(Path() + ", line 3: "), std::string::npos) << message;
+  }
+}
+
 TEST_F(ConfigTest, MissingFileGivesDefaults) {
   TOptions options = Changed();
   EXPECT_EQ(Load(options), TConfigState::Missing);
