@@ -213,6 +213,7 @@ void TPalvexForm::CreateComponents() {
   restore->OnClick = TNotifyEvent(this, &TPalvexForm::RestoreFromTray);
   addTrayItem("popuptrayN1", "-", nullptr);
   popuptrayRun = addTrayItem("popuptrayRun", "Run", nullptr);
+  popupTray->OnPopup = TNotifyEvent(this, &TPalvexForm::popupTrayPopup);
   addTrayItem("popuptrayDefragmentFile", "", actToolsDefragmentFile);
   addTrayItem("popuptrayN2", "-", nullptr);
   addTrayItem("popuptrayOptions", "", actFileOptions);
@@ -288,8 +289,7 @@ void TPalvexForm::FormCreate(TObject*) {
   FRunLock = std::make_unique<TRunLock>();
 
   configPath_ = host_->ConfigFile();
-  // The tray menu is built once below, after every row; the rows' texts are written once
-  // too, in the language the settings name.
+  // The rows' texts are written once, in the language the settings name.
   const TConfigState config = host_->LoadSettings(
       configPath_,
       [this](std::unique_ptr<TProfile> profile) { AppendProfileRow(std::move(profile), false); },
@@ -306,7 +306,6 @@ void TPalvexForm::FormCreate(TObject*) {
   RefreshQueueLabel();
   UpdateLogWindow();
   UpdateScheduleColumns();
-  BuildTrayRunMenu();
   SetQueueCount(0);
 
   if (FOptions.MinimizeOnStartup) SetWindowState(TWindowState::wsMinimized);
@@ -373,15 +372,8 @@ TProfile& TPalvexForm::ProfileOf(int row) const {
 
 void TPalvexForm::AddProfileItem(std::unique_ptr<TProfile> profile) {
   AppendProfileRow(std::move(profile));
-  // A menu that already lists every other row only needs the new one.
-  const int row = ProfileCount() - 1;
-  if (popuptrayRun->Count() == kTrayFixedItems + row)
-    AddTrayRunItem(ProfileOf(row).Name(), row);
-  else
-    BuildTrayRunMenu();
 }
 
-// The tray menu depends on the whole list: whoever appends many rows builds it once after them.
 void TPalvexForm::AppendProfileRow(std::unique_ptr<TProfile> profile, bool fill) {
   TListItem* item = lvProfiles->Items().Add();
   ui::TStringList& sub = item->SubItems();
@@ -480,14 +472,31 @@ void TPalvexForm::AddTrayRunItem(const std::string& caption, intptr_t tag) {
   popuptrayRun->Add(item);
 }
 
-void TPalvexForm::BuildTrayRunMenu() {
-  popuptrayRun->Clear();
-  AddTrayRunItem(_("All Profiles"), -1);
-  auto* line = new TMenuItem(nullptr);
-  line->SetCaption("-");
-  popuptrayRun->Add(line);
-  for (int row = 0; row < ProfileCount(); ++row) AddTrayRunItem(ProfileOf(row).Name(), row);
+// The Run submenu follows the rows only when the tray menu opens: a start with thousands of
+// profiles makes none of its items, and adding, deleting or renaming a row costs it nothing.
+// Items already there are kept and renamed, so the system menu is rebuilt only after a change.
+void TPalvexForm::UpdateTrayRunMenu() {
+  if (popuptrayRun->Count() < kTrayFixedItems) {
+    AddTrayRunItem("", -1);
+    auto* line = new TMenuItem(nullptr);
+    line->SetCaption("-");
+    popuptrayRun->Add(line);
+  }
+  popuptrayRun->Items(0)->SetPlainCaption(_("All Profiles"));
+  const int rows = ProfileCount();
+  for (int row = 0; row < rows; ++row) {
+    if (kTrayFixedItems + row == popuptrayRun->Count()) {
+      AddTrayRunItem(ProfileOf(row).Name(), row);
+      continue;
+    }
+    TMenuItem* item = popuptrayRun->Items(kTrayFixedItems + row);
+    item->SetPlainCaption(ProfileOf(row).Name());
+    item->Tag = row;
+  }
+  while (popuptrayRun->Count() > kTrayFixedItems + rows) popuptrayRun->Delete(popuptrayRun->Count() - 1);
 }
+
+void TPalvexForm::popupTrayPopup(TObject*) { UpdateTrayRunMenu(); }
 
 void TPalvexForm::TrayRunItemClick(TObject* sender) {
   const intptr_t tag = static_cast<TComponent*>(sender)->Tag;
@@ -710,7 +719,6 @@ void TPalvexForm::actProfileDeleteExecute(TObject*) {
     std::erase_if(profiles_, [&doomed](const auto& p) { return doomed.count(p.get()) != 0; });
   }
   items.EndUpdate();
-  BuildTrayRunMenu();
 }
 
 void TPalvexForm::actProfileDeleteUpdate(TObject*) {
@@ -726,7 +734,6 @@ void TPalvexForm::actProfilePropsExecute(TObject*) {
   Modal([&] { result = host_->ProfileProps(ProfileOf(rows[0])); });
   if (result != mrOk) return;
   UpdateProfileItem(rows[0]);
-  BuildTrayRunMenu();
 }
 
 void TPalvexForm::actProfilePropsUpdate(TObject*) {
@@ -769,7 +776,6 @@ void TPalvexForm::actToolsWizardExecute(TObject*) {
   Modal([&] { result = host_->Wizard(names, created); });
   if (result != mrOk || created.empty()) return;
   for (auto& profile : created) AppendProfileRow(std::move(profile));
-  BuildTrayRunMenu();
 }
 
 void TPalvexForm::actToolsAnalyzeExecute(TObject*) {
@@ -863,7 +869,6 @@ void TPalvexForm::SetLanguageByTag(int tag) {
   UpdateScheduleColumns();
   UpdateAllProfileItems();
   RefreshQueueLabel();
-  BuildTrayRunMenu();
 }
 
 void TPalvexForm::CheckLanguageItem() { chrome_->CheckLanguage(LanguageTag(FOptions.Language)); }

@@ -143,7 +143,6 @@ class TPalvexForm : public ui::TForm {
   void UpdateAllProfileItems();
   // "Today, t", "Tomorrow, t" or the short date and t.
   std::string FormatNextStart(TDateTime time) const;
-  void BuildTrayRunMenu();
   void RunProfile(TProfile& profile);
   void RunFile(const std::string& fileName, TRunMethod runMethod);
   void SchedulerTimer();
@@ -182,10 +181,12 @@ class TPalvexForm : public ui::TForm {
   void CreateComponents();
   // The profile list and the log memo, in the chrome's panels.
   void CreatePanelContents();
-  // A row for the profile, without the tray menu; its texts are left empty when `fill` is
-  // false, for whoever fills every row afterwards.
+  // A row for the profile; its texts are left empty when `fill` is false, for whoever fills
+  // every row afterwards.
   void AppendProfileRow(std::unique_ptr<TProfile> profile, bool fill = true);
   void AddTrayRunItem(const std::string& caption, intptr_t tag);
+  // The tray's Run submenu brought in step with the rows: "All Profiles", a line, every row.
+  void UpdateTrayRunMenu();
   ui::TAction* NewAction(const char* name, const char* caption, const char* hint,
                          ui::TShortCut shortcut, int image, void (TPalvexForm::*execute)(ui::TObject*),
                          void (TPalvexForm::*update)(ui::TObject*));
@@ -197,6 +198,7 @@ class TPalvexForm : public ui::TForm {
   void lvProfilesKeyDown(ui::TObject* sender, WORD& key, ui::TShiftState shift);
   void SchedulerTick(ui::TSimpleTimer* timer);
   void TrayRunItemClick(ui::TObject* sender);
+  void popupTrayPopup(ui::TObject* sender);
 
   void actProfileAddExecute(ui::TObject*);
   void actProfileDeleteExecute(ui::TObject*);

@@ -369,15 +369,20 @@ void TPopupMenu::Notification(TComponent* component, TOperation operation) {
   if (operation == TOperation::opRemove && component == PopupComponent) PopupComponent = nullptr;
 }
 
-void TPopupMenu::Popup(int x, int y) {
-  PopupPoint = {x, y};
+HMENU TPopupMenu::PrepareToShow() {
   if (OnPopup) OnPopup(this);
   for (int i = 0; i < items_->Count(); ++i)
     if (auto* action = dynamic_cast<TCustomAction*>(items_->Items(i)->Action())) action->Update();
+  return Handle();
+}
+
+void TPopupMenu::Popup(int x, int y) {
+  PopupPoint = {x, y};
+  HMENU menu = PrepareToShow();
   HWND owner = Application().Handle();
   static constexpr UINT alignments[] = {TPM_LEFTALIGN, TPM_RIGHTALIGN, TPM_CENTERALIGN};
   const UINT flags = TPM_RETURNCMD | alignments[Alignment] | (TrackButton == tbRightButton ? TPM_RIGHTBUTTON : 0);
-  UINT command = TrackPopupMenuEx(Handle(), flags, x, y, owner, nullptr);
+  UINT command = TrackPopupMenuEx(menu, flags, x, y, owner, nullptr);
   if (command) DispatchCommand(command);
 }
 

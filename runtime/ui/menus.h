@@ -168,6 +168,9 @@ class TPopupMenu : public TMenu {
 
   // Shows the menu at screen point (x, y) and runs the chosen item after it has closed.
   virtual void Popup(int x, int y);
+  // What Popup does before the menu shows: OnPopup, which may bring the items up to date, the
+  // actions of the items updated, and the system menu built from the items as they now stand.
+  HMENU PrepareToShow();
   bool AutoPopup = true;
   TPopupAlignment Alignment = paLeft;
   TTrackButton TrackButton = tbRightButton;

@@ -38,6 +38,7 @@ struct FakeHost : TPalvexHost {
   std::vector<std::string> questions;
   int propsCalls = 0;
   int propsResult = mrCancel;
+  std::string propsName;  // typed into the dialog as the profile's name, when not empty
   int saves = 0;
   std::vector<std::string> savedNames;
   bool savedShowLog = true;
@@ -83,9 +84,10 @@ struct FakeHost : TPalvexHost {
     Opened("files");
     return {};
   }
-  int ProfileProps(TProfile&) override {
+  int ProfileProps(TProfile& profile) override {
     ++propsCalls;
     Opened("props");
+    if (!propsName.empty()) profile.SetName(propsName);
     return propsResult;
   }
   bool Analysis(TFileRegionList&) override { return false; }
@@ -582,6 +584,7 @@ TEST_F(MainWindow, LanguageSwitchRetranslatesMenusColumnsAndStatus) {
   EXPECT_EQ(form->lvProfiles->Columns()[4]->Caption(), "Mo");
   EXPECT_EQ(Cell(0, 0), "3 Dateien");
   EXPECT_EQ(Panel(1), "In der Warteschlange: 0 Profil(e)");
+  form->popupTray->PrepareToShow();
   EXPECT_EQ(form->popuptrayRun->Items(0)->Caption(), "Alle Profile");
   EXPECT_EQ(deutsch->Caption(), "Deutsch");
   // Labels read together with what stands beside them.
@@ -611,6 +614,7 @@ TEST_F(MainWindow, TrayRunMenuStartsTheProfileEachItemNames) {
   Create();
   form->lvProfiles->SetIndexSelected(0, true);
   form->actProfileDelete->Execute();
+  form->popupTray->PrepareToShow();
   TMenuItem* run = form->popuptrayRun;
   ASSERT_EQ(run->Count(), 4);
   EXPECT_EQ(run->Items(0)->Caption(), "All Profiles");
@@ -681,13 +685,41 @@ TEST_F(MainWindow, DestroySavesTheProfilesInRowOrder) {
 namespace movra::app {
 namespace {
 
-// The tray's Run menu lists "All Profiles", a line, then every row with its index as Tag.
+std::string MenuText(HMENU menu, int position) {
+  wchar_t text[256] = {};
+  GetMenuStringW(menu, static_cast<UINT>(position), text, 256, MF_BYPOSITION);
+  return WideToUtf8(text);
+}
+
+// The tray's Run menu as it opens lists "All Profiles", a line, then every row with its index
+// as Tag, and the system menu shown says the same, each name just as it was typed.
 void ExpectTrayMenuInStep(TPalvexForm& form) {
+  HMENU tray = form.popupTray->PrepareToShow();
   TMenuItem* run = form.popuptrayRun;
-  ASSERT_EQ(run->Count(), 2 + form.ProfileCount());
-  for (int row = 0; row < form.ProfileCount(); ++row) {
+  const int rows = form.ProfileCount();
+  ASSERT_EQ(run->Count(), 2 + rows);
+  EXPECT_EQ(run->Items(0)->Caption(), _("All Profiles"));
+  EXPECT_EQ(run->Items(0)->Tag, -1);
+  EXPECT_TRUE(run->Items(1)->IsLine());
+  for (int row = 0; row < rows; ++row) {
     EXPECT_EQ(run->Items(2 + row)->Caption(), form.ProfileOf(row).Name()) << row;
     EXPECT_EQ(run->Items(2 + row)->Tag, row);
+  }
+  MENUITEMINFOW info{};
+  info.cbSize = sizeof(info);
+  info.fMask = MIIM_SUBMENU;
+  ASSERT_TRUE(GetMenuItemInfoW(tray, run->Command(), FALSE, &info));
+  HMENU shown = info.hSubMenu;
+  ASSERT_TRUE(shown);
+  ASSERT_EQ(GetMenuItemCount(shown), 2 + rows);
+  EXPECT_EQ(MenuText(shown, 0), _("All Profiles"));
+  EXPECT_EQ(GetMenuState(shown, 1, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+  for (int row = 0; row < rows; ++row) {
+    std::string typed;
+    for (char c : form.ProfileOf(row).Name()) typed += c == '&' ? std::string("&&") : std::string(1, c);
+    EXPECT_EQ(MenuText(shown, 2 + row), typed) << row;
+    EXPECT_EQ(GetMenuState(shown, static_cast<UINT>(2 + row), MF_BYPOSITION) & MF_SEPARATOR, 0u) << row;
+    EXPECT_EQ(GetMenuItemID(shown, 2 + row), run->Items(2 + row)->Command()) << row;
   }
 }
 
@@ -703,11 +735,21 @@ TEST_F(MainWindow, ManyRowsAddNoComponentsAndKeepTheTrayMenuInStep) {
   host->propsResult = mrOk;
   form->actProfileAdd->Execute();
   form->actProfileAdd->Execute();
-  host->wizardNames = {"w1", "w2", "w3"};
+  host->wizardNames = {"R&D", "-", "w3"};
   form->actToolsWizard->Execute();
   ASSERT_EQ(form->ProfileCount(), 305);
   EXPECT_EQ(form->ProfileOf(304).Name(), "w3");
   ExpectTrayMenuInStep(*form);
+  // Renamed, and the language switched, without the menu opened in between.
+  host->propsName = "renamed";
+  form->lvProfiles->SetIndexSelected(5, true);
+  form->actProfileProps->Execute();
+  form->lvProfiles->ClearSelection();
+  ASSERT_EQ(form->ProfileOf(5).Name(), "renamed");
+  form->SetLanguageByTag(2);
+  ExpectTrayMenuInStep(*form);
+  EXPECT_EQ(form->popuptrayRun->Items(0)->Caption(), "Alle Profile");
+  form->SetLanguageByTag(0);
   EXPECT_EQ(form->ComponentCount(), components);
 
   for (int row : {0, 7, 8, 304}) form->lvProfiles->SetIndexSelected(row, true);
@@ -715,7 +757,7 @@ TEST_F(MainWindow, ManyRowsAddNoComponentsAndKeepTheTrayMenuInStep) {
   ASSERT_EQ(form->ProfileCount(), 301);
   EXPECT_EQ(form->ProfileOf(0).Name(), "p1");
   EXPECT_EQ(form->ProfileOf(6).Name(), "p9");
-  EXPECT_EQ(form->ProfileOf(300).Name(), "w2");
+  EXPECT_EQ(form->ProfileOf(300).Name(), "-");
   ExpectTrayMenuInStep(*form);
   form->popuptrayRun->Items(2 + 6)->Click();
   ASSERT_EQ(host->started.size(), 1u);
