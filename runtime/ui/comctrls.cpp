@@ -104,17 +104,7 @@ void TListItem::SetCaption(const std::string& caption) {
 void TListItem::SetStateIndex(int index) {
   if (index == stateIndex_) return;
   stateIndex_ = index;
-  TListView* view = ListView();
-  if (owner_->filling_ || view->OwnerData() || !view->HandleAllocated()) {
-    Update();
-    return;
-  }
-  const int row = Index();
-  if (row < 0) return;
-  LVITEMW state{};
-  state.stateMask = LVIS_STATEIMAGEMASK;
-  state.state = INDEXTOSTATEIMAGEMASK(static_cast<UINT>(index + 1));
-  SendMessageW(view->Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+  Update();
 }
 
 void TListItem::SetImageIndex(int index) {
@@ -139,11 +129,7 @@ bool TListItem::Focused() const { return ListView()->FocusedIndex() == Index(); 
 
 void TListItem::SetFocused(bool on) {
   TListView* view = ListView();
-  if (!view->HandleAllocated()) return;
-  LVITEMW state{};
-  state.stateMask = LVIS_FOCUSED;
-  state.state = on ? LVIS_FOCUSED : 0;
-  SendMessageW(view->Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(Index()), reinterpret_cast<LPARAM>(&state));
+  if (view->HandleAllocated()) view->SetIndexState(Index(), LVIS_FOCUSED, on ? LVIS_FOCUSED : 0);
 }
 
 void TListItem::Delete() { owner_->Delete(Index()); }
@@ -206,10 +192,7 @@ TListItem* TListItems::Insert(int index) {
   raw->subItems_.OnChange = TNotifyEvent(raw, &TListItem::SubItemsChanged);
   items_.insert(items_.begin() + index, std::move(item));
   raw->indexHint_ = index;
-  if (view_->HandleAllocated()) {
-    view_->DeferRedraw();
-    view_->InsertRow(index, raw);
-  }
+  if (view_->HandleAllocated()) view_->RowInserted(index);
   return raw;
 }
 
@@ -276,11 +259,14 @@ void TListView::CreateParams(TCreateParams& params) {
   TWinControl::CreateParams(params);
   params.SysClassName = WC_LISTVIEWW;
   static constexpr DWORD styles[] = {LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT};
-  params.Style |= styles[static_cast<int>(viewStyle_)] | LVS_SHAREIMAGELISTS;
+  // The window never holds rows, whether the list keeps them or OnData gives them: it keeps
+  // their count, selection and focus, and asks for a row's texts, images and state image when
+  // it draws the row. A window holding rows would be told of each one by a message, which a
+  // list of thousands pays whenever its window is made.
+  params.Style |= styles[static_cast<int>(viewStyle_)] | LVS_SHAREIMAGELISTS | LVS_OWNERDATA;
   if (!multiSelect_) params.Style |= LVS_SINGLESEL;
   if (!readOnly_) params.Style |= LVS_EDITLABELS;
   if (!hideSelection_) params.Style |= LVS_SHOWSELALWAYS;
-  if (ownerData_) params.Style |= LVS_OWNERDATA;
   params.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
@@ -288,49 +274,49 @@ void TListView::CreateWnd() {
   redrawDeferred_ = false;
   TWinControl::CreateWnd();
   UpdateStyles();
-  // State images of owner-data rows are asked for like their texts; other rows keep theirs
-  // in the window, which asks for its item states far more often than it draws.
-  SendMessageW(handle_, LVM_SETCALLBACKMASK, ownerData_ ? LVIS_STATEIMAGEMASK : 0, 0);
+  Call(LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
   ApplyImages();
   ApplyColumns();
-  if (ownerData_) {
-    SendMessageW(handle_, LVM_SETITEMCOUNT, static_cast<WPARAM>(items_.virtualCount_), 0);
-    return;
-  }
-  // Drawn once when they are all in: a list that draws itself after every row it gains takes
-  // minutes for a few thousand rows.
-  SendMessageW(handle_, WM_SETREDRAW, FALSE, 0);
-  Call(LVM_SETITEMCOUNT, items_.items_.size(), 0);
-  for (size_t i = 0; i < items_.items_.size(); ++i) InsertRow(static_cast<int>(i), items_.items_[i].get());
-  if (items_.updateCount_ == 0) SendMessageW(handle_, WM_SETREDRAW, TRUE, 0);
+  Call(LVM_SETITEMCOUNT, static_cast<WPARAM>(items_.Count()), 0);
+  if (!ownerData_) RestoreSelection();
 }
 
 void TListView::DestroyWnd() {
   redrawDeferred_ = false;
   for (int i = 0; i < columns_.Count(); ++i)
     if (!columns_[i]->autoSize_) columns_[i]->width_ = ColumnWidth(i);
-  if (!ownerData_) {
-    for (auto& item : items_.items_) item->selected_ = false;
-    for (int i : SelectedIndexes()) items_.items_[static_cast<size_t>(i)]->selected_ = true;
-  }
+  if (!ownerData_) KeepSelection();
   TWinControl::DestroyWnd();
 }
 
-// One message a row, whatever its columns: its texts and image are asked for when it is drawn, so a list of thousands of rows costs no more per row than one of ten.
-void TListView::InsertRow(int index, TListItem* item) {
-  LVITEMW row{};
-  row.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE;
-  row.iItem = index;
-  row.pszText = LPSTR_TEXTCALLBACKW;
-  row.iImage = I_IMAGECALLBACK;
-  row.lParam = reinterpret_cast<LPARAM>(item);
-  if (item->selected_ || item->stateIndex_ >= 0) {
-    row.mask |= LVIF_STATE;
-    row.stateMask = LVIS_SELECTED | LVIS_STATEIMAGEMASK;
-    row.state = (item->selected_ ? LVIS_SELECTED : 0) |
-                INDEXTOSTATEIMAGEMASK(static_cast<UINT>(item->stateIndex_ + 1));
+void TListView::KeepSelection() {
+  for (auto& item : items_.items_) item->selected_ = false;
+  for (int i : SelectedIndexes()) items_.items_[static_cast<size_t>(i)]->selected_ = true;
+}
+
+void TListView::RestoreSelection() {
+  for (size_t i = 0; i < items_.items_.size(); ++i)
+    if (items_.items_[i]->selected_) SetIndexSelected(static_cast<int>(i), true);
+}
+
+void TListView::RowInserted(int index) {
+  DeferRedraw();
+  const int count = items_.Count();
+  // The window knows rows by number only: the rows below the new one take their selection
+  // and focus along. A row added at the end moves none.
+  std::vector<int> moved;
+  int focused = -1;
+  if (index < count - 1) {
+    for (int i = index - 1; (i = static_cast<int>(Call(LVM_GETNEXTITEM, static_cast<WPARAM>(i), LVNI_SELECTED))) >= 0;)
+      moved.push_back(i);
+    focused = FocusedIndex();
   }
-  Call(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&row));
+  Call(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+  for (auto row = moved.rbegin(); row != moved.rend(); ++row) {
+    SetIndexSelected(*row, false);
+    SetIndexSelected(*row + 1, true);
+  }
+  if (focused >= index) SetIndexState(focused + 1, LVIS_FOCUSED, LVIS_FOCUSED);
 }
 
 LRESULT TListView::Call(UINT msg, WPARAM wParam, LPARAM lParam) const {
@@ -522,10 +508,14 @@ void TListView::SetIndexSelected(int index, bool on) {
     if (!ownerData_ && index >= 0 && index < items_.Count()) items_.items_[static_cast<size_t>(index)]->selected_ = on;
     return;
   }
-  LVITEMW state{};
-  state.stateMask = LVIS_SELECTED;
-  state.state = on ? LVIS_SELECTED : 0;
-  Call(LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&state));
+  SetIndexState(index, LVIS_SELECTED, on ? LVIS_SELECTED : 0);
+}
+
+void TListView::SetIndexState(int index, UINT mask, UINT state) {
+  LVITEMW item{};
+  item.stateMask = mask;
+  item.state = state;
+  Call(LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
 }
 
 std::vector<int> TListView::SelectedIndexes() const {
@@ -596,30 +586,15 @@ TListItem* TListView::GetItemAt(int x, int y) {
   return index >= 0 && index < items_.Count() ? items_.Item(index) : nullptr;
 }
 
-namespace {
-
-int CALLBACK CompareRows(LPARAM a, LPARAM b, LPARAM compare) {
-  auto& call = *reinterpret_cast<const std::function<int(TListItem*, TListItem*)>*>(compare);
-  // No exception may cross the list view's sort loop.
-  try {
-    return call(reinterpret_cast<TListItem*>(a), reinterpret_cast<TListItem*>(b));
-  } catch (...) {
-    return 0;
-  }
-}
-
-}  // namespace
-
 void TListView::CustomSort(const std::function<int(TListItem*, TListItem*)>& compare) {
   if (ownerData_) return;
   std::function<int(TListItem*, TListItem*)> call = compare;
   if (!call) {
     call = [this](TListItem* a, TListItem* b) {
       int result = 0;
-      if (OnCompare)
+      if (OnCompare) {
         OnCompare(this, a, b, 0, result);
-      else
-        {
+      } else {
         std::string x = AsciiUpper(a->Caption()), y = AsciiUpper(b->Caption());
         result = x < y ? -1 : (y < x ? 1 : 0);
       }
@@ -627,25 +602,26 @@ void TListView::CustomSort(const std::function<int(TListItem*, TListItem*)>& com
     };
   }
   auto& rows = items_.items_;
-  if (!handle_) {
-    std::stable_sort(rows.begin(), rows.end(), [&](const auto& a, const auto& b) { return call(a.get(), b.get()) < 0; });
-    return;
+  // The order is found first: a comparison that throws leaves the rows as they were.
+  std::vector<size_t> order(rows.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(),
+                   [&](size_t a, size_t b) { return call(rows[a].get(), rows[b].get()) < 0; });
+  // The window knows rows by number only: selection and focus follow their rows by hand.
+  TListItem* focused = nullptr;
+  if (handle_) {
+    KeepSelection();
+    focused = ItemFocused();
+    ClearSelection();
   }
-  SendMessageW(handle_, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&call), reinterpret_cast<LPARAM>(&CompareRows));
-  // The window has the new order: the list follows it.
   std::vector<std::unique_ptr<TListItem>> sorted;
-  for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
-    LVITEMW row{};
-    row.mask = LVIF_PARAM;
-    row.iItem = i;
-    SendMessageW(handle_, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&row));
-    auto it = std::find_if(rows.begin(), rows.end(),
-                           [&](const auto& p) { return p && p.get() == reinterpret_cast<TListItem*>(row.lParam); });
-    if (it != rows.end()) sorted.push_back(std::move(*it));
-  }
-  for (auto& p : rows)
-    if (p) sorted.push_back(std::move(p));
+  sorted.reserve(rows.size());
+  for (size_t i : order) sorted.push_back(std::move(rows[i]));
   rows = std::move(sorted);
+  if (!handle_) return;
+  RestoreSelection();
+  if (focused) SetIndexState(focused->Index(), LVIS_FOCUSED, LVIS_FOCUSED);
+  Invalidate();
 }
 
 void TListView::AlphaSort() { CustomSort({}); }
@@ -672,6 +648,18 @@ void TListView::FillDisplayInfo(NMLVDISPINFOW& info) {
     asked.state = (asked.state & ~LVIS_STATEIMAGEMASK) | INDEXTOSTATEIMAGEMASK(static_cast<UINT>(row->StateIndex() + 1));
     asked.stateMask |= LVIS_STATEIMAGEMASK;
   }
+}
+
+void TListView::StatesChanged(int first, int last, UINT before, UINT after) {
+  // Row -1: every row changed at once.
+  if (first < 0) {
+    first = 0;
+    last = items_.Count() - 1;
+  }
+  const bool was = before & LVIS_SELECTED, now = after & LVIS_SELECTED;
+  if (was != now && OnSelectItem)
+    for (int row = first; row <= last && row < items_.Count(); ++row) OnSelectItem(this, items_.Item(row), now);
+  if (OnChange) OnChange(this);
 }
 
 void TListView::WndProc(TMessage& m) {
@@ -713,10 +701,13 @@ void TListView::WndProc(TMessage& m) {
       case LVN_ITEMCHANGED: {
         auto* change = reinterpret_cast<NMLISTVIEW*>(m.LParam);
         if (!(change->uChanged & LVIF_STATE)) return;
-        bool was = change->uOldState & LVIS_SELECTED, now = change->uNewState & LVIS_SELECTED;
-        if (was != now && OnSelectItem && change->iItem >= 0 && change->iItem < items_.Count())
-          OnSelectItem(this, items_.Item(change->iItem), now);
-        if (OnChange) OnChange(this);
+        StatesChanged(change->iItem, change->iItem, change->uOldState, change->uNewState);
+        return;
+      }
+      case LVN_ODSTATECHANGED: {
+        // A range of rows, as a shift-click selects them.
+        auto* change = reinterpret_cast<NMLVODSTATECHANGE*>(m.LParam);
+        StatesChanged(change->iFrom, change->iTo, change->uOldState, change->uNewState);
         return;
       }
       default:

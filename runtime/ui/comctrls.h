@@ -241,8 +241,14 @@ class TListView : public TWinControl {
   void LayoutAutoSizeColumns();
   void UpdateStyles();
   void ApplyImages();
-  void InsertRow(int index, TListItem* item);
+  // Gives the window the new count; the rows below `index` keep their selection and focus.
+  void RowInserted(int index);
+  // The selection into the rows and back, for a window that is made anew or rows that move.
+  void KeepSelection();
+  void RestoreSelection();
+  void SetIndexState(int index, UINT mask, UINT state);
   void FillDisplayInfo(NMLVDISPINFOW& info);
+  void StatesChanged(int first, int last, UINT before, UINT after);
   void ColumnResized(int index);
   int ColumnWidth(int index) const;
   void SetColumnWidth(int index, int width);

@@ -150,8 +150,15 @@ TEST(ListView, RowsCarryTextsDataStateImagesAndSelection) {
   EXPECT_EQ(list->Items()[0]->Data, &b);
   EXPECT_EQ(CellText(list, 0, 0), "second");
   EXPECT_EQ(list->SelectedIndexes(), (std::vector<int>{1}));
+  // A row inserted above: the selected and the focused row keep their marks.
+  list->Items()[1]->SetFocused(true);
+  list->Items().Insert(0)->SetCaption("between");
+  EXPECT_EQ(CellText(list, 0, 0), "between");
+  EXPECT_EQ(CellText(list, 2, 0), "third");
+  EXPECT_EQ(list->SelectedIndexes(), (std::vector<int>{2}));
+  EXPECT_EQ(list->FocusedIndex(), 2);
   list->SelectAll();
-  EXPECT_EQ(list->SelCount(), 2);
+  EXPECT_EQ(list->SelCount(), 3);
   list->Items().Clear();
   EXPECT_EQ(SendMessageW(list->Handle(), LVM_GETITEMCOUNT, 0, 0), 0);
 }
@@ -166,6 +173,7 @@ TEST(ListView, SortsWithACompareCallbackAndTheRowsFollow) {
   AddRow(list, "c", "1000", &data[2]);
   AddRow(list, "a2", "-1", &data[3]);
   list->Items()[2]->SetSelected(true);
+  list->Items()[0]->SetFocused(true);
   auto bySize = [](TListItem* x, TListItem* y) {
     long long a = std::stoll(x->SubItems()[0]), b = std::stoll(y->SubItems()[0]);
     return a < b ? -1 : (a > b ? 1 : 0);
@@ -177,6 +185,7 @@ TEST(ListView, SortsWithACompareCallbackAndTheRowsFollow) {
   EXPECT_EQ(list->Items()[0]->Data, &data[3]);
   EXPECT_EQ(list->Items()[3]->Data, &data[2]);
   EXPECT_EQ(list->SelectedIndexes(), (std::vector<int>{3}));  // the selection moved with its row
+  EXPECT_EQ(list->FocusedIndex(), 2);  // and the focus
   EXPECT_EQ(list->Items()[3]->Index(), 3);
 
   list->CustomSort([&](TListItem* x, TListItem* y) { return -bySize(x, y); });
