@@ -5,9 +5,11 @@
 #include <ole2.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 
 #include "runtime/exception.h"
@@ -204,12 +206,165 @@ std::wstring_view View(const wchar_t* text, int length) {
                                        : std::wstring_view();
 }
 
+// The file as the streaming reader is given it: a line break is put after the name of every
+// start and end tag, where white space means nothing. The reader reckons the column of each
+// event by looking back to the last line break, and a file written by the DOM is one line: on
+// it that look-back made reading a large file several times slower. The line numbers of the
+// file itself are kept for the reasons given. UTF-16 and UTF-32 files, and a file with a
+// document type declaration, are given as they are.
+class TLineBreakingStream final : public ISequentialStream {
+ public:
+  explicit TLineBreakingStream(IStream* file) : file_(file) {}
+
+  // The line of the file that holds the line the reader counted.
+  int FileLine(int line) const {
+    if (line < 1) return line;
+    const size_t index = static_cast<size_t>(line) - 1;
+    return index < lines_.size() ? lines_[index] : line - static_cast<int>(inserted_);
+  }
+
+  HRESULT WINAPI QueryInterface(REFIID iid, void** object) override {
+    if (object == nullptr) return E_POINTER;
+    if (iid == IID_IUnknown || iid == IID_ISequentialStream) {
+      *object = static_cast<ISequentialStream*>(this);
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  // Lives on the stack of the reading and is handed to a reader released before it.
+  ULONG WINAPI AddRef() override { return 1; }
+  ULONG WINAPI Release() override { return 1; }
+
+  HRESULT WINAPI Read(void* buffer, ULONG size, ULONG* read) override {
+    ULONG done = 0;
+    HRESULT result = S_OK;
+    try {
+      while (done < size) {
+        if (at_ == out_.size()) {
+          if (end_) break;
+          result = Refill();
+          if (FAILED(result)) break;
+          continue;
+        }
+        const size_t count = std::min<size_t>(size - done, out_.size() - at_);
+        std::memcpy(static_cast<char*>(buffer) + done, out_.data() + at_, count);
+        at_ += count;
+        done += static_cast<ULONG>(count);
+      }
+    } catch (...) {
+      result = E_OUTOFMEMORY;
+    }
+    if (read != nullptr) *read = done;
+    if (FAILED(result)) return result;
+    return done == size ? S_OK : S_FALSE;
+  }
+  HRESULT WINAPI Write(const void*, ULONG, ULONG*) override { return STG_E_ACCESSDENIED; }
+
+ private:
+  enum class TState : uint8_t { Text, Open, EndOpen, Name, Tag, Quoted, Bang, Comment, Section,
+                                Instruction, AsItIs };
+
+  HRESULT Refill() {
+    char chunk[64 * 1024];
+    ULONG count = 0;
+    const HRESULT result = file_->Read(chunk, sizeof chunk, &count);
+    if (FAILED(result)) return result;
+    out_.clear();
+    at_ = 0;
+    if (count == 0) {
+      end_ = true;
+      return S_OK;
+    }
+    const auto* bytes = reinterpret_cast<const unsigned char*>(chunk);
+    if (first_) {
+      first_ = false;
+      // A zero byte among the first two, or a UTF-16 byte order mark: not a byte encoding.
+      if (bytes[0] == 0 || bytes[0] == 0xFE || bytes[0] == 0xFF || (count > 1 && bytes[1] == 0)) {
+        state_ = TState::AsItIs;
+      }
+    }
+    out_.reserve(count + count / 8);
+    for (ULONG i = 0; i < count; ++i) Take(bytes[i]);
+    return S_OK;
+  }
+
+  void Take(unsigned char byte) {
+    switch (state_) {
+      case TState::Text:
+        if (byte == '<') state_ = TState::Open;
+        break;
+      case TState::Open:
+        state_ = byte == '/' ? TState::EndOpen
+                 : byte == '!' ? TState::Bang
+                 : byte == '?' ? TState::Instruction
+                               : TState::Name;
+        break;
+      case TState::EndOpen:
+        state_ = TState::Name;
+        break;
+      case TState::Name:
+        if (byte == ' ' || byte == '\t' || byte == '\r' || byte == '\n' || byte == '>' ||
+            byte == '/') {
+          out_.push_back('\n');
+          lines_.push_back(line_);
+          ++inserted_;
+          state_ = byte == '>' ? TState::Text : TState::Tag;
+        }
+        break;
+      case TState::Tag:
+        if (byte == '"' || byte == '\'') {
+          quote_ = byte;
+          state_ = TState::Quoted;
+        } else if (byte == '>') {
+          state_ = TState::Text;
+        }
+        break;
+      case TState::Quoted:
+        if (byte == quote_) state_ = TState::Tag;
+        break;
+      case TState::Bang:
+        state_ = byte == '-' ? TState::Comment : byte == '[' ? TState::Section : TState::AsItIs;
+        break;
+      case TState::Comment:
+        if (byte == '>' && last_[0] == '-' && last_[1] == '-') state_ = TState::Text;
+        break;
+      case TState::Section:
+        if (byte == '>' && last_[0] == ']' && last_[1] == ']') state_ = TState::Text;
+        break;
+      case TState::Instruction:
+        if (byte == '>' && last_[1] == '?') state_ = TState::Text;
+        break;
+      case TState::AsItIs:
+        break;
+    }
+    out_.push_back(static_cast<char>(byte));
+    // The reader's line breaks: CR LF, CR alone and LF alone.
+    if (byte == '\r' || (byte == '\n' && last_[1] != '\r')) lines_.push_back(++line_);
+    last_[0] = last_[1];
+    last_[1] = byte;
+  }
+
+  IStream* file_;
+  std::string out_;  // what the last chunk of the file became
+  size_t at_ = 0;    // the next byte of out_ to hand over
+  bool first_ = true;
+  bool end_ = false;
+  TState state_ = TState::Text;
+  unsigned char quote_ = 0;
+  unsigned char last_[2] = {0, 0};  // the two bytes of the file before the current one
+  int line_ = 1;                    // of the file
+  std::vector<int> lines_{1};       // the line of the file of each line handed over
+  size_t inserted_ = 0;
+};
+
 // The streaming reader's handler: hands its events to a builder and keeps the first error the
 // reader reports. Nothing is raised into the component: a failure, such as running out of
 // memory, ends the reading with an error code and is reported once the reading has returned.
 class TSaxHandler final : public ISAXContentHandler, public ISAXErrorHandler {
  public:
-  explicit TSaxHandler(TTreeBuilder& builder) : builder_(builder) {}
+  TSaxHandler(TTreeBuilder& builder, const TLineBreakingStream& input)
+      : builder_(builder), input_(input) {}
   // The reader's reason for stopping, with its line; empty when it gave none.
   const std::string& Error() const { return error_; }
 
@@ -320,6 +475,7 @@ class TSaxHandler final : public ISAXContentHandler, public ISAXErrorHandler {
     try {
       int line = 0;
       if (locator == nullptr || FAILED(locator->getLineNumber(&line))) line = 0;
+      line = input_.FileLine(line);
       // The reason on one line: some reasons add a second line with the bytes in question.
       std::string reason;
       for (const char c : message != nullptr ? WideToUtf8(message) : std::string()) {
@@ -336,6 +492,7 @@ class TSaxHandler final : public ISAXContentHandler, public ISAXErrorHandler {
   }
 
   TTreeBuilder& builder_;
+  const TLineBreakingStream& input_;
   std::string error_;
 };
 
@@ -399,8 +556,7 @@ TComScope::~TComScope() {
   if (initialized_) OleUninitialize();
 }
 
-TXmlElement::TXmlElement(TComPtr<IXMLDOMElement> element, int depth)
-    : element_(std::move(element)), depth_(depth) {
+TXmlElement::TXmlElement(TComPtr<IXMLDOMElement> element) : element_(std::move(element)) {
   if (!element_) throw Exception("XML: no element");
 }
 
@@ -429,35 +585,12 @@ void TXmlElement::SetAttribute(const std::string& name, const std::string& value
 }
 
 TXmlElement TXmlElement::AddChild(const std::string& name) {
-  // The streaming reader reckons the column of every element by looking back to the last line
-  // break: on a single line that look-back grows with the document.
   TComPtr<IXMLDOMDocument> document = OwnerDocument(element_.Get());
-  auto lineBreak = [&](int depth) {
-    TBstr text("\n" + std::string(static_cast<size_t>(depth) * 2, ' '));
-    TComPtr<IXMLDOMText> node;
-    Check(document->createTextNode(text.Get(), node.Put()), "XML: cannot create a line break");
-    return node;
-  };
   TBstr tag(name);
   TComPtr<IXMLDOMElement> child;
   Check(document->createElement(tag.Get(), child.Put()), "XML: cannot create " + name);
-  // The line break before the end tag is the last child once there is a child element.
-  TComPtr<IXMLDOMNode> last;
-  DOMNodeType type = NODE_INVALID;
-  Check(element_->get_lastChild(last.Put()), "XML: cannot read the children of " + Name());
-  if (last) Check(last->get_nodeType(&type), "XML: cannot read the children of " + Name());
-  if (type != NODE_TEXT) {
-    last = TComPtr<IXMLDOMNode>();
-    Check(element_->appendChild(lineBreak(depth_).Get(), last.Put()), "XML: cannot add " + name);
-  }
-  TVariant before;
-  before.Get().vt = VT_UNKNOWN;
-  before.Get().punkVal = last.Get();
-  last->AddRef();  // the variant releases it
-  Check(element_->insertBefore(lineBreak(depth_ + 1).Get(), before.Get(), nullptr),
-        "XML: cannot add " + name);
-  Check(element_->insertBefore(child.Get(), before.Get(), nullptr), "XML: cannot add " + name);
-  return TXmlElement(std::move(child), depth_ + 1);
+  Check(element_->appendChild(child.Get(), nullptr), "XML: cannot add " + name);
+  return TXmlElement(std::move(child));
 }
 
 TXmlDocument::TXmlDocument() {
@@ -479,7 +612,7 @@ TXmlElement TXmlDocument::CreateRoot(const std::string& name) {
   TComPtr<IXMLDOMElement> root;
   Check(document_->createElement(tag.Get(), root.Put()), "XML: cannot create " + name);
   Check(document_->appendChild(root.Get(), nullptr), "XML: cannot add " + name);
-  return TXmlElement(std::move(root), 0);
+  return TXmlElement(std::move(root));
 }
 
 void TXmlDocument::Save(const std::string& path) const {
@@ -540,12 +673,14 @@ void TXmlTree::Clear() {
 }
 
 bool TXmlTree::ReadStreaming(const std::string& path, std::string& reason) {
-  TTreeBuilder builder(*this);
-  TSaxHandler handler(builder);  // before the reader: it outlives the reader's references
-  TComPtr<IStream> stream;
+  TComPtr<IStream> file;
   Check(SHCreateStreamOnFileW(Utf8ToWide(path).c_str(), STGM_READ | STGM_SHARE_DENY_NONE,
-                              stream.Put()),
+                              file.Put()),
         "Cannot open " + path);
+  // Before the reader: they outlive the reader's references.
+  TLineBreakingStream stream(file.Get());
+  TTreeBuilder builder(*this);
+  TSaxHandler handler(builder, stream);
   static const GUID* const kComponents[] = {&kClsidSaxReader60, &kClsidSaxReader40,
                                             &kClsidSaxReader30};
   TComPtr<ISAXXMLReader> reader;
@@ -560,7 +695,7 @@ bool TXmlTree::ReadStreaming(const std::string& path, std::string& reason) {
   VARIANT input;
   VariantInit(&input);
   input.vt = VT_UNKNOWN;
-  input.punkVal = stream.Get();  // lent, not owned
+  input.punkVal = &stream;  // lent, not owned
   const HRESULT result = reader->parse(input);
   if (SUCCEEDED(result) && builder.Complete()) return true;
   reason = (handler.Error().empty() ? "" : ", " + handler.Error()) + " (" + HexCode(result) + ")";

@@ -73,16 +73,14 @@ class TXmlElement {
   // Replaces the content by the text.
   void SetText(const std::string& text);
   void SetAttribute(const std::string& name, const std::string& value);
-  // A new last child element, on a line of its own, indented by its depth; the end tag of an
-  // element with child elements goes on a line of its own too. Not for elements with text.
+  // A new last child element.
   TXmlElement AddChild(const std::string& name);
 
  private:
   friend class TXmlDocument;
-  TXmlElement(TComPtr<IXMLDOMElement> element, int depth);
+  explicit TXmlElement(TComPtr<IXMLDOMElement> element);
 
   TComPtr<IXMLDOMElement> element_;
-  int depth_ = 0;  // of the document element, 0
 };
 
 // One document. Its elements must not outlive it.

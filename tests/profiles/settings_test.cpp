@@ -258,8 +258,8 @@ TEST_F(ConfigTest, EscapedSectionedAndSplitTextReadsAsItsCharacters) {
   WriteTextFile(Path(),
                 "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
                 "<Config>\r\n<Profiles>\r\n"
-                "<Profile RunMethod='0' Name=\"Gr&#xFC;&#223;e &amp; &quot;&#x41F;&lt;\">\r\n"
-                "<Files><File>C:\\a&amp;b &gt;</File><File><![CDATA[C:\\<c>&d]]></File>"
+                "<Profile RunMethod='0' Name=\"Gr&#xFC;&#223;e &amp; &quot;&#x41F;&lt;/>\">\r\n"
+                "<Files><File>C:\\a&amp;b ></File><File><![CDATA[C:\\<c>&d]]></File>"
                 "<File>C:\\x<!-- not read -->y<?note?><b>z</b>!</File>"
                 "<File>D:\\\xC3\x9C" "ber\\\xD0\x9E\xD1\x82\xD1\x87\xD1\x91\xD1\x82</File>"
                 "</Files>\r\n"
@@ -270,7 +270,7 @@ TEST_F(ConfigTest, EscapedSectionedAndSplitTextReadsAsItsCharacters) {
   TOptions options;
   EXPECT_EQ(Load(options), TConfigState::Read);
   ASSERT_EQ(loaded_.size(), 1u);
-  EXPECT_EQ(loaded_[0]->Name(), "Gr\xC3\xBC\xC3\x9F" "e & \"\xD0\x9F<");
+  EXPECT_EQ(loaded_[0]->Name(), "Gr\xC3\xBC\xC3\x9F" "e & \"\xD0\x9F</>");
   EXPECT_EQ(loaded_[0]->Files().Lines(),
             (std::vector<std::string>{"C:\\a&b >", "C:\\<c>&d", "C:\\xyz!",
                                       "D:\\\xC3\x9C" "ber\\"
@@ -290,7 +290,7 @@ TEST_F(ConfigTest, EscapedSectionedAndSplitTextReadsAsItsCharacters) {
 
   // A file that is not well-formed is refused with the line and the reason.
   WriteTextFile(Path(),
-                "<Config>\n<Profiles>\n<Profile Name=\"a\" Name=\"b\"/>\n</Profiles>\n</Config>");
+                "<Config><Profiles>\n\n<Profile Name=\"a\" Name=\"b\"/>\n</Profiles>\n</Config>");
   try {
     TXmlTree tree(Path());
     ADD_FAILURE() << "read as well-formed";
