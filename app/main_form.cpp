@@ -292,7 +292,7 @@ void TPalvexForm::FormCreate(TObject*) {
   // The rows' texts are written once, in the language the settings name.
   const TConfigState config = host_->LoadSettings(
       configPath_,
-      [this](std::unique_ptr<TProfile> profile) { AppendProfileRow(std::move(profile), false); },
+      [this](std::unique_ptr<TProfile> profile) { AddProfileItem(std::move(profile), false); },
       FOptions);
   if (LanguageTag(FOptions.Language) < 0) FOptions.Language = LanguageCodes[0];
 
@@ -370,11 +370,7 @@ TProfile& TPalvexForm::ProfileOf(int row) const {
   return *static_cast<TProfile*>(lvProfiles->Items()[row]->Data);
 }
 
-void TPalvexForm::AddProfileItem(std::unique_ptr<TProfile> profile) {
-  AppendProfileRow(std::move(profile));
-}
-
-void TPalvexForm::AppendProfileRow(std::unique_ptr<TProfile> profile, bool fill) {
+void TPalvexForm::AddProfileItem(std::unique_ptr<TProfile> profile, bool fill) {
   TListItem* item = lvProfiles->Items().Add();
   ui::TStringList& sub = item->SubItems();
   sub.BeginUpdate();
@@ -475,7 +471,7 @@ void TPalvexForm::AddTrayRunItem(const std::string& caption, intptr_t tag) {
 // The Run submenu follows the rows only when the tray menu opens: a start with thousands of
 // profiles makes none of its items, and adding, deleting or renaming a row costs it nothing.
 // Items already there are kept and renamed, so the system menu is rebuilt only after a change.
-void TPalvexForm::UpdateTrayRunMenu() {
+void TPalvexForm::BuildTrayRunMenu() {
   if (popuptrayRun->Count() < kTrayFixedItems) {
     AddTrayRunItem("", -1);
     auto* line = new TMenuItem(nullptr);
@@ -496,7 +492,7 @@ void TPalvexForm::UpdateTrayRunMenu() {
   while (popuptrayRun->Count() > kTrayFixedItems + rows) popuptrayRun->Delete(popuptrayRun->Count() - 1);
 }
 
-void TPalvexForm::popupTrayPopup(TObject*) { UpdateTrayRunMenu(); }
+void TPalvexForm::popupTrayPopup(TObject*) { BuildTrayRunMenu(); }
 
 void TPalvexForm::TrayRunItemClick(TObject* sender) {
   const intptr_t tag = static_cast<TComponent*>(sender)->Tag;
@@ -775,7 +771,7 @@ void TPalvexForm::actToolsWizardExecute(TObject*) {
   int result = mrCancel;
   Modal([&] { result = host_->Wizard(names, created); });
   if (result != mrOk || created.empty()) return;
-  for (auto& profile : created) AppendProfileRow(std::move(profile));
+  for (auto& profile : created) AddProfileItem(std::move(profile));
 }
 
 void TPalvexForm::actToolsAnalyzeExecute(TObject*) {

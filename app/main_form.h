@@ -136,11 +136,16 @@ class TPalvexForm : public ui::TForm {
   ui::TMemo* memoLog = nullptr;
 
   // --- operations other parts and tests use ---
-  void AddProfileItem(std::unique_ptr<TProfile> profile);
+  // A row for the profile; its texts are left empty when `fill` is false, for whoever fills
+  // every row afterwards.
+  void AddProfileItem(std::unique_ptr<TProfile> profile, bool fill = true);
   TProfile& ProfileOf(int row) const;
   int ProfileCount() const;
   void UpdateProfileItem(int row);
   void UpdateAllProfileItems();
+  // The tray's Run submenu brought in step with the rows: "All Profiles", a line, every row.
+  // Done when the tray menu opens, not after each change of the rows.
+  void BuildTrayRunMenu();
   // "Today, t", "Tomorrow, t" or the short date and t.
   std::string FormatNextStart(TDateTime time) const;
   void RunProfile(TProfile& profile);
@@ -181,12 +186,7 @@ class TPalvexForm : public ui::TForm {
   void CreateComponents();
   // The profile list and the log memo, in the chrome's panels.
   void CreatePanelContents();
-  // A row for the profile; its texts are left empty when `fill` is false, for whoever fills
-  // every row afterwards.
-  void AppendProfileRow(std::unique_ptr<TProfile> profile, bool fill = true);
   void AddTrayRunItem(const std::string& caption, intptr_t tag);
-  // The tray's Run submenu brought in step with the rows: "All Profiles", a line, every row.
-  void UpdateTrayRunMenu();
   ui::TAction* NewAction(const char* name, const char* caption, const char* hint,
                          ui::TShortCut shortcut, int image, void (TPalvexForm::*execute)(ui::TObject*),
                          void (TPalvexForm::*update)(ui::TObject*));
