@@ -26,6 +26,24 @@ std::vector<TBarCustomDockableWindow*>& FloatingList() {
 void FloatingHookEvent(THookProcCode code, HWND window, WPARAM wparam, LPARAM lparam);
 constexpr THookProcCodes FloatingHookCodes = HookCodes(hpAppActivate, hpWindowPosChanged, hpWindowDestroy);
 
+// The hooks that tell floating windows of activation and of their forms' changes run on every
+// message the thread sends, which is dear under Wine: they are held only while some window
+// floats, one registration for each.
+void JoinFloating(TBarCustomDockableWindow* window) {
+  auto& list = FloatingList();
+  if (std::find(list.begin(), list.end(), window) != list.end()) return;
+  list.push_back(window);
+  RegisterHookCallback(FloatingHookEvent, FloatingHookCodes);
+}
+
+void LeaveFloating(TBarCustomDockableWindow* window) {
+  auto& list = FloatingList();
+  auto it = std::find(list.begin(), list.end(), window);
+  if (it == list.end()) return;
+  list.erase(it);
+  UnregisterHookCallback(FloatingHookEvent);
+}
+
 }  // namespace
 
 const std::vector<TBarCustomDockableWindow*>& FloatingWindows() { return FloatingList(); }
@@ -44,15 +62,13 @@ TBarCustomDockableWindow::TBarCustomDockableWindow(TComponent* owner) : TCustomC
   SetControlStyle((ControlStyle() | csAcceptsControls | csClickEvents | csSetCaption | csDoubleClicks) &
                   ~(csCaptureMouse | csOpaque));
   SetColor(clBtnFace);
-  RegisterHookCallback(FloatingHookEvent, FloatingHookCodes);
 }
 
 TBarCustomDockableWindow::~TBarCustomDockableWindow() { TBarCustomDockableWindow::BeforeDestruction(); }
 
 void TBarCustomDockableWindow::BeforeDestruction() {
   if (!IsDestroying()) {
-    UnregisterHookCallback(FloatingHookEvent);
-    std::erase(FloatingList(), this);
+    LeaveFloating(this);
     // The docks that list this window forget it now, while it is still whole.
     for (TBarDock* dock : {currentDock_, lastDock_}) {
       if (!dock) continue;
@@ -489,7 +505,7 @@ void TBarCustomDockableWindow::FreeFloatingParent() {
   if (!parent) return;
   floatingParent_ = nullptr;
   parent->window_ = nullptr;
-  std::erase(FloatingList(), this);
+  LeaveFloating(this);
   // It may be the one whose button handler runs now: it goes once that handler is done.
   if (parent->HandleAllocated()) {
     ShowWindow(parent->Handle(), SW_HIDE);
@@ -508,12 +524,11 @@ void TBarCustomDockableWindow::RefreshDockState() {
 
 void TBarCustomDockableWindow::UpdateFloatingRegistration() {
   auto* fp = dynamic_cast<TBarFloatingWindowParent*>(Parent());
-  auto& list = FloatingList();
   if (fp) {
-    if (std::find(list.begin(), list.end(), this) == list.end()) list.push_back(this);
+    JoinFloating(this);
     fp->SetBounds(floatingPosition_.x, floatingPosition_.y, fp->Width(), fp->Height());
   } else {
-    std::erase(list, this);
+    LeaveFloating(this);
   }
 }
 

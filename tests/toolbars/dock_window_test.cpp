@@ -4,6 +4,7 @@
 #include "support.h"
 #include "tests/runtime/ui/ui_test_support.h"
 #include "tests/toolbars/dock_test_support.h"
+#include "toolbars/bar_hook.h"
 
 using namespace movra::bars;
 using namespace movra::bars::test;
@@ -194,9 +195,13 @@ TEST(DockWindow, HitTestCodesOfDockedAndFloatingFrames) {
   EXPECT_EQ(HitTest(floating, Centre(close)), HT_BAR_CAPTION);
 }
 
+// The hooks that let floating windows follow their forms are held while the window floats only.
 TEST(DockWindow, FloatingWindowsShowOnlyWhileTheirFormShows) {
   ShownDockForm f;
+  const int callUses = WindowsHookUseCount(TWindowsHook::CallWndProc), cbtUses = WindowsHookUseCount(TWindowsHook::Cbt);
   f.Bar->SetFloating(true);
+  EXPECT_EQ(WindowsHookUseCount(TWindowsHook::CallWndProc), callUses + 1);
+  EXPECT_EQ(WindowsHookUseCount(TWindowsHook::Cbt), cbtUses + 1);
   HWND floating = f.Bar->FloatingParent()->Handle();
   ASSERT_TRUE(IsWindowVisible(floating));
   EXPECT_EQ(GetWindow(floating, GW_OWNER), f.Form->Handle());
@@ -224,6 +229,10 @@ TEST(DockWindow, FloatingWindowsShowOnlyWhileTheirFormShows) {
   f.Bar->SetEnabled(false);
   Pump();
   EXPECT_FALSE(GetWindowLongPtrW(floating, GWL_EXSTYLE) & WS_EX_TOPMOST);
+
+  f.Bar->SetFloating(false);
+  EXPECT_EQ(WindowsHookUseCount(TWindowsHook::CallWndProc), callUses);
+  EXPECT_EQ(WindowsHookUseCount(TWindowsHook::Cbt), cbtUses);
 }
 
 TEST(DockWindow, FloatingWithoutAFormFails) {
