@@ -343,6 +343,13 @@ std::string TestPicture::Save(const std::string& name) const {
   return path;
 }
 
+double Median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const size_t n = values.size();
+  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
 double NowMs() {
   LARGE_INTEGER count, frequency;
   QueryPerformanceCounter(&count);

@@ -117,6 +117,8 @@ std::string TestArtifactsFolder();
 
 // Milliseconds from the performance counter.
 double NowMs();
+// The middle value, or the mean of the two middle ones; 0 for none.
+double Median(std::vector<double> values);
 // Dispatches every message waiting for this thread.
 void DrainMessages();
 
