@@ -197,6 +197,28 @@ TEST_F(ConfigTest, DamagedProfileInTheMiddleLosesOnlyItself) {
   EXPECT_EQ(ReadTextFile(Path() + ".bak"), text);
 }
 
+// A file of over a thousand profiles is read on a thread of its own: it reads the same, and fails
+// the same.
+TEST_F(ConfigTest, LargeFileReadsWholeOrIsKeptWhenDamaged) {
+  std::string profiles;
+  for (int i = 0; i < 1500; ++i) profiles += ProfileXml("p" + std::to_string(i), "9:05");
+  const std::string text = "<Config><Profiles>" + profiles + "</Profiles>" + kOptionsXml + "</Config>";
+  ASSERT_GT(text.size(), 256u * 1024);
+  WriteTextFile(Path(), text);
+  TOptions options;
+  EXPECT_EQ(Load(options), TConfigState::Read);
+  ASSERT_EQ(loaded_.size(), 1500u);
+  EXPECT_EQ(loaded_.front()->Name(), "p0");
+  EXPECT_EQ(loaded_.back()->Name(), "p1499");
+  EXPECT_EQ(options.Language, "ru_RU");
+
+  const std::string cut = text.substr(0, text.size() / 2);
+  WriteTextFile(Path(), cut);
+  EXPECT_EQ(Load(options), TConfigState::Damaged);
+  EXPECT_TRUE(loaded_.empty());
+  EXPECT_EQ(ReadTextFile(Path() + ".bak"), cut);
+}
+
 TEST_F(ConfigTest, ProfileItemsThatAreMissingOrUnreadable) {
   const std::string bad[] = {
       "<Profile RunMethod=\"0\"><Files/><Scheduler><Active>True</Active><Start>1:00</Start>"
