@@ -2,6 +2,40 @@
 # when no display is given, a private Xvfb at 24 bits.
 movra_repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
+# Makes the prefix and proves it can start a program. Wine copies its own libraries into the
+# prefix: a making cut short (a full disk, a server killed under it) leaves a prefix whose every
+# program dies with "could not load kernel32.dll", far from the cause. So a prefix that cannot
+# start cmd.exe is made again once, and if it still cannot, the run stops here with what wineboot
+# said and the space left on its disk.
+movra_wine_make_prefix() {
+  local log="$WINEPREFIX.log" try fresh=yes
+  # A folder that was there before is never removed: only one this function made.
+  [ -e "$WINEPREFIX" ] && fresh=no
+  for try in 1 2; do
+    if [ "$try" -eq 1 ]; then
+      echo "Creating the Wine prefix $WINEPREFIX ..." >&2
+    elif [ "$fresh" = no ]; then
+      break
+    else
+      echo "The new Wine prefix cannot start a program; making it again ..." >&2
+      wineserver -k </dev/null >/dev/null 2>&1 || true
+      rm -rf "$WINEPREFIX"
+    fi
+    wineboot -i </dev/null >"$log" 2>&1 || true
+    # The registry reaches system.reg when the server ends: wait for it, or another script
+    # would take the prefix for unmade.
+    timeout 120 wineserver -w </dev/null >/dev/null 2>&1 || true
+    if [ -f "$WINEPREFIX/system.reg" ] && wine cmd.exe /c exit 0 </dev/null >>"$log" 2>&1; then
+      timeout 120 wineserver -w </dev/null >/dev/null 2>&1 || true
+      return 0
+    fi
+  done
+  echo "Could not make a working Wine prefix in $WINEPREFIX. Wine said ($log):" >&2
+  tail -n 30 "$log" >&2
+  df -h "$(dirname "$WINEPREFIX")" >&2
+  return 1
+}
+
 movra_wine_env() {
   export WINEPREFIX="${MOVRA_WINEPREFIX:-$movra_repo/build/wineprefix}"
   export WINEDEBUG=-all
@@ -11,11 +45,8 @@ movra_wine_env() {
     mkdir -p "$(dirname "$WINEPREFIX")"
     (
       flock 9
-      if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        echo "Creating the Wine prefix $WINEPREFIX ..." >&2
-        wineboot -i >/dev/null 2>&1 || true
-      fi
-    ) 9>"$WINEPREFIX.lock"
+      [ -f "$WINEPREFIX/system.reg" ] || movra_wine_make_prefix
+    ) 9>"$WINEPREFIX.lock" || return 1
   fi
   # Windows draws caption buttons, menu checks and arrows with the Marlett glyph font. The
   # system's Wine ships it but does not look where it lies, so the prefix gets its own copy.
