@@ -4,36 +4,33 @@ movra_repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # Makes the prefix and proves it can start a program. Wine copies its own libraries into the
 # prefix: a making cut short (a full disk, a server killed under it) leaves a prefix whose every
-# program dies with "could not load kernel32.dll", far from the cause. So a prefix that cannot
-# start cmd.exe is made again once, and if it still cannot, the run stops here with what wineboot
-# said and the space left on its disk.
+# program dies with "could not load kernel32.dll", far from the cause. So a prefix this function
+# made that cannot start cmd.exe is made again once (a folder that was there before is never
+# removed), and if it still cannot, the run stops here with what Wine said and the space left.
 movra_wine_make_prefix() {
-  local log="$WINEPREFIX.log" try fresh=yes
-  # A folder that was there before is never removed: only one this function made.
-  [ -e "$WINEPREFIX" ] && fresh=no
-  for try in 1 2; do
-    if [ "$try" -eq 1 ]; then
-      echo "Creating the Wine prefix $WINEPREFIX ..." >&2
-    elif [ "$fresh" = no ]; then
-      break
-    else
-      echo "The new Wine prefix cannot start a program; making it again ..." >&2
-      wineserver -k </dev/null >/dev/null 2>&1 || true
-      rm -rf "$WINEPREFIX"
-    fi
-    wineboot -i </dev/null >"$log" 2>&1 || true
-    # The registry reaches system.reg when the server ends: wait for it, or another script
-    # would take the prefix for unmade.
-    timeout 120 wineserver -w </dev/null >/dev/null 2>&1 || true
-    if [ -f "$WINEPREFIX/system.reg" ] && wine cmd.exe /c exit 0 </dev/null >>"$log" 2>&1; then
-      timeout 120 wineserver -w </dev/null >/dev/null 2>&1 || true
-      return 0
-    fi
-  done
+  local log="$WINEPREFIX.log" existed=no
+  [ -e "$WINEPREFIX" ] && existed=yes
+  echo "Creating the Wine prefix $WINEPREFIX ..." >&2
+  movra_wine_boot_prefix "$log" && return 0
+  if [ "$existed" = no ]; then
+    echo "The new Wine prefix cannot start a program; making it again ..." >&2
+    wineserver -k </dev/null >/dev/null 2>&1 || true
+    rm -rf "$WINEPREFIX"
+    movra_wine_boot_prefix "$log" && return 0
+  fi
   echo "Could not make a working Wine prefix in $WINEPREFIX. Wine said ($log):" >&2
   tail -n 30 "$log" >&2
   df -h "$(dirname "$WINEPREFIX")" >&2
   return 1
+}
+
+# One making of the prefix, written to LOG; true when it then starts a program.
+movra_wine_boot_prefix() {
+  wineboot -i </dev/null >"$1" 2>&1 || true
+  # The registry reaches system.reg when the server ends: wait for it, or another script
+  # would take the prefix for unmade.
+  timeout 120 wineserver -w </dev/null >/dev/null 2>&1 || true
+  [ -f "$WINEPREFIX/system.reg" ] && wine cmd.exe /c exit 0 </dev/null >>"$1" 2>&1
 }
 
 movra_wine_env() {
