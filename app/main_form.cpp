@@ -57,16 +57,16 @@ void LoadImageStrip(TImageList& list, HINSTANCE instance, const wchar_t* name) {
 }
 
 // What the user is told of a settings file that could not be read in full.
-std::string ConfigNotice(TConfigState state, const std::string& path) {
-  switch (state) {
+std::string ConfigNotice(const TConfigRead& read, const std::string& path) {
+  switch (read.State) {
     case TConfigState::Damaged:
       return "The settings file " + path +
              " could not be read in full: profiles or options in it may be missing. The file "
-             "as it was is kept as " + path + ".bak.";
+             "as it was is kept as " + read.Backup + ".";
     case TConfigState::Unreadable:
       return "The settings file " + path +
-             " could not be read in full, and no copy of it could be kept as " + path +
-             ".bak: it is left as it is and will not be replaced.";
+             " could not be read in full, and no copy of it could be kept: it is left as it is "
+             "and will not be replaced.";
     case TConfigState::Read:
     case TConfigState::Missing:
       break;
@@ -290,7 +290,7 @@ void TPalvexForm::FormCreate(TObject*) {
 
   configPath_ = host_->ConfigFile();
   // The rows' texts are written once, in the language the settings name.
-  const TConfigState config = host_->LoadSettings(
+  const TConfigRead config = host_->LoadSettings(
       configPath_,
       [this](std::unique_ptr<TProfile> profile) { AddProfileItem(std::move(profile), false); },
       FOptions);

@@ -38,9 +38,9 @@ class TPalvexHost {
   virtual ~TPalvexHost() = default;
 
   virtual std::string ConfigFile() const { return ConfigPath(); }
-  // How far the file could be read (a damaged one is kept as path + ".bak").
-  virtual TConfigState LoadSettings(const std::string& path, const TProfileSink& addProfile,
-                                    TOptions& options) {
+  // How far the file could be read, and the copy kept of a damaged one.
+  virtual TConfigRead LoadSettings(const std::string& path, const TProfileSink& addProfile,
+                                   TOptions& options) {
     return movra::LoadSettings(path, addProfile, options);
   }
   virtual void SaveSettings(const std::string& path, const std::vector<const TProfile*>& profiles,

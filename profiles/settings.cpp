@@ -59,6 +59,8 @@ bool ReadProfiles(const TXmlNode& root, const TProfileSink& addProfile) {
     const std::optional<TXmlNode> profiles = root.Child("Profiles");
     if (!profiles) return true;
     for (const TXmlNode& element : profiles->Children()) {
+      // One cut off by the damage may still read, with less in it than was saved.
+      if (!element.Whole()) return false;
       try {
         addProfile(TProfile::CreateFromNode(element));
       } catch (const std::exception&) {
@@ -75,6 +77,8 @@ void ReadOptions(const TXmlNode* root, TOptions& options) {
   try {
     std::optional<TXmlNode> element;
     if (root != nullptr) element = root->Child("Options");
+    // Cut off by the damage, they would read as defaults where they were not.
+    if (element && !element->Whole()) element.reset();
     options.CreateFromNode(element ? &*element : nullptr);
   } catch (const std::exception&) {
     options.CreateFromNode(nullptr);
@@ -134,17 +138,27 @@ TUnsavedFiles& UnsavedFiles() {
   return files;
 }
 
-bool KeepBackup(const std::string& path) {
-  return CopyFileW(Utf8ToWide(path).c_str(), Utf8ToWide(path + ".bak").c_str(), FALSE) != 0;
+// Copies the file under the first free name of path + ".bak", path + ".1.bak", ...: a copy kept
+// before may hold the only trace of profiles, and is never replaced. The copy's name, or empty
+// when none could be made.
+std::string KeepBackup(const std::string& path) {
+  constexpr int kMostCopies = 10000;
+  for (int number = 0; number < kMostCopies; ++number) {
+    const std::string name = path + (number == 0 ? "" : "." + std::to_string(number)) + ".bak";
+    if (CopyFileW(Utf8ToWide(path).c_str(), Utf8ToWide(name).c_str(), TRUE)) return name;
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
+  }
+  return {};
 }
 
 }  // namespace
 
-TConfigState LoadConfig(const std::string& path, const TProfileSink& addProfile,
-                        TOptions& options) {
+TConfigRead LoadConfig(const std::string& path, const TProfileSink& addProfile,
+                       TOptions& options) {
   if (Missing(path)) {
     ReadOptions(nullptr, options);
-    return TConfigState::Missing;
+    return {TConfigState::Missing, {}};
   }
   std::unique_ptr<TXmlTree> document;
   std::optional<TXmlNode> root;
@@ -156,12 +170,13 @@ TConfigState LoadConfig(const std::string& path, const TProfileSink& addProfile,
     // Not well-formed, unreadable, or no component to read it with.
     root.reset();
   }
-  const bool complete = root && ReadProfiles(*root, addProfile);
+  const bool profilesRead = root && ReadProfiles(*root, addProfile);
   ReadOptions(root ? &*root : nullptr, options);
-  if (complete) return TConfigState::Read;
-  if (KeepBackup(path)) return TConfigState::Damaged;
+  if (profilesRead && document->Damage().empty()) return {TConfigState::Read, {}};
+  if (std::string backup = KeepBackup(path); !backup.empty())
+    return {TConfigState::Damaged, std::move(backup)};
   UnsavedFiles().Add(path);
-  return TConfigState::Unreadable;
+  return {TConfigState::Unreadable, {}};
 }
 
 void SaveConfig(const std::string& path, const std::vector<const TProfile*>& profiles,
@@ -178,9 +193,9 @@ void SaveConfig(const std::string& path, const std::vector<const TProfile*>& pro
 
   // A file that was read only in part is replaced only once a copy of it is kept.
   if (UnsavedFiles().Contains(path)) {
-    if (!KeepBackup(path) && GetFileAttributesW(Utf8ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES) {
-      throw Exception(path + " could not be read in full nor kept as " + path +
-                      ".bak; it is left as it is.");
+    if (KeepBackup(path).empty() &&
+        GetFileAttributesW(Utf8ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES) {
+      throw Exception(path + " could not be read in full nor copied; it is left as it is.");
     }
     UnsavedFiles().Remove(path);
   }
@@ -190,7 +205,8 @@ void SaveConfig(const std::string& path, const std::vector<const TProfile*>& pro
     document.Save(temporary);
     FlushToDisk(temporary);
     // What cannot be read back must not replace a file that can.
-    TXmlTree written(temporary);
+    if (const TXmlTree written(temporary); !written.Damage().empty())
+      throw Exception("cannot load " + temporary + ", " + written.Damage());
     if (!MoveFileExW(Utf8ToWide(temporary).c_str(), Utf8ToWide(path).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       throw SystemFailure("Cannot replace " + path);
@@ -201,11 +217,11 @@ void SaveConfig(const std::string& path, const std::vector<const TProfile*>& pro
   }
 }
 
-TConfigState LoadSettings(const std::string& path, const TProfileSink& addProfile,
-                          TOptions& options) {
-  const TConfigState state = LoadConfig(path, addProfile, options);
+TConfigRead LoadSettings(const std::string& path, const TProfileSink& addProfile,
+                         TOptions& options) {
+  TConfigRead read = LoadConfig(path, addProfile, options);
   ReadRegistrySettings(options);
-  return state;
+  return read;
 }
 
 TRegistryWriteResult SaveSettings(const std::string& path,

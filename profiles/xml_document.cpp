@@ -156,7 +156,9 @@ class TTreeBuilder {
   }
   void EndElement() {
     if (open_.empty()) throw Exception("an end tag without a start tag");
-    if (!open_.back().TextGiven) tree_.elements_[open_.back().Index].TextEnd = tree_.text_.size();
+    TXmlTree::TElement& element = tree_.elements_[open_.back().Index];
+    if (!open_.back().TextGiven) element.TextEnd = tree_.text_.size();
+    element.Whole = true;
     open_.pop_back();
     complete_ = open_.empty();
   }
@@ -654,22 +656,33 @@ std::optional<TXmlNode> TXmlNode::Child(std::string_view name) const {
   return std::nullopt;
 }
 
+bool TXmlNode::Whole() const { return tree_->elements_[index_].Whole; }
+
 TXmlTree::TXmlTree(const std::string& path) {
   TComScope com;  // first: the apartment outlives every component of the reading
   std::string reason;
   if (ReadStreaming(path, reason)) return;
   // The streaming reader knows no entity declared in the document's own DTD, which the DOM
-  // expands: a file it refuses is read by the DOM, and the streaming reader's reason, which
-  // names the line, is the one given when the DOM refuses it too.
-  Clear();
-  if (!ReadWithDom(path)) throw Exception("cannot load " + path + reason);
+  // expands: a file it refuses is read by the DOM. When the DOM refuses it too, the file is
+  // damaged where the streaming reader stopped, and what that reader read before is kept, with
+  // its reason, which names the line.
+  TXmlTree streamed;
+  Swap(streamed);
+  try {
+    if (ReadWithDom(path)) return;
+  } catch (const std::exception&) {
+    // Damaged all the same: what the streaming reader read is kept.
+  }
+  Swap(streamed);
+  if (elements_.empty()) throw Exception("cannot load " + path + ", " + reason);
+  damage_ = reason;
 }
 
-void TXmlTree::Clear() {
-  elements_.clear();
-  attributes_.clear();
-  names_.clear();
-  text_.clear();
+void TXmlTree::Swap(TXmlTree& other) noexcept {
+  elements_.swap(other.elements_);
+  attributes_.swap(other.attributes_);
+  names_.swap(other.names_);
+  text_.swap(other.text_);
 }
 
 bool TXmlTree::ReadStreaming(const std::string& path, std::string& reason) {
@@ -698,7 +711,7 @@ bool TXmlTree::ReadStreaming(const std::string& path, std::string& reason) {
   input.punkVal = &stream;  // lent, not owned
   const HRESULT result = reader->parse(input);
   if (SUCCEEDED(result) && builder.Complete()) return true;
-  reason = (handler.Error().empty() ? "" : ", " + handler.Error()) + " (" + HexCode(result) + ")";
+  reason = (handler.Error().empty() ? "not well-formed" : handler.Error()) + " (" + HexCode(result) + ")";
   return false;
 }
 

@@ -119,6 +119,8 @@ class TXmlNode {
   std::vector<TXmlNode> Children() const;
   // The first child element of that name.
   std::optional<TXmlNode> Child(std::string_view name) const;
+  // Its end tag was read before the file's damage: nothing of it is missing.
+  bool Whole() const;
 
  private:
   friend class TXmlTree;
@@ -132,22 +134,29 @@ class TXmlNode {
 // and their text, kept as plain values. A DOM makes a node object for each child it is asked
 // for, and each is a call into the component; the streaming reader hands each element over
 // once, with its attributes. A file the streaming reader refuses is read by the DOM.
+//
+// A file that is not well-formed (cut off, a byte that is not UTF-8, a tag never closed) keeps
+// what was read before its first damage: the elements begun by then, of which those whose end
+// tag came before it are whole.
 class TXmlTree {
  public:
   // Raises with the reason, and the line for a file that is not well-formed XML, when the file
-  // cannot be read.
+  // cannot be read or is damaged before its document element begins.
   explicit TXmlTree(const std::string& path);
 
   TXmlNode Root() const { return TXmlNode(*this, 0); }
+  // Empty when the file was read whole; else the reason it was not, with its line when known.
+  const std::string& Damage() const { return damage_; }
 
  private:
   friend class TXmlNode;
   friend class TTreeBuilder;
+  TXmlTree() = default;
   // True when the streaming reader read the file whole; else `reason` is its reason.
   bool ReadStreaming(const std::string& path, std::string& reason);
   // True when the DOM read the file whole.
   bool ReadWithDom(const std::string& path);
-  void Clear();
+  void Swap(TXmlTree& other) noexcept;
   static constexpr size_t kNone = static_cast<size_t>(-1);
   // Names and values are kept in one buffer rather than a string each: a file of thousands of
   // profiles holds a hundred thousand of them.
@@ -168,6 +177,7 @@ class TXmlTree {
     // The element's text and its descendants' is text_[TextBegin, TextEnd).
     size_t TextBegin = 0;
     size_t TextEnd = 0;
+    bool Whole = false;  // its end tag was read
   };
 
   std::string_view View(TSpan span) const {
@@ -178,6 +188,7 @@ class TXmlTree {
   std::vector<TAttribute> attributes_;
   std::string names_;  // the names and attribute values, in UTF-8
   std::wstring text_;  // every text of the document element, in document order
+  std::string damage_;
 };
 
 // The value forms of the settings file.

@@ -31,7 +31,7 @@ using ui::test::Pump;
 struct FakeHost : TPalvexHost {
   std::vector<std::unique_ptr<TProfile>> seed;
   TOptions seedOptions;
-  TConfigState seedState = TConfigState::Read;
+  TConfigRead seedRead;
   TDateTime now = 0;
   std::vector<std::shared_ptr<TExecutor>> started;
   bool confirmAnswer = true;
@@ -44,12 +44,12 @@ struct FakeHost : TPalvexHost {
   bool savedShowLog = true;
 
   std::string ConfigFile() const override { return "unused.cfg"; }
-  TConfigState LoadSettings(const std::string&, const TProfileSink& addProfile,
-                            TOptions& options) override {
+  TConfigRead LoadSettings(const std::string&, const TProfileSink& addProfile,
+                           TOptions& options) override {
     options = seedOptions;
     for (auto& profile : seed) addProfile(std::move(profile));
     seed.clear();
-    return seedState;
+    return seedRead;
   }
   void SaveSettings(const std::string&, const std::vector<const TProfile*>& profiles,
                     const TOptions& options) override {
@@ -113,8 +113,8 @@ struct ProxyHost : TPalvexHost {
   explicit ProxyHost(TPalvexHost& target) : target(target) {}
   TPalvexHost& target;
   std::string ConfigFile() const override { return target.ConfigFile(); }
-  TConfigState LoadSettings(const std::string& path, const TProfileSink& add,
-                            TOptions& options) override {
+  TConfigRead LoadSettings(const std::string& path, const TProfileSink& add,
+                           TOptions& options) override {
     return target.LoadSettings(path, add, options);
   }
   void SaveSettings(const std::string& path, const std::vector<const TProfile*>& profiles,
@@ -771,21 +771,21 @@ TEST_F(MainWindow, ManyRowsAddNoComponentsAndKeepTheTrayMenuInStep) {
 }
 
 TEST_F(MainWindow, ASettingsFileReadOnlyInPartIsReportedInTheLogPanel) {
-  host->seedState = TConfigState::Damaged;
+  host->seedRead = {TConfigState::Damaged, "unused.cfg.2.bak"};
   host->seedOptions.LogLevel = 0;  // no system reports ahead of the line
   Create();
   EXPECT_TRUE(PumpUntil([&] {
-    return form->memoLog->Lines().Text().find("unused.cfg.bak") != std::string::npos;
+    return form->memoLog->Lines().Text().find("unused.cfg.2.bak") != std::string::npos;
   }, 30000));
   const std::string text = form->memoLog->Lines().Text();
   EXPECT_NE(text.find("The settings file unused.cfg could not be read in full"), std::string::npos)
       << text;
-  EXPECT_EQ(text.find("unused.cfg.bak", text.find("unused.cfg.bak") + 1), std::string::npos)
+  EXPECT_EQ(text.find("unused.cfg.2.bak", text.find("unused.cfg.2.bak") + 1), std::string::npos)
       << "said once";
 }
 
 TEST_F(MainWindow, ASettingsFileThatCouldNotBeKeptIsReportedAsLeftAlone) {
-  host->seedState = TConfigState::Unreadable;
+  host->seedRead.State = TConfigState::Unreadable;
   host->seedOptions.LogLevel = 0;
   Create();
   EXPECT_TRUE(PumpUntil([&] {

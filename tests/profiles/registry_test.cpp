@@ -133,7 +133,8 @@ TEST_F(RegistryTest, SettingsSavedAndLoadedKeepTheSwitches) {
   TOptions loaded = Switches(false, true);
   std::vector<std::string> names;
   EXPECT_EQ(LoadSettings(
-                path, [&](std::unique_ptr<TProfile> p) { names.push_back(p->Name()); }, loaded),
+                path, [&](std::unique_ptr<TProfile> p) { names.push_back(p->Name()); }, loaded)
+                .State,
             TConfigState::Read);
   EXPECT_EQ(names, std::vector<std::string>{"kept"});
   EXPECT_TRUE(loaded.Startup);

@@ -20,10 +20,12 @@ class ConfigTest : public ::testing::Test {
 
   TConfigState Load(TOptions& options) {
     loaded_.clear();
-    return LoadConfig(
+    const TConfigRead read = LoadConfig(
         Path(),
         [this](std::unique_ptr<TProfile> profile) { loaded_.push_back(std::move(profile)); },
         options);
+    backup_ = read.Backup;
+    return read.State;
   }
 
   bool Exists(const std::string& path) const {
@@ -86,6 +88,7 @@ class ConfigTest : public ::testing::Test {
   TempDir dir_;
   TComScope com_;
   std::vector<std::unique_ptr<TProfile>> loaded_;
+  std::string backup_;  // the copy the last Load kept
 };
 
 TEST_F(ConfigTest, SavedAndLoadedAgainKeepsEveryField) {
@@ -215,7 +218,11 @@ TEST_F(ConfigTest, LargeFileReadsWholeOrIsKeptWhenDamaged) {
   const std::string cut = text.substr(0, text.size() / 2);
   WriteTextFile(Path(), cut);
   EXPECT_EQ(Load(options), TConfigState::Damaged);
-  EXPECT_TRUE(loaded_.empty());
+  size_t whole = 0;
+  for (size_t at = cut.find("</Profile>"); at != std::string::npos; at = cut.find("</Profile>", at + 1))
+    ++whole;
+  ASSERT_EQ(loaded_.size(), whole);
+  EXPECT_EQ(loaded_.back()->Name(), "p" + std::to_string(whole - 1));
   EXPECT_EQ(ReadTextFile(Path() + ".bak"), cut);
 }
 
@@ -310,16 +317,12 @@ TEST_F(ConfigTest, EscapedSectionedAndSplitTextReadsAsItsCharacters) {
   ASSERT_EQ(loaded_.size(), 1u);
   EXPECT_EQ(loaded_[0]->Files().Lines(), std::vector<std::string>{"D:\\Data & more\\e"});
 
-  // A file that is not well-formed is refused with the line and the reason.
+  // A file that is not well-formed is damaged at a line, for a reason.
   WriteTextFile(Path(),
                 "<Config><Profiles>\n\n<Profile Name=\"a\" Name=\"b\"/>\n</Profiles>\n</Config>");
-  try {
-    TXmlTree tree(Path());
-    ADD_FAILURE() << "read as well-formed";
-  } catch (const Exception& error) {
-    const std::string message = error.what();
-    EXPECT_NE(message.find(Path() + ", line 3: "), std::string::npos) << message;
-  }
+  const TXmlTree tree(Path());
+  EXPECT_EQ(tree.Damage().find("line 3: "), 0u) << tree.Damage();
+  EXPECT_FALSE(tree.Root().Whole());
 }
 
 TEST_F(ConfigTest, MissingFileGivesDefaults) {
@@ -330,19 +333,64 @@ TEST_F(ConfigTest, MissingFileGivesDefaults) {
   EXPECT_FALSE(Exists(Path() + ".bak"));
 }
 
-TEST_F(ConfigTest, UnreadableFileIsKeptAsBackupAndGivesDefaults) {
-  const std::string text = "<Config><Profiles>" + ProfileXml("lost", "1:00") + "<Profile";
-  WriteTextFile(Path(), text);
-  TOptions options = Changed();
-  EXPECT_EQ(Load(options), TConfigState::Damaged);
-  EXPECT_TRUE(loaded_.empty());
-  ExpectDefaults(options);
-  EXPECT_EQ(ReadTextFile(Path() + ".bak"), text);
-
-  // Saving over it leaves the copy as it was.
-  SaveConfig(Path(), {}, options);
-  EXPECT_EQ(ReadTextFile(Path() + ".bak"), text);
+// A damaged file keeps the profiles, and the options, read whole before the damage, and each
+// damaged file is kept under a name of its own, never over a copy kept before.
+TEST_F(ConfigTest, DamagedFileKeepsWhatWasReadWholeBeforeTheDamage) {
+  const std::string head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Config><Profiles>" +
+                           ProfileXml("one", "1:00");
+  const std::string two = ProfileXml("two", "2:00");
+  const std::string tail = "</Profiles>" + std::string(kOptionsXml) + "</Config>";
+  std::string notUtf8 = two;
+  notUtf8.insert(notUtf8.find("C:\\two") + 3, "\xFF\xFE");
+  std::string neverClosed = two;
+  neverClosed.erase(neverClosed.find("</File>"), 7);
+  std::string openOptions = kOptionsXml;
+  openOptions.replace(openOptions.find("/>"), 2, ">");
+  struct Case {
+    const char* what;
+    std::string text;
+    std::vector<std::string> profiles;
+    bool options;  // the stored options are read
+  };
+  const Case cases[] = {
+      // All that the second profile holds is there, but not its end.
+      {"cut off in the second profile", head + two.substr(0, two.rfind("</Profile>")), {"one"},
+       false},
+      {"a byte that is not UTF-8", head + notUtf8 + tail, {"one"}, false},
+      {"a tag never closed", head + neverClosed + tail, {"one"}, false},
+      {"cut off in the options", head + two + "</Profiles>" + openOptions, {"one", "two"}, false},
+      {"the document element never closed", head + two + "</Profiles>" + kOptionsXml,
+       {"one", "two"}, true},
+  };
+  std::vector<std::string> copies;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteTextFile(Path(), c.text);
+    TOptions options = Changed();
+    EXPECT_EQ(Load(options), TConfigState::Damaged);
+    std::vector<std::string> names;
+    for (const auto& profile : loaded_) names.push_back(profile->Name());
+    EXPECT_EQ(names, c.profiles);
+    if (!loaded_.empty()) {
+      EXPECT_EQ(FormatStartTime(loaded_[0]->Start()), "1:00");
+    }
+    if (c.options) {
+      EXPECT_EQ(options.Language, "ru_RU");
+      EXPECT_EQ(options.LogMaxLines, 500);
+    } else {
+      ExpectDefaults(options);
+    }
+    const std::string copy = Path() + (copies.empty() ? "" : "." + std::to_string(copies.size())) + ".bak";
+    EXPECT_EQ(backup_, copy);
+    copies.push_back(c.text);
+  }
+  // Saving over the file leaves every copy as it was.
+  SaveConfig(Path(), {}, TOptions());
+  for (size_t i = 0; i < copies.size(); ++i)
+    EXPECT_EQ(ReadTextFile(Path() + (i == 0 ? "" : "." + std::to_string(i)) + ".bak"), copies[i]) << i;
+  TOptions options;
   EXPECT_EQ(Load(options), TConfigState::Read);
+  EXPECT_EQ(FolderContent().size(), copies.size() + 1);
 }
 
 TEST_F(ConfigTest, OptionsTakeTheDefaultOfEachAttributeTheyCannotRead) {
