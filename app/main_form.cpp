@@ -98,6 +98,11 @@ bool TPalvexHost::Confirm(const std::string& text) {
   return Application().MessageBox(text, kApplicationTitle, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
+bool TPalvexHost::AskRetry(const std::string& text) {
+  return Application().MessageBox(text, kApplicationTitle, MB_RETRYCANCEL | MB_ICONERROR) ==
+         IDRETRY;
+}
+
 std::vector<std::string> TPalvexHost::ChooseFiles(TOpenDialog& dialog) {
   std::vector<std::string> files;
   if (dialog.Execute())
@@ -325,13 +330,38 @@ void TPalvexForm::SaveAll() {
   host_->SaveSettings(configPath_, profiles, FOptions);
 }
 
+bool TPalvexForm::SaveBeforeClose() {
+  // Asked before anything is torn down: a failure at the window's destruction could only be
+  // reported, and the session's changes would be gone with the window.
+  for (;;) {
+    std::string reason;
+    try {
+      SaveAll();
+      savedAtClose_ = true;
+      return true;
+    } catch (const std::exception& failure) {
+      reason = failure.what();
+    }
+    const std::string text =
+        _("The settings cannot be saved") + ": " + reason + "\r\n\r\n" +
+        _("Retry tries again; Cancel keeps the program open with everything as it is.");
+    bool retry = false;
+    const auto ask = [&] { retry = host_->AskRetry(text); };
+    // A session end may come while a dialog is open; the question is asked over it.
+    if (!Modal(ask)) ask();
+    if (!retry) return false;
+  }
+}
+
 void TPalvexForm::FormDestroy(TObject*) {
   Application().UnhookMainWindow(TWindowHook(this, &TPalvexForm::AppMessage));
   // The settings go first: a run still going on ends with the process, which may come at once.
-  try {
-    SaveAll();
-  } catch (...) {
-    Application().HandleException(this);
+  if (!savedAtClose_) {
+    try {
+      SaveAll();
+    } catch (...) {
+      Application().HandleException(this);
+    }
   }
   if (FRunLock) {
     // Nothing waits for runs: waiting ones are dropped, the running one is left to the end of
@@ -803,8 +833,20 @@ void TPalvexForm::actFileOptionsExecute(TObject*) {
   bool ok = false;
   Modal([&] { ok = host_->Options(FOptions); });
   if (!ok) return;
-  SaveAll();
+  std::string failure;
+  try {
+    SaveAll();
+  } catch (const std::exception& error) {
+    failure = error.what();
+  }
+  // The options the user chose hold whether or not they could be saved.
   ApplyOptions();
+  if (!failure.empty()) {
+    Modal([&] {
+      host_->ShowError(_("The new options are in force, but they cannot be saved") + ": " +
+                       failure);
+    });
+  }
 }
 
 void TPalvexForm::ApplyOptions() {
@@ -887,6 +929,7 @@ bool TPalvexForm::CloseQuery() {
       });
     }
     if (!yes) return false;
+    if (!SaveBeforeClose()) return false;
   }
   // The window goes: no new runs, and those still waiting never start.
   closing_ = true;
@@ -897,18 +940,29 @@ bool TPalvexForm::CloseQuery() {
 void TPalvexForm::WndProc(TMessage& message) {
   switch (message.Msg) {
     case WM_QUERYENDSESSION:
+      // Where the system lets the program ask, a session end that would lose the settings is
+      // refused unless the user gives them up.
+      if (!(message.LParam & ENDSESSION_CRITICAL) && !savedAtClose_ && !SaveBeforeClose()) {
+        message.Result = FALSE;
+        return;
+      }
       FSessionEnding = true;
       message.Result = TRUE;
       return;
     case WM_ENDSESSION:
       if (message.WParam) {
         // The process may end as soon as this returns.
-        try {
-          SaveAll();
-        } catch (...) {
+        if (!savedAtClose_) {
+          try {
+            SaveAll();
+            savedAtClose_ = true;
+          } catch (...) {
+          }
         }
       } else {
         FSessionEnding = false;
+        // The session goes on, and so may the changes.
+        savedAtClose_ = false;
       }
       message.Result = 0;
       return;

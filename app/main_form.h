@@ -54,6 +54,8 @@ class TPalvexHost {
   virtual void ShowError(const std::string& text);
   // A Yes/No question titled with the application title; true for Yes.
   virtual bool Confirm(const std::string& text);
+  // An error box with Retry and Cancel titled with the application title; true for Retry.
+  virtual bool AskRetry(const std::string& text);
   // The open-file dialog; the chosen files in the dialog's order, none when cancelled.
   virtual std::vector<std::string> ChooseFiles(ui::TOpenDialog& dialog);
 
@@ -235,6 +237,9 @@ class TPalvexForm : public ui::TForm {
   void CheckLanguageItem();
   void SwitchToLanguage();
   void SaveAll();
+  // The save of a close, asking Retry or Cancel while it fails; false when the user cancels,
+  // and the close is then refused with everything as it was.
+  bool SaveBeforeClose();
   // Shows one modal dialog through `show` with this window disabled, hidden or not; false (and
   // nothing shown) while another one is open.
   bool Modal(const std::function<void()>& show);
@@ -264,6 +269,8 @@ class TPalvexForm : public ui::TForm {
   int running_ = 0;  // runs that have started and not yet finished
   bool closing_ = false;
   bool modalOpen_ = false;
+  // The close saved the settings: the window's destruction need not.
+  bool savedAtClose_ = false;
 };
 
 }  // namespace movra::app

@@ -18,6 +18,7 @@
 #include "toolbars/bar_popup.h"
 #include "toolbars/bar_toolbar.h"
 #include "i18n/localizer.h"
+#include "runtime/exception.h"
 #include "runtime/text.h"
 #include "tests/runtime/ui/ui_test_support.h"
 
@@ -51,9 +52,11 @@ struct FakeHost : TPalvexHost {
     seed.clear();
     return seedRead;
   }
+  std::string saveFailure;  // raised by every save while not empty
   void SaveSettings(const std::string&, const std::vector<const TProfile*>& profiles,
                     const TOptions& options) override {
     ++saves;
+    if (!saveFailure.empty()) throw Exception(saveFailure);
     savedShowLog = options.ShowLogWindow;
     savedNames.clear();
     for (const TProfile* profile : profiles) savedNames.push_back(profile->Name());
@@ -73,6 +76,13 @@ struct FakeHost : TPalvexHost {
     questions.push_back(text);
     return confirmAnswer;
   }
+  std::vector<bool> retryAnswers;  // taken in order; Cancel once they run out
+  std::vector<std::string> retryQuestions;
+  bool AskRetry(const std::string& text) override {
+    retryQuestions.push_back(text);
+    if (retryQuestions.size() > retryAnswers.size()) return false;
+    return retryAnswers[retryQuestions.size() - 1];
+  }
   // Called inside every dialog with the dialog's name, while it is open.
   std::function<void(const std::string&)> inDialog;
   std::vector<std::string> dialogs;
@@ -91,9 +101,12 @@ struct FakeHost : TPalvexHost {
     return propsResult;
   }
   bool Analysis(TFileRegionList&) override { return false; }
-  bool Options(TOptions&) override {
+  std::function<void(TOptions&)> optionsEdit;  // the user's changes, then OK; none: Cancel
+  bool Options(TOptions& options) override {
     Opened("options");
-    return false;
+    if (!optionsEdit) return false;
+    optionsEdit(options);
+    return true;
   }
   std::vector<std::string> wizardNames;  // the profiles the wizard makes
   int Wizard(const std::vector<std::string>&,
@@ -124,6 +137,7 @@ struct ProxyHost : TPalvexHost {
   TDateTime Now() const override { return target.Now(); }
   bool StartRun(TExecutor& executor) override { return target.StartRun(executor); }
   bool Confirm(const std::string& text) override { return target.Confirm(text); }
+  bool AskRetry(const std::string& text) override { return target.AskRetry(text); }
   void ShowError(const std::string& text) override { target.ShowError(text); }
   std::vector<std::string> ChooseFiles(TOpenDialog& dialog) override {
     return target.ChooseFiles(dialog);
@@ -467,6 +481,46 @@ TEST_F(MainWindow, SessionEndClosesWithoutQuestionUntilCancelled) {
   EXPECT_FALSE(form->CloseQuery()) << "the close button minimises again";
 }
 
+// A close whose save fails asks Retry or Cancel before anything goes; Cancel keeps the window as
+// it was. Options chosen with OK hold even when they cannot be saved.
+TEST_F(MainWindow, AFailingSaveAsksBeforeClosingAndOptionsStayInForce) {
+  Seed(MakeProfile("kept"));
+  Create();
+  form->Options().ConfirmExit = false;
+  host->saveFailure = "Cannot replace unused.cfg: Access denied.";
+  host->retryAnswers = {true, false};
+  form->ExitProgram();
+  EXPECT_FALSE(form->Closing());
+  EXPECT_EQ(host->saves, 2) << "saved, then tried again";
+  ASSERT_EQ(host->retryQuestions.size(), 2u);
+  EXPECT_EQ(host->retryQuestions[0],
+            "The settings cannot be saved: Cannot replace unused.cfg: Access denied.\r\n\r\n"
+            "Retry tries again; Cancel keeps the program open with everything as it is.");
+  EXPECT_EQ(form->ProfileCount(), 1);
+
+  // A session end asks the same and is refused on Cancel; one the system will not wait for is not.
+  EXPECT_EQ(form->Perform(WM_QUERYENDSESSION, 0, 0), FALSE);
+  EXPECT_FALSE(form->SessionEnding());
+  EXPECT_EQ(form->Perform(WM_QUERYENDSESSION, 0, ENDSESSION_CRITICAL), TRUE);
+  EXPECT_EQ(host->retryQuestions.size(), 3u);
+  form->Perform(WM_ENDSESSION, FALSE, 0);
+
+  host->optionsEdit = [](TOptions& options) { options.ShowSchedule = false; };
+  form->actFileOptions->Execute();
+  EXPECT_EQ(form->lvProfiles->Columns().Count(), 4) << "the new options are applied";
+  ASSERT_EQ(host->errors.size(), 1u);
+  EXPECT_EQ(host->errors[0], "The new options are in force, but they cannot be saved: Cannot "
+                             "replace unused.cfg: Access denied.");
+
+  // Once the save works, the close saves once and the destruction does not again.
+  host->saveFailure.clear();
+  const int saves = host->saves;
+  EXPECT_TRUE(form->CloseQuery());
+  EXPECT_EQ(host->retryQuestions.size(), 3u);
+  form.reset();
+  EXPECT_EQ(host->saves, saves + 1);
+}
+
 TEST_F(MainWindow, ExitDropsQueuedRunsAndDoesNotWaitForTheRunningOne) {
   Seed(MakeProfile("running"));
   Seed(MakeProfile("waiting"));
@@ -483,6 +537,7 @@ TEST_F(MainWindow, ExitDropsQueuedRunsAndDoesNotWaitForTheRunningOne) {
   EXPECT_EQ(form->QueueCount(), 1);
 
   host->confirmAnswer = true;
+  const int saves = host->saves;
   EXPECT_TRUE(form->CloseQuery()) << "a running profile does not hold the window";
   EXPECT_TRUE(form->Closing());
   EXPECT_EQ(form->QueueCount(), 0);
@@ -491,8 +546,8 @@ TEST_F(MainWindow, ExitDropsQueuedRunsAndDoesNotWaitForTheRunningOne) {
   form->RunProfile(form->ProfileOf(1));
   EXPECT_EQ(host->started.size(), 2u) << "no new runs while closing";
 
-  // The settings are saved as the window goes, with the run still under way.
-  const int saves = host->saves;
+  // The settings are saved at the close, with the run still under way, and not again as the
+  // window goes.
   Settle();
   form.reset();
   EXPECT_EQ(host->saves, saves + 1);

@@ -792,5 +792,79 @@ TEST_F(PalvexChromeTest, MainWindowPicturesInEachLanguage) {
   }
 }
 
+// With config.cfg not writable (another program holds it), a profile added by keys, then Alt+F4:
+// the program asks Retry or Cancel in its language before anything goes, and Cancel keeps the
+// window and the profile; once the file can be written, the next Alt+F4 saves it and ends.
+class PalvexUnsaveableSettings : public PalvexChromeTest,
+                                 public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(PalvexUnsaveableSettings, AltF4AsksRetryOrCancelAndCancelKeepsTheWindowAndTheProfile) {
+  const std::string language = GetParam();
+  const std::pair<const char*, const char*> texts =
+      language == "de_DE" ? std::pair{"Die Einstellungen können nicht gespeichert werden: ",
+                                      "Abbrechen lässt das Programm geöffnet"}
+      : language == "ru_RU" ? std::pair{"Невозможно сохранить настройки: ",
+                                        "«Отмена» оставляет программу открытой"}
+                            : std::pair{"The settings cannot be saved: ",
+                                        "Cancel keeps the program open with everything as it is."};
+  ASSERT_NO_FATAL_FAILURE(Start(language));
+  // Wine replaces a read-only file; one held open without leave to delete it stays.
+  std::unique_ptr<void, decltype(&CloseHandle)> held(
+      CreateFileW(Utf8ToWide(palvex_.ConfigPath()).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),
+      &CloseHandle);
+  ASSERT_NE(held.get(), INVALID_HANDLE_VALUE);
+  RemoteList list(list_);
+  ASSERT_TRUE(FocusByClick(CenterOf(list.RowRect(0)), list_));
+  // Insert opens the new profile's dialog; Enter takes it as it stands.
+  PressKey(VK_INSERT);
+  HWND dialog = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    for (HWND window : TopLevelWindows(running_->Id()))
+      if (window != window_ && !IsPopupWindow(window)) dialog = window;
+    return dialog != nullptr;
+  }));
+  ASSERT_TRUE(BringToFront(dialog));
+  PressKey(VK_RETURN);
+  ASSERT_TRUE(WaitFor([&] { return list.Count() == 3; })) << list.Count();
+
+  ASSERT_TRUE(BringToFront(window_));
+  PressChord({VK_MENU, VK_F4});
+  HWND box = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    for (HWND window : TopLevelWindows(running_->Id()))
+      if (ClassOf(window) == L"#32770" && TitleOf(window) == kPalvexTitle) box = window;
+    return box != nullptr;
+  })) << "no question";
+  HWND text = FindChildWhere(box, [&](HWND child) { return TextOf(child).find(texts.first) == 0; });
+  ASSERT_TRUE(text) << "the question is asked in " << language;
+  EXPECT_NE(TextOf(text).find(texts.second), std::string::npos) << TextOf(text);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));  // for the box to paint
+  ScreenShot(ScreenRectOf(box)).Save("palvex-unsaveable-" + language);
+  ASSERT_TRUE(BringToFront(box));
+  PressKey(VK_ESCAPE);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_EQ(running_->WaitForExit(0), static_cast<DWORD>(STILL_ACTIVE));
+  EXPECT_TRUE(IsWindowVisible(window_));
+  EXPECT_EQ(list.Count(), 3);
+
+  held.reset();
+  ASSERT_TRUE(BringToFront(window_));
+  PressChord({VK_MENU, VK_F4});
+  EXPECT_EQ(running_->WaitForExit(30000), 0u);
+  TOptions saved;
+  TComScope com;
+  int profiles = 0;
+  LoadConfig(palvex_.ConfigPath(), [&](std::unique_ptr<TProfile>) { ++profiles; }, saved);
+  EXPECT_EQ(profiles, 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, PalvexUnsaveableSettings,
+                         ::testing::Values("en_US", "de_DE", "ru_RU"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           return std::string(info.param);
+                         });
+
 }  // namespace
 }  // namespace movra::testing
