@@ -327,10 +327,11 @@ LRESULT TListView::Call(UINT msg, WPARAM wParam, LPARAM lParam) const {
 void TListView::DeferRedraw() {
   if (!handle_ || !Redrawing()) return;
   // Laying out and drawing the scroll bars is what a row costs most when the window draws
-  // after each one.
+  // after each one. Without the message that turns drawing on again, the window draws as it
+  // goes: it would otherwise never draw again.
+  if (!PostMessageW(handle_, CM_DEFERREDREDRAW, 0, 0)) return;
   redrawDeferred_ = true;
   SendMessageW(handle_, WM_SETREDRAW, FALSE, 0);
-  PostMessageW(handle_, CM_DEFERREDREDRAW, 0, 0);
 }
 
 void TListView::UpdateStyles() {

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/text.h"
@@ -113,6 +115,18 @@ TEST(ListView, ColumnsKeepWidthLimitsAlignmentAndAutoSize) {
   EXPECT_EQ(day->Width(), 38);
   list->Columns().Delete(3);
   EXPECT_EQ(HeaderCount(list), 3);
+}
+
+TEST(ListView, AColumnCopyThatThrowsEndsItsUpdateAndTheHeaderFollowsAgain) {
+  auto form = MakeOwned<TListForm>(nullptr);
+  auto other = MakeOwned<TListForm>(nullptr);
+  TListView* list = form->list;
+  list->HandleNeeded();
+  // A column cannot be copied: the copy throws inside the update it began.
+  EXPECT_THROW(list->Columns().Assign(other->list->Columns()), EConvertError);
+  EXPECT_EQ(list->Columns().UpdateCount(), 0);
+  list->Columns().Add()->SetCaption("Fragments");
+  EXPECT_EQ(HeaderCount(list), list->Columns().Count());
 }
 
 TEST(ListView, RowsCarryTextsDataStateImagesAndSelection) {
