@@ -717,6 +717,35 @@ void TListView::ReportStates() {
   if (OnChange) OnChange(this);
 }
 
+int TListView::FindRow(const NMLVFINDITEMW& find) {
+  // The window gathers the letters typed in quick succession and asks from the row after the
+  // focused one for the first, from the focused one for the others.
+  const LVFINDINFOW& what = find.lvfi;
+  const int count = items_.Count();
+  if (!(what.flags & (LVFI_STRING | LVFI_PARTIAL)) || !what.psz || !*what.psz || count == 0) return -1;
+  std::wstring typed = what.psz;
+  int start = find.iStart;
+  auto same = [](const wchar_t* a, const wchar_t* b, size_t n) {
+    return CompareStringOrdinal(a, static_cast<int>(n), b, static_cast<int>(n), TRUE) == CSTR_EQUAL;
+  };
+  // One letter typed again and again steps through the rows that begin with it.
+  bool repeated = typed.size() > 1;
+  for (size_t i = 1; i < typed.size() && repeated; ++i) repeated = same(&typed[i], &typed[0], 1);
+  if (repeated) {
+    typed.resize(1);
+    start = FocusedIndex() + 1;
+  }
+  if (start < 0 || start >= count) start = 0;
+  const int end = (what.flags & LVFI_WRAP) ? start + count : count;
+  for (int i = start; i < end; ++i) {
+    const int row = i % count;
+    const std::wstring caption = Utf8ToWide(items_.Item(row)->Caption());
+    if (caption.size() < typed.size() || (!(what.flags & LVFI_PARTIAL) && caption.size() != typed.size())) continue;
+    if (same(caption.data(), typed.data(), typed.size())) return row;
+  }
+  return -1;
+}
+
 void TListView::WndProc(TMessage& m) {
   if (m.Msg == CM_DEFERREDREDRAW) {
     if (!redrawDeferred_) return;
@@ -747,6 +776,9 @@ void TListView::WndProc(TMessage& m) {
       case LVN_DELETEALLITEMS:
         // No notice per row when all go.
         m.Result = TRUE;
+        return;
+      case LVN_ODFINDITEMW:
+        m.Result = FindRow(*reinterpret_cast<NMLVFINDITEMW*>(m.LParam));
         return;
       case LVN_COLUMNCLICK: {
         int column = reinterpret_cast<NMLISTVIEW*>(m.LParam)->iSubItem;

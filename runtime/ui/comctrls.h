@@ -254,6 +254,8 @@ class TListView : public TWinControl {
   // or when the window is done with the message it is handling.
   void StatesChanged(int first, int last);
   void ReportStates();
+  // The row the window asks for when letters are typed, or -1 to leave the selection alone.
+  int FindRow(const NMLVFINDITEMW& find);
   bool KnownSelected(int row) const;
   void SetKnownSelected(int row, bool on);
   void ColumnResized(int index);
