@@ -200,8 +200,11 @@ void TListItems::Delete(int index) {
     view_->DeferRedraw();
     // A selected row is told of as deselected while it is still in the list. What the window
     // tells while it deletes the row is of the rows below, which move up unchanged.
-    view_->SetIndexSelected(index, false);
     view_->ReportStates();
+    if (view_->KnownSelected(index)) {
+      view_->SetIndexSelected(index, false);
+      view_->ReportStates();
+    }
     view_->movingMarks_ = true;
     view_->Call(LVM_DELETEITEM, static_cast<WPARAM>(index), 0);
     view_->movingMarks_ = false;
@@ -702,12 +705,14 @@ void TListView::ReportStates() {
   // row does not say whether it was told of before; the window may also pass through states
   // on its way (a range the keyboard selects is first cleared). So the window's selection
   // is compared with what was told.
-  const int first = changedFirst_, last = std::min(changedLast_, items_.Count() - 1);
+  const int count = items_.Count(), first = changedFirst_, last = std::min(changedLast_, count - 1);
   changedFirst_ = INT_MAX;
   changedLast_ = -1;
+  // Every row selected or none, as after selecting all or clearing: no row need be asked.
+  const int selected = last > first ? static_cast<int>(Call(LVM_GETSELECTEDCOUNT, 0, 0)) : -1;
   std::vector<int> changed;
   for (int row = first; row <= last; ++row) {
-    const bool now = IsSelected(row);
+    const bool now = selected == count || (selected != 0 && IsSelected(row));
     if (now == KnownSelected(row)) continue;
     SetKnownSelected(row, now);
     changed.push_back(row);
