@@ -402,10 +402,10 @@ TProfile& TPalvexForm::ProfileOf(int row) const {
 
 void TPalvexForm::AddProfileItem(std::unique_ptr<TProfile> profile, bool fill) {
   TListItem* item = lvProfiles->Items().Add();
-  ui::TStringList& sub = item->SubItems();
-  sub.BeginUpdate();
-  for (int i = 0; i < 10; ++i) sub.Add("");
-  sub.EndUpdate();
+  {
+    ui::TUpdateGuard update(item->SubItems());
+    for (int i = 0; i < 10; ++i) item->SubItems().Add("");
+  }
   item->Data = profile.get();
   profiles_.push_back(std::move(profile));
   if (fill) UpdateProfileItem(ProfileCount() - 1);
@@ -430,17 +430,18 @@ void TPalvexForm::UpdateProfileItem(int row) {
   const bool scheduled = profile.SchedulerActive();
   item->SetCaption(profile.Name());
   ui::TStringList& sub = item->SubItems();
-  // One change of the row for all its cells.
-  sub.BeginUpdate();
-  const int files = profile.Files().Count();
-  sub.Put(0, files == 1   ? profile.Files()[0]
-             : files >= 2 ? std::to_string(files) + " " + _("files")
-                          : "");
-  sub.Put(1, scheduled ? LocaleShortTime(profile.Start()) : _("manually"));
-  sub.Put(2, scheduled && profile.NextRun() != 0 ? FormatNextStart(profile.NextRun()) : "");
-  for (int day = 0; day < TProfile::kDays; ++day)
-    sub.Put(3 + day, scheduled && profile.Day(day) ? "+" : "");
-  sub.EndUpdate();
+  {
+    // One change of the row for all its cells.
+    ui::TUpdateGuard update(sub);
+    const int files = profile.Files().Count();
+    sub.Put(0, files == 1   ? profile.Files()[0]
+               : files >= 2 ? std::to_string(files) + " " + _("files")
+                            : "");
+    sub.Put(1, scheduled ? LocaleShortTime(profile.Start()) : _("manually"));
+    sub.Put(2, scheduled && profile.NextRun() != 0 ? FormatNextStart(profile.NextRun()) : "");
+    for (int day = 0; day < TProfile::kDays; ++day)
+      sub.Put(3 + day, scheduled && profile.Day(day) ? "+" : "");
+  }
   switch (profile.RunState()) {
     case TProfileRunState::Idle:
       item->SetStateIndex(-1);
@@ -456,26 +457,25 @@ void TPalvexForm::UpdateProfileItem(int row) {
 
 void TPalvexForm::UpdateAllProfileItems() {
   // Redrawn once, not row by row.
-  TListItems& items = lvProfiles->Items();
-  items.BeginUpdate();
+  ui::TUpdateGuard update(lvProfiles->Items());
   for (int row = 0; row < ProfileCount(); ++row) UpdateProfileItem(row);
-  items.EndUpdate();
 }
 
 void TPalvexForm::UpdateScheduleColumns() {
   TListColumns& columns = lvProfiles->Columns();
-  columns.BeginUpdate();
-  if (FOptions.ShowSchedule && columns.Count() == kFixedColumns) {
-    for (int day = 0; day < TProfile::kDays; ++day) {
-      TListColumn* column = columns.Add();
-      column->SetMinWidth(kDayColumnWidth);
-      column->SetMaxWidth(kDayColumnWidth);
-      column->SetWidth(kDayColumnWidth);
+  {
+    ui::TUpdateGuard update(columns);
+    if (FOptions.ShowSchedule && columns.Count() == kFixedColumns) {
+      for (int day = 0; day < TProfile::kDays; ++day) {
+        TListColumn* column = columns.Add();
+        column->SetMinWidth(kDayColumnWidth);
+        column->SetMaxWidth(kDayColumnWidth);
+        column->SetWidth(kDayColumnWidth);
+      }
+    } else if (!FOptions.ShowSchedule && columns.Count() > kFixedColumns) {
+      for (int day = 0; day < TProfile::kDays; ++day) columns.Delete(kFixedColumns);
     }
-  } else if (!FOptions.ShowSchedule && columns.Count() > kFixedColumns) {
-    for (int day = 0; day < TProfile::kDays; ++day) columns.Delete(kFixedColumns);
   }
-  columns.EndUpdate();
   if (columns.Count() == kFixedColumns + TProfile::kDays)
     for (int day = 0; day < TProfile::kDays; ++day)
       columns[kFixedColumns + day]->SetCaption(_(kDayNames[static_cast<size_t>(day)]));
@@ -732,7 +732,7 @@ void TPalvexForm::actProfileDeleteExecute(TObject*) {
   if (!yes) return;
   std::unordered_set<const TProfile*> doomed;
   TListItems& items = lvProfiles->Items();
-  items.BeginUpdate();
+  ui::TUpdateGuard update(items);
   if (lvProfiles->SelCount() == ProfileCount()) {
     items.Clear();
     profiles_.clear();
@@ -744,7 +744,6 @@ void TPalvexForm::actProfileDeleteExecute(TObject*) {
     }
     std::erase_if(profiles_, [&doomed](const auto& p) { return doomed.count(p.get()) != 0; });
   }
-  items.EndUpdate();
 }
 
 void TPalvexForm::actProfileDeleteUpdate(TObject*) {

@@ -276,9 +276,8 @@ void TProfilePropsForm::actAddDirExecute(TObject*) {
 
 void TProfilePropsForm::actDeleteExecute(TObject*) {
   std::vector<int> selected = lvFiles->SelectedIndexes();
-  lvFiles->Items().BeginUpdate();
+  TUpdateGuard update(lvFiles->Items());
   for (auto it = selected.rbegin(); it != selected.rend(); ++it) DeleteRow(*it);
-  lvFiles->Items().EndUpdate();
 }
 
 void TProfilePropsForm::actDeleteUpdate(TObject*) { actDelete->SetEnabled(lvFiles->SelCount() > 0); }

@@ -78,8 +78,8 @@ constexpr size_t kLineGone = static_cast<size_t>(-1);
 // places. Returns where each line stands now (kLineGone for a line the list did not keep).
 std::vector<size_t> PutLines(ui::TStrings& strings, const std::vector<std::string>& lines) {
   std::vector<size_t> at(lines.size(), kLineGone);
-  strings.BeginUpdate();
-  try {
+  {
+    ui::TUpdateGuard update(strings);
     auto* sorted = dynamic_cast<ui::TStringList*>(&strings);
     if (sorted && sorted->Sorted()) {
       std::vector<void*> objects;
@@ -100,11 +100,7 @@ std::vector<size_t> PutLines(ui::TStrings& strings, const std::vector<std::strin
       for (int i = 0; i < strings.Count() && i < static_cast<int>(lines.size()); ++i)
         if (strings.Get(i) != lines[static_cast<size_t>(i)]) strings.Put(i, lines[static_cast<size_t>(i)]);
     }
-  } catch (...) {
-    strings.EndUpdate();
-    throw;
   }
-  strings.EndUpdate();
   return at;
 }
 

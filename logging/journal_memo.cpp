@@ -11,11 +11,7 @@ void TJournalMemo::PostToOwner(std::function<void()> call) { ui::Queue(std::move
 
 void TJournalMemo::AppendLines(const TStringList& lines, int lineLimit, bool scrollToEnd) {
   // One update for the whole message, a lowered limit's trimming included.
-  struct TUpdate {
-    ui::TStrings& lines;
-    explicit TUpdate(ui::TStrings& l) : lines(l) { lines.BeginUpdate(); }
-    ~TUpdate() { lines.EndUpdate(); }
-  } update(memo_.Lines());
+  ui::TUpdateGuard update(memo_.Lines());
   memo_.SetLineLimit(lineLimit);
   memo_.AppendLines(lines, scrollToEnd);
 }

@@ -100,28 +100,21 @@ void TSkinStatusPanel::Assign(const ui::TPersistent& source) {
     if (TSkinCustomStatusBar* bar = Bar())
       if (ui::TComponent* form = bar->Owner())
         control = dynamic_cast<TControl*>(form->FindComponent(other->control_->Name()));
-  ui::TCollection* collection = Collection();
-  if (collection) collection->BeginUpdate();
-  try {
-    alignment_ = other->alignment_;
-    caption_ = other->caption_;
-    enabled_ = other->enabled_;
-    framed_ = other->framed_;
-    fontSettings_->Assign(*other->fontSettings_);
-    hint_ = other->hint_;
-    imageIndex_ = other->imageIndex_;
-    maxSize_ = other->maxSize_;
-    viewPriority_ = other->viewPriority_;
-    size_ = other->size_;
-    stretchPriority_ = other->stretchPriority_;
-    tag_ = other->tag_;
-    textTruncation_ = other->textTruncation_;
-    SetControl(control);
-  } catch (...) {
-    if (collection) collection->EndUpdate();
-    throw;
-  }
-  if (collection) collection->EndUpdate();
+  ui::TUpdateGuard update(Collection());
+  alignment_ = other->alignment_;
+  caption_ = other->caption_;
+  enabled_ = other->enabled_;
+  framed_ = other->framed_;
+  fontSettings_->Assign(*other->fontSettings_);
+  hint_ = other->hint_;
+  imageIndex_ = other->imageIndex_;
+  maxSize_ = other->maxSize_;
+  viewPriority_ = other->viewPriority_;
+  size_ = other->size_;
+  stretchPriority_ = other->stretchPriority_;
+  tag_ = other->tag_;
+  textTruncation_ = other->textTruncation_;
+  SetControl(control);
 }
 
 std::string TSkinStatusPanel::DisplayName() const {

@@ -209,15 +209,13 @@ int TStrings::AddObject(const std::string& text, void* object) {
 }
 
 void TStrings::AddStrings(const TStrings& other) {
-  BeginUpdate();
+  TUpdateGuard update(*this);
   for (int i = 0; i < other.Count(); ++i) AddObject(other.Get(i), other.Objects(i));
-  EndUpdate();
 }
 
 void TStrings::AddStrings(const movra::TStringList& other) {
-  BeginUpdate();
+  TUpdateGuard update(*this);
   for (const auto& line : other) Add(line);
-  EndUpdate();
 }
 
 int TStrings::IndexOf(std::string_view text) const {
@@ -277,17 +275,15 @@ void TStrings::Assign(const TPersistent& source) {
   auto* strings = dynamic_cast<const TStrings*>(&source);
   if (!strings) return TPersistent::Assign(source);
   if (strings == this) return;
-  BeginUpdate();
+  TUpdateGuard update(*this);
   Clear();
   AddStrings(*strings);
-  EndUpdate();
 }
 
 void TStrings::Assign(const movra::TStringList& source) {
-  BeginUpdate();
+  TUpdateGuard update(*this);
   Clear();
   AddStrings(source);
-  EndUpdate();
 }
 
 bool TStrings::Equals(const TStrings& other) const {
@@ -456,9 +452,8 @@ void TCollection::Delete(int index) {
 
 void TCollection::Clear() {
   if (items_.empty()) return;
-  BeginUpdate();
+  TUpdateGuard update(*this);
   while (!items_.empty()) Delete(Count() - 1);
-  EndUpdate();
 }
 
 void TCollection::MoveItem(int from, int to) {
@@ -488,10 +483,9 @@ void TCollection::Changed() {
 void TCollection::Assign(const TPersistent& source) {
   auto* other = dynamic_cast<const TCollection*>(&source);
   if (!other) return TPersistent::Assign(source);
-  BeginUpdate();
+  TUpdateGuard update(*this);
   Clear();
   for (int i = 0; i < other->Count(); ++i) AddItem()->Assign(*other->Items(i));
-  EndUpdate();
 }
 
 // --- Format ----------------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -440,6 +441,36 @@ class TTypedCollection : public TCollection {
 
  protected:
   std::unique_ptr<TCollectionItem> NewItem() override { return std::make_unique<T>(); }
+};
+
+// Begins an update of a string list, a collection or a list view's rows and ends it however
+// the scope is left: a throw inside would otherwise leave the target updating for good. A
+// null target is none.
+template <class T>
+class TUpdateGuard {
+ public:
+  explicit TUpdateGuard(T& target) : TUpdateGuard(&target) {}
+  explicit TUpdateGuard(T* target) : target_(target) {
+    if (target_) target_->BeginUpdate();
+  }
+  TUpdateGuard(const TUpdateGuard&) = delete;
+  TUpdateGuard& operator=(const TUpdateGuard&) = delete;
+  ~TUpdateGuard() noexcept(false) {
+    if (!target_) return;
+    if (std::uncaught_exceptions() == unwinding_) {
+      target_->EndUpdate();
+      return;
+    }
+    // The exception already on its way is the one the caller hears of.
+    try {
+      target_->EndUpdate();
+    } catch (...) {
+    }
+  }
+
+ private:
+  T* target_;
+  const int unwinding_ = std::uncaught_exceptions();
 };
 
 // %s placeholders replaced by `args` in order; "%%" is a percent sign.

@@ -119,11 +119,7 @@ bool TListItem::Selected() const {
   return selected_;
 }
 
-void TListItem::SetSelected(bool on) {
-  selected_ = on;
-  TListView* view = ListView();
-  if (view->HandleAllocated()) view->SetIndexSelected(Index(), on);
-}
+void TListItem::SetSelected(bool on) { ListView()->SetIndexSelected(Index(), on); }
 
 bool TListItem::Focused() const { return ListView()->FocusedIndex() == Index(); }
 
@@ -158,6 +154,7 @@ int TListItems::Count() const {
 
 void TListItems::SetCount(int count) {
   virtualCount_ = std::max(count, 0);
+  if (view_->dataSelected_.size() > static_cast<size_t>(virtualCount_)) view_->dataSelected_.resize(virtualCount_);
   if (view_->OwnerData() && view_->HandleAllocated())
     SendMessageW(view_->Handle(), LVM_SETITEMCOUNT, static_cast<WPARAM>(virtualCount_), 0);
 }
@@ -201,7 +198,16 @@ void TListItems::Delete(int index) {
   if (index < 0 || index >= Count()) throw EListError("List index out of bounds (" + std::to_string(index) + ")");
   if (view_->HandleAllocated()) {
     view_->DeferRedraw();
+    // A selected row is told of as deselected while it is still in the list. What the window
+    // tells while it deletes the row is of the rows below, which move up unchanged.
+    view_->ReportStates();
+    if (view_->KnownSelected(index)) {
+      view_->SetIndexSelected(index, false);
+      view_->ReportStates();
+    }
+    view_->movingMarks_ = true;
     view_->Call(LVM_DELETEITEM, static_cast<WPARAM>(index), 0);
+    view_->movingMarks_ = false;
   }
   items_.erase(items_.begin() + index);
 }
@@ -211,7 +217,10 @@ void TListItems::Clear() {
     SetCount(0);
     return;
   }
-  if (view_->HandleAllocated()) SendMessageW(view_->Handle(), LVM_DELETEALLITEMS, 0, 0);
+  if (view_->HandleAllocated()) {
+    SendMessageW(view_->Handle(), LVM_DELETEALLITEMS, 0, 0);
+    view_->ReportStates();
+  }
   items_.clear();
 }
 
@@ -286,7 +295,13 @@ void TListView::DestroyWnd() {
   for (int i = 0; i < columns_.Count(); ++i)
     if (!columns_[i]->autoSize_) columns_[i]->width_ = ColumnWidth(i);
   if (!ownerData_) KeepSelection();
+  // The rows keep their marks for the next window; owner-data rows lose theirs with this one.
+  movingMarks_ = true;
   TWinControl::DestroyWnd();
+  movingMarks_ = false;
+  dataSelected_.clear();
+  changedFirst_ = INT_MAX;
+  changedLast_ = -1;
 }
 
 void TListView::KeepSelection() {
@@ -300,6 +315,8 @@ void TListView::RestoreSelection() {
 }
 
 void TListView::RowInserted(int index) {
+  // What is yet to be told is told by the rows' numbers, which change now.
+  ReportStates();
   DeferRedraw();
   const int count = items_.Count();
   // The window knows rows by number only: the rows below the new one take their selection
@@ -312,11 +329,13 @@ void TListView::RowInserted(int index) {
     focused = FocusedIndex();
   }
   Call(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+  movingMarks_ = true;
   for (auto row = moved.rbegin(); row != moved.rend(); ++row) {
     SetIndexSelected(*row, false);
     SetIndexSelected(*row + 1, true);
   }
   if (focused >= index) SetIndexState(focused + 1, LVIS_FOCUSED, LVIS_FOCUSED);
+  movingMarks_ = false;
 }
 
 LRESULT TListView::Call(UINT msg, WPARAM wParam, LPARAM lParam) const {
@@ -327,10 +346,11 @@ LRESULT TListView::Call(UINT msg, WPARAM wParam, LPARAM lParam) const {
 void TListView::DeferRedraw() {
   if (!handle_ || !Redrawing()) return;
   // Laying out and drawing the scroll bars is what a row costs most when the window draws
-  // after each one.
+  // after each one. Without the message that turns drawing on again, the window draws as it
+  // goes: it would otherwise never draw again.
+  if (!PostMessageW(handle_, CM_DEFERREDREDRAW, 0, 0)) return;
   redrawDeferred_ = true;
   SendMessageW(handle_, WM_SETREDRAW, FALSE, 0);
-  PostMessageW(handle_, CM_DEFERREDREDRAW, 0, 0);
 }
 
 void TListView::UpdateStyles() {
@@ -378,6 +398,7 @@ void TListView::SetOwnerData(bool on) {
   if (on) items_.Clear();
   ownerData_ = on;
   items_.virtualCount_ = 0;
+  dataSelected_.clear();
   RecreateWnd();
 }
 
@@ -610,8 +631,10 @@ void TListView::CustomSort(const std::function<int(TListItem*, TListItem*)>& com
   // The window knows rows by number only: selection and focus follow their rows by hand.
   TListItem* focused = nullptr;
   if (handle_) {
+    ReportStates();
     KeepSelection();
     focused = ItemFocused();
+    movingMarks_ = true;
     ClearSelection();
   }
   std::vector<std::unique_ptr<TListItem>> sorted;
@@ -621,6 +644,7 @@ void TListView::CustomSort(const std::function<int(TListItem*, TListItem*)>& com
   if (!handle_) return;
   RestoreSelection();
   if (focused) SetIndexState(focused->Index(), LVIS_FOCUSED, LVIS_FOCUSED);
+  movingMarks_ = false;
   Invalidate();
 }
 
@@ -650,16 +674,81 @@ void TListView::FillDisplayInfo(NMLVDISPINFOW& info) {
   }
 }
 
-void TListView::StatesChanged(int first, int last, UINT before, UINT after) {
-  // Row -1: every row changed at once.
+bool TListView::KnownSelected(int row) const {
+  if (ownerData_) return static_cast<size_t>(row) < dataSelected_.size() && dataSelected_[static_cast<size_t>(row)];
+  return items_.items_[static_cast<size_t>(row)]->selected_;
+}
+
+void TListView::SetKnownSelected(int row, bool on) {
+  if (!ownerData_) {
+    items_.items_[static_cast<size_t>(row)]->selected_ = on;
+    return;
+  }
+  if (static_cast<size_t>(row) >= dataSelected_.size()) dataSelected_.resize(static_cast<size_t>(row) + 1);
+  dataSelected_[static_cast<size_t>(row)] = on;
+}
+
+void TListView::StatesChanged(int first, int last) {
+  if (movingMarks_) return;
   if (first < 0) {
     first = 0;
-    last = items_.Count() - 1;
+    last = INT_MAX;
   }
-  const bool was = before & LVIS_SELECTED, now = after & LVIS_SELECTED;
-  if (was != now && OnSelectItem)
-    for (int row = first; row <= last && row < items_.Count(); ++row) OnSelectItem(this, items_.Item(row), now);
+  changedFirst_ = std::min(changedFirst_, first);
+  changedLast_ = std::max(changedLast_, last);
+  if (handling_ == 0) ReportStates();
+}
+
+void TListView::ReportStates() {
+  if (changedLast_ < 0) return;
+  // A notice for a range, or for every row, does not say which rows changed, and one for a
+  // row does not say whether it was told of before; the window may also pass through states
+  // on its way (a range the keyboard selects is first cleared). So the window's selection
+  // is compared with what was told.
+  const int count = items_.Count(), first = changedFirst_, last = std::min(changedLast_, count - 1);
+  changedFirst_ = INT_MAX;
+  changedLast_ = -1;
+  // Every row selected or none, as after selecting all or clearing: no row need be asked.
+  const int selected = last > first ? static_cast<int>(Call(LVM_GETSELECTEDCOUNT, 0, 0)) : -1;
+  std::vector<int> changed;
+  for (int row = first; row <= last; ++row) {
+    const bool now = selected == count || (selected != 0 && IsSelected(row));
+    if (now == KnownSelected(row)) continue;
+    SetKnownSelected(row, now);
+    changed.push_back(row);
+  }
+  if (OnSelectItem)
+    for (int row : changed) OnSelectItem(this, items_.Item(row), KnownSelected(row));
   if (OnChange) OnChange(this);
+}
+
+int TListView::FindRow(const NMLVFINDITEMW& find) {
+  // The window gathers the letters typed in quick succession and asks from the row after the
+  // focused one for the first, from the focused one for the others.
+  const LVFINDINFOW& what = find.lvfi;
+  const int count = items_.Count();
+  if (!(what.flags & (LVFI_STRING | LVFI_PARTIAL)) || !what.psz || !*what.psz || count == 0) return -1;
+  std::wstring typed = what.psz;
+  int start = find.iStart;
+  auto same = [](const wchar_t* a, const wchar_t* b, size_t n) {
+    return CompareStringOrdinal(a, static_cast<int>(n), b, static_cast<int>(n), TRUE) == CSTR_EQUAL;
+  };
+  // One letter typed again and again steps through the rows that begin with it.
+  bool repeated = typed.size() > 1;
+  for (size_t i = 1; i < typed.size() && repeated; ++i) repeated = same(&typed[i], &typed[0], 1);
+  if (repeated) {
+    typed.resize(1);
+    start = FocusedIndex() + 1;
+  }
+  if (start < 0 || start >= count) start = 0;
+  const int end = (what.flags & LVFI_WRAP) ? start + count : count;
+  for (int i = start; i < end; ++i) {
+    const int row = i % count;
+    const std::wstring caption = Utf8ToWide(items_.Item(row)->Caption());
+    if (caption.size() < typed.size() || (!(what.flags & LVFI_PARTIAL) && caption.size() != typed.size())) continue;
+    if (same(caption.data(), typed.data(), typed.size())) return row;
+  }
+  return -1;
 }
 
 void TListView::WndProc(TMessage& m) {
@@ -693,6 +782,9 @@ void TListView::WndProc(TMessage& m) {
         // No notice per row when all go.
         m.Result = TRUE;
         return;
+      case LVN_ODFINDITEMW:
+        m.Result = FindRow(*reinterpret_cast<NMLVFINDITEMW*>(m.LParam));
+        return;
       case LVN_COLUMNCLICK: {
         int column = reinterpret_cast<NMLISTVIEW*>(m.LParam)->iSubItem;
         if (OnColumnClick && column >= 0 && column < columns_.Count()) OnColumnClick(this, columns_[column]);
@@ -701,20 +793,27 @@ void TListView::WndProc(TMessage& m) {
       case LVN_ITEMCHANGED: {
         auto* change = reinterpret_cast<NMLISTVIEW*>(m.LParam);
         if (!(change->uChanged & LVIF_STATE)) return;
-        StatesChanged(change->iItem, change->iItem, change->uOldState, change->uNewState);
+        StatesChanged(change->iItem, change->iItem);
         return;
       }
       case LVN_ODSTATECHANGED: {
         // A range of rows, as a shift-click selects them.
         auto* change = reinterpret_cast<NMLVODSTATECHANGE*>(m.LParam);
-        StatesChanged(change->iFrom, change->iTo, change->uOldState, change->uNewState);
+        StatesChanged(change->iFrom, change->iTo);
         return;
       }
       default:
         return;
     }
   }
-  TWinControl::WndProc(m);
+  ++handling_;
+  try {
+    TWinControl::WndProc(m);
+  } catch (...) {
+    --handling_;
+    throw;
+  }
+  if (--handling_ == 0) ReportStates();
 }
 
 void TListView::GetProperties(TPropertyList& properties) {

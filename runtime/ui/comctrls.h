@@ -101,6 +101,7 @@ class TListItem : public TPersistent {
   std::string caption_;
   TStringList subItems_;
   int stateIndex_ = -1, imageIndex_ = -1;
+  // Without a window, whether the row is selected; with one, what OnSelectItem last heard.
   bool selected_ = false;
   // Where the row was last seen in its list: asking a row for its index is then constant
   // time, and a list of thousands of rows does not search itself once per row.
@@ -248,7 +249,15 @@ class TListView : public TWinControl {
   void RestoreSelection();
   void SetIndexState(int index, UINT mask, UINT state);
   void FillDisplayInfo(NMLVDISPINFOW& info);
-  void StatesChanged(int first, int last, UINT before, UINT after);
+  // The window tells of a change in rows `first` to `last` (-1: every row). Each row whose
+  // selection then differs from what OnSelectItem last heard of it is told of, once: at once,
+  // or when the window is done with the message it is handling.
+  void StatesChanged(int first, int last);
+  void ReportStates();
+  // The row the window asks for when letters are typed, or -1 to leave the selection alone.
+  int FindRow(const NMLVFINDITEMW& find);
+  bool KnownSelected(int row) const;
+  void SetKnownSelected(int row, bool on);
   void ColumnResized(int index);
   int ColumnWidth(int index) const;
   void SetColumnWidth(int index, int width);
@@ -264,6 +273,12 @@ class TListView : public TWinControl {
   std::wstring displayText_;  // kept alive for the control after a display-info answer
   bool applyingColumns_ = false;
   bool redrawDeferred_ = false;
+  // Set while the code moves the window's marks along with rows that move: no row changes.
+  bool movingMarks_ = false;
+  int handling_ = 0;  // messages of the window's own in progress
+  int changedFirst_ = INT_MAX, changedLast_ = -1;
+  // Owner-data rows are not kept: what OnSelectItem last heard of each, by row number.
+  std::vector<bool> dataSelected_;
 };
 
 // --- Status bar ------------------------------------------------------------------------------

@@ -303,8 +303,8 @@ void TMemo::AppendLines(const movra::TStringList& lines, bool scrollToEnd) {
   const bool keepView = handle_ && !scrollToEnd;
   const int firstShown = keepView ? static_cast<int>(SendMessageW(handle_, EM_GETFIRSTVISIBLELINE, 0, 0)) : 0;
   const int countBefore = keepView ? lines_.Count() : 0;
-  lines_.BeginUpdate();
-  try {
+  {
+    TUpdateGuard update(lines_);
     const int excess = handle_ && lineLimit_ > 0 ? lines_.Count() + lines.Count() - lineLimit_ : 0;
     if (excess > 0) {
       ReplaceOldest(lines, excess);
@@ -318,11 +318,7 @@ void TMemo::AppendLines(const movra::TStringList& lines, bool scrollToEnd) {
       const int shown = static_cast<int>(SendMessageW(handle_, EM_GETFIRSTVISIBLELINE, 0, 0));
       if (shown != wanted) SendMessageW(handle_, EM_LINESCROLL, 0, wanted - shown);
     }
-  } catch (...) {
-    lines_.EndUpdate();
-    throw;
   }
-  lines_.EndUpdate();
   if (scrollToEnd) ScrollToEnd();
 }
 

@@ -133,8 +133,8 @@ class PalvexChromeTest : public ::testing::Test {
     palvex_.Seed({{first, FragFile()}, {second, OtherFile()}}, options);
     StartAsSaved();
   }
-  // Starts the copy on the settings it saved last.
-  void StartAsSaved() {
+  // Starts the copy on the settings it saved last, which hold `rows` profiles.
+  void StartAsSaved(int rows = 2) {
     running_ = std::make_unique<StartedProgram>(palvex_.Program());
     ASSERT_TRUE(running_->Started());
     // A program stuck in a loop of its own is ended, so that the test fails instead of hanging.
@@ -152,7 +152,7 @@ class PalvexChromeTest : public ::testing::Test {
     window_ = palvex_.WaitForMainWindow(running_->Id());
     ASSERT_TRUE(window_);
     ASSERT_TRUE(WaitFor([&] { return (list_ = FindChildOfClass(window_, L"SysListView32")) != nullptr; }));
-    ASSERT_TRUE(WaitFor([&] { return RemoteList(list_).Count() == 2; }));
+    ASSERT_TRUE(WaitFor([&] { return RemoteList(list_).Count() == rows; }));
     ASSERT_TRUE(WaitFor([&] { return Bars().size() == 2; })) << "a menu bar and a toolbar";
     ASSERT_TRUE(BringToFront(window_));
     // The pointer away from the window, so that nothing is hot under it.
@@ -763,6 +763,69 @@ TEST_F(PalvexChromeTest, LogPanelHidesOnlyThroughItsCommandStaysSoAndShowsItsLas
   TComScope com;
   LoadConfig(palvex_.ConfigPath(), [](std::unique_ptr<TProfile>) {}, saved);
   EXPECT_TRUE(saved.ShowLogWindow);
+}
+
+// Letters typed in a list select the next row whose first column begins with them, in the
+// profile list and in the profile dialog's file list alike.
+TEST_F(PalvexChromeTest, TypedLettersSelectTheRowTheyBeginInTheProfileAndTheFileList) {
+  const std::vector<std::string> names = {"Alpha", "Backup", "Mail", "Music", "Zeta"};
+  {
+    TComScope com;
+    std::vector<std::unique_ptr<TProfile>> owned;
+    std::vector<const TProfile*> profiles;
+    for (const std::string& name : names) {
+      owned.push_back(std::make_unique<TProfile>());
+      owned.back()->SetName(name);
+      profiles.push_back(owned.back().get());
+    }
+    // The file list's first column is the path as it was added.
+    for (const std::string& name : names) owned[2]->Files().Add(name + ".bin");
+    TOptions options;
+    options.ConfirmExit = false;
+    SaveConfig(palvex_.ConfigPath(), profiles, options);
+  }
+  ASSERT_NO_FATAL_FAILURE(StartAsSaved(static_cast<int>(names.size())));
+  // Each step: the letter keys, pressed in quick succession, and the one row selected after.
+  const std::vector<std::pair<std::string, int>> steps = {
+      {"Z", 4}, {"M", 2}, {"M", 3}, {"B", 1}, {"Q", 1}, {"MM", 3}, {"A", 0}, {"MU", 3}};
+  auto typeInto = [&](HWND list, const char* which) {
+    RemoteList rows(list);
+    ASSERT_TRUE(rows.Ready());
+    ASSERT_TRUE(FocusByClick(CenterOf(rows.RowRect(2)), list)) << which;
+    for (const auto& [letters, row] : steps) {
+      SCOPED_TRACE(std::string(which) + ": " + letters);
+      for (char letter : letters) PressKey(static_cast<WORD>(letter));
+      // The next letters begin a search of their own.
+      std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+      EXPECT_EQ(SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0), 1);
+      EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), row);
+      EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), row);
+    }
+  };
+  typeInto(list_, "profiles");
+
+  // Mail's properties, on the page of its files.
+  ASSERT_TRUE(FocusByClick(CenterOf(RemoteList(list_).RowRect(2)), list_));
+  PressChord({VK_MENU, VK_RETURN});
+  HWND props = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    props = nullptr;
+    for (HWND w : TopLevelWindows(running_->Id()))
+      if (TitleOf(w) == L"Profile properties") props = w;
+    return props != nullptr;
+  }));
+  HWND tabs = FindChildOfClass(props, L"SysTabControl32");
+  ASSERT_TRUE(tabs);
+  PostMessageW(tabs, WM_KEYDOWN, VK_RIGHT, 0);
+  HWND files = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    files = FindChildOfClass(props, L"SysListView32");
+    return files && IsWindowVisible(files) && RemoteList(files).Count() == static_cast<int>(names.size());
+  }));
+  typeInto(files, "files");
+  PressKey(VK_ESCAPE);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(props); }));
+  Close();
 }
 
 // The main window as it starts in each language; the menu bar is what differs.

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/text.h"
@@ -115,6 +117,18 @@ TEST(ListView, ColumnsKeepWidthLimitsAlignmentAndAutoSize) {
   EXPECT_EQ(HeaderCount(list), 3);
 }
 
+TEST(ListView, AColumnCopyThatThrowsEndsItsUpdateAndTheHeaderFollowsAgain) {
+  auto form = MakeOwned<TListForm>(nullptr);
+  auto other = MakeOwned<TListForm>(nullptr);
+  TListView* list = form->list;
+  list->HandleNeeded();
+  // A column cannot be copied: the copy throws inside the update it began.
+  EXPECT_THROW(list->Columns().Assign(other->list->Columns()), EConvertError);
+  EXPECT_EQ(list->Columns().UpdateCount(), 0);
+  list->Columns().Add()->SetCaption("Fragments");
+  EXPECT_EQ(HeaderCount(list), list->Columns().Count());
+}
+
 TEST(ListView, RowsCarryTextsDataStateImagesAndSelection) {
   auto form = MakeOwned<TListForm>(nullptr);
   TListView* list = form->list;
@@ -194,6 +208,58 @@ TEST(ListView, SortsWithACompareCallbackAndTheRowsFollow) {
   EXPECT_EQ(CellText(list, 0, 0), "A");
   EXPECT_EQ(CellText(list, 1, 0), "a2");
   EXPECT_EQ(list->Items()[1]->Data, &data[3]);
+}
+
+namespace {
+
+// What OnSelectItem hears, as "+caption" for a row selected and "-caption" for one deselected.
+class TSelectLog : public TObject {
+ public:
+  void Select(TObject*, TListItem* item, bool selected) { heard += (selected ? "+" : "-") + item->Caption(); }
+  std::string Take() { return std::exchange(heard, std::string()); }
+  std::string heard;
+};
+
+}  // namespace
+
+TEST(ListView, OnSelectItemHearsOfEachRowWhoseSelectionChangedOnce) {
+  auto form = MakeOwned<TListForm>(nullptr);
+  TListView* list = form->list;
+  list->HandleNeeded();
+  TSelectLog log;
+  list->OnSelectItem = TLVSelectItemEvent(&log, &TSelectLog::Select);
+  for (const char* caption : {"d", "b", "c"}) AddRow(list, caption, "", nullptr);
+  list->Items()[1]->SetSelected(true);
+  EXPECT_EQ(log.Take(), "+b");
+  // Rows inserted above it and a sort move the selected row, which stays selected.
+  AddRow(list, "e", "", nullptr);
+  list->Items().Insert(0)->SetCaption("a");
+  list->AlphaSort();
+  EXPECT_EQ(log.Take(), "");
+  EXPECT_EQ(list->SelectedIndexes(), (std::vector<int>{1}));
+  list->SelectAll();
+  EXPECT_EQ(log.Take(), "+a+c+d+e");
+  list->Items()[2]->SetSelected(false);
+  list->ClearSelection();
+  EXPECT_EQ(log.Take(), "-c-a-b-d-e");
+  // A range as the keyboard extends the selection: from b, Shift+End.
+  list->Items()[2]->SetSelected(true);
+  list->Items()[1]->SetFocused(true);
+  SendMessageW(list->Handle(), LVM_SETSELECTIONMARK, 0, 1);
+  EXPECT_EQ(log.Take(), "+c");
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  keys[VK_SHIFT] = 0x80;
+  SetKeyboardState(keys);
+  SendMessageW(list->Handle(), WM_KEYDOWN, VK_END, 0);
+  keys[VK_SHIFT] = 0;
+  SetKeyboardState(keys);
+  EXPECT_EQ(list->SelectedIndexes(), (std::vector<int>{1, 2, 3, 4}));
+  EXPECT_EQ(log.Take(), "+b+d+e");
+  // A selected row deleted is told of; the rows below move up as they are.
+  list->Items().Delete(2);
+  EXPECT_EQ(log.Take(), "-c");
+  EXPECT_EQ(list->SelectedIndexes(), (std::vector<int>{1, 2, 3}));
 }
 
 namespace {
