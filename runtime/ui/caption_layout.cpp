@@ -136,10 +136,9 @@ LONG Spare(const Box& box, int axis) {
 
 // Moves the neighbours after `from` (where box `moved` stood) by `delta` along `axis`, each as
 // far as the gap before it does not take the move: towards the far side when `delta` is
-// positive, the near side otherwise. A neighbour kept at the far edge cannot be pushed: the
-// parent must grow by what it would have moved (`required`).
-void Push(std::vector<Box>& boxes, size_t moved, const RECT& from, int axis, LONG delta, LONG& required,
-          std::set<size_t>& done) {
+// positive, the near side otherwise. A neighbour kept at the far edge cannot be pushed farther,
+// nor one held by its near edge nearer: the parent grows instead (Clearance).
+void Push(std::vector<Box>& boxes, size_t moved, const RECT& from, int axis, LONG delta, std::set<size_t>& done) {
   const bool forward = delta > 0;
   auto after = [&](const RECT& r) { return forward ? Near(r, axis) >= Far(from, axis) : Far(r, axis) <= Near(from, axis); };
   auto gapTo = [&](const RECT& r) { return forward ? Near(r, axis) - Far(from, axis) : Near(from, axis) - Far(r, axis); };
@@ -161,10 +160,7 @@ void Push(std::vector<Box>& boxes, size_t moved, const RECT& from, int axis, LON
     if (shift == 0) continue;
     done.insert(i);
     Box& box = boxes[i];
-    if (forward && FarOnly(box, axis)) {
-      required = std::max(required, shift);
-      continue;
-    }
+    if (forward == FarOnly(box, axis)) continue;
     if (forward && Spare(box, axis) >= shift) {
       Near(box.Rect, axis) += shift;
       continue;
@@ -173,22 +169,41 @@ void Push(std::vector<Box>& boxes, size_t moved, const RECT& from, int axis, LON
     const LONG signedShift = forward ? shift : -shift;
     Near(box.Rect, axis) += signedShift;
     Far(box.Rect, axis) += signedShift;
-    Push(boxes, i, was, axis, signedShift, required, done);
+    Push(boxes, i, was, axis, signedShift, done);
   }
 }
 
-void Grow(std::vector<Box>& boxes, size_t index, int axis, LONG delta, LONG& required) {
+void Grow(std::vector<Box>& boxes, size_t index, int axis, LONG delta) {
   Box& box = boxes[index];
   const RECT was = box.Rect;
   std::set<size_t> done{index};
   // A control kept at the far edge grows towards the near side.
   if (FarOnly(box, axis)) {
     Near(box.Rect, axis) -= delta;
-    Push(boxes, index, was, axis, -delta, required, done);
+    Push(boxes, index, was, axis, -delta, done);
   } else {
     Far(box.Rect, axis) += delta;
-    Push(boxes, index, was, axis, delta, required, done);
+    Push(boxes, index, was, axis, delta, done);
   }
+}
+
+// The growth of the parent that gives back the room the boxes kept at its far edge need: each
+// keeps the gap it had (up to a tight one) after whatever holds to the near side before it on
+// its line, and none comes nearer to the near edge than the margin the layout kept there.
+LONG Clearance(const std::vector<Box>& boxes, int axis) {
+  LONG margin = kTightGap;
+  for (const Box& box : boxes) margin = std::min(margin, Near(box.Base, axis));
+  LONG growth = 0;
+  for (const Box& kept : boxes) {
+    if (!FarOnly(kept, axis)) continue;
+    growth = std::max(growth, std::max<LONG>(margin, 0) - Near(kept.Rect, axis));
+    for (const Box& held : boxes) {
+      const LONG gap = Near(kept.Base, axis) - Far(held.Base, axis);
+      if (FarOnly(held, axis) || gap < 0 || !SameLine(held.Base, kept.Base, axis)) continue;
+      growth = std::max(growth, Far(held.Rect, axis) + std::min<LONG>(gap, kTightGap) - Near(kept.Rect, axis));
+    }
+  }
+  return growth;
 }
 
 void Follow(std::vector<Box>& boxes, int axis, LONG growth);
@@ -251,10 +266,9 @@ LONG FitChildren(std::vector<Box>& boxes, int axis) {
         if (typeid(*boxes[i].Control) == typeid(*boxes[k].Control) && boxes[i].Base.left == boxes[k].Base.left &&
             Size(boxes[i].Base, 0) == Size(boxes[k].Base, 0))
           needs[i] = std::max(needs[i], needs[k]);
-  LONG required = 0;
   for (size_t i = 0; i < boxes.size(); ++i) {
     const LONG delta = needs[i] - Size(boxes[i].Rect, axis);
-    if (delta > 0) Grow(boxes, i, axis, delta, required);
+    if (delta > 0) Grow(boxes, i, axis, delta);
   }
   LONG before = 0, now = 0;
   for (const Box& box : boxes) {
@@ -262,7 +276,7 @@ LONG FitChildren(std::vector<Box>& boxes, int axis) {
     before = std::max(before, Far(box.Base, axis));
     now = std::max(now, Far(box.Rect, axis));
   }
-  return std::max(required, now - before);
+  return std::max(Clearance(boxes, axis), now - before);
 }
 
 void Apply(std::vector<Box>& boxes) {

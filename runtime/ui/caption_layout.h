@@ -4,8 +4,9 @@
 // window gets the room its caption needs in its own font, and the window's layout makes way:
 // what follows on the same line moves right (a label with room to spare only narrows), what
 // lies below moves down, a control kept at its parent's far edge grows towards the near side,
-// and a parent too small for what it now holds grows, up to the window itself. Controls that
-// stood in one column with one width keep one width.
+// and a parent too small for what it now holds grows, up to the window itself: so does one
+// whose controls kept at the far edge would pass its margin or a control held at the near side.
+// Controls that stood in one column with one width keep one width.
 //
 // The layout is always worked out from the one the window was built with, so a window whose
 // texts change again (back to English, too) never keeps growing, and one whose captions fit

@@ -979,7 +979,6 @@ void TPageControl::CreateParams(TCreateParams& params) {
   TWinControl::CreateParams(params);
   params.SysClassName = WC_TABCONTROLW;
   params.Style |= WS_CLIPCHILDREN | TCS_TABS;
-  params.ExStyle |= WS_EX_CONTROLPARENT;
 }
 
 void TPageControl::CreateWnd() {

@@ -582,6 +582,8 @@ void TWinControl::CreateParams(TCreateParams& params) {
   // Windows are created hidden; the showing notice shows them.
   if (!enabled_) params.Style |= WS_DISABLED;
   if (tabStop_) params.Style |= WS_TABSTOP;
+  // Tab walks into the controls a control holds: a panel's, a page's, a dock's.
+  if (controlStyle_ & csAcceptsControls) params.ExStyle |= WS_EX_CONTROLPARENT;
   params.X = left_;
   params.Y = top_;
   params.Width = width_;

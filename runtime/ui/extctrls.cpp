@@ -12,11 +12,6 @@ TPanel::TPanel(TComponent* owner) : TCustomControl(owner) {
   controlStyle_ |= csAcceptsControls;
 }
 
-void TPanel::CreateParams(TCreateParams& params) {
-  TCustomControl::CreateParams(params);
-  params.ExStyle |= WS_EX_CONTROLPARENT;
-}
-
 void TPanel::SetBevelOuter(TBevelCut bevel) {
   bevelOuter_ = bevel;
   Realign();

@@ -27,7 +27,6 @@ class TPanel : public TCustomControl {
   void SetAlignment(TAlignment alignment);
 
  protected:
-  void CreateParams(TCreateParams& params) override;
   void AdjustClientRect(RECT& rect) const override;
   void Paint() override;
   void TextChanged() override { Invalidate(); }

@@ -213,7 +213,7 @@ void TCustomForm::VisibleChanged() {
                                                           : SW_SHOWNORMAL;
     ShowWindow(handle_, cmd);
     UpdateShowing();
-    if (activeControl_ && activeControl_->CanFocus()) activeControl_->SetFocus();
+    FocusActiveControl();
     if (OnShow) OnShow(this);
   } else if (handle_) {
     ShowWindow(handle_, SW_HIDE);
@@ -379,11 +379,24 @@ TWinControl* TCustomForm::FindButton(bool defaultButton) const {
   return nullptr;
 }
 
+// The control that had the focus last takes it again; a form none has had yet gives it to its
+// first control in the order Tab walks, since keys typed into the form's own window go nowhere.
+void TCustomForm::FocusActiveControl() {
+  if (activeControl_ && activeControl_->CanFocus()) {
+    activeControl_->SetFocus();
+    return;
+  }
+  if (!handle_) return;
+  const HWND focus = GetFocus();
+  if (focus && focus != handle_ && IsChild(handle_, focus)) return;
+  if (HWND first = GetNextDlgTabItem(handle_, nullptr, FALSE)) ::SetFocus(first);
+}
+
 void TCustomForm::Activated(bool active) {
   active_ = active;
   if (active) {
     Screen().FormActivated(this);
-    if (activeControl_ && activeControl_->CanFocus()) activeControl_->SetFocus();
+    FocusActiveControl();
     if (OnActivate) OnActivate(this);
   } else if (OnDeactivate) {
     OnDeactivate(this);
@@ -404,6 +417,12 @@ void TCustomForm::WndProc(TMessage& m) {
     case WM_ACTIVATE:
       DefaultHandler(m);
       Activated(LOWORD(m.WParam) != WA_INACTIVE);
+      return;
+    case WM_ENABLE:
+      // A form kept disabled around a dialog may be made active before it is enabled again,
+      // and a disabled form's control cannot take the focus: it takes it now.
+      DefaultHandler(m);
+      if (m.WParam && GetActiveWindow() == handle_) FocusActiveControl();
       return;
     case WM_SYSCOMMAND:
       // Left to the system, the menu key starts its own menu loop; a menu bar of the

@@ -98,6 +98,7 @@ class TCustomForm : public TWinControl {
 
  private:
   TWinControl* FindButton(bool defaultButton) const;
+  void FocusActiveControl();
   TFormBorderStyle borderStyle_ = TFormBorderStyle::bsSizeable;
   unsigned borderIcons_ = biSystemMenu | biMinimize | biMaximize;
   TPosition position_ = TPosition::poDesigned;

@@ -155,7 +155,6 @@ void TGroupBox::CreateParams(TCreateParams& params) {
   TWinControl::CreateParams(params);
   params.SysClassName = L"BUTTON";
   params.Style |= BS_GROUPBOX;
-  params.ExStyle |= WS_EX_CONTROLPARENT;
 }
 
 void TGroupBox::AdjustClientRect(RECT& rect) const {

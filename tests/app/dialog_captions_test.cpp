@@ -1,6 +1,7 @@
 // Every dialog in each language, opened as the main window opens it: each caption has the room
 // its text needs, measured with the control's own font, it lies over no other control and no
-// edge cuts it. A picture of each dialog (and of each page) is left for review.
+// edge cuts it. A picture of each dialog (and of each page) is left for review. The layout that
+// makes the room is also tried on a window built for it.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@
 #include "app/dialogs.h"
 #include "app/options_dialog.h"
 #include "app/profile_props_dialog.h"
+#include "app/window_building.h"
 #include "app/wizard_dialog.h"
 #include "i18n/component_translation.h"
 #include "i18n/localizer.h"
@@ -243,6 +245,30 @@ TEST_P(DialogCaptions, EveryCaptionHasItsRoomAndLiesOverNothing) {
   std::string all;
   for (const std::string& problem : problems_) all += problem + "\n";
   EXPECT_TRUE(problems_.empty()) << problems_.size() << " problems:\n" << all;
+}
+
+// A row of buttons kept in the window's right-hand corner grows towards the left as its
+// captions lengthen: the window widens rather than let the row pass the left margin or push
+// the button that keeps to the left edge.
+TEST(CaptionLayout, RightHandButtonRowWidensTheWindowInsteadOfPassingTheMargin) {
+  auto form = MakeOwned<TForm>(nullptr);
+  form->SetClientSize(260, 41);
+  std::vector<TButton*> row{DialogButton(form.get(), form.get(), "btnHelp", "Help", {8, 8, 60, 25})};
+  for (int i = 0; i < 3; ++i) {
+    row.push_back(DialogButton(form.get(), form.get(), "btn" + std::to_string(i), "OK", {90 + 56 * i, 8, 50, 25}));
+    row.back()->SetAnchors(akRight | akBottom);
+  }
+  RememberLayout(*form);
+  for (TButton* button : row) button->SetCaption(button->Caption() + ", a caption far longer than before");
+  FitCaptions(*form);
+
+  EXPECT_GT(form->ClientWidth(), 260);
+  EXPECT_EQ(row.front()->Left(), 8);
+  EXPECT_EQ(row.back()->Left() + row.back()->Width(), form->ClientWidth() - 8);
+  for (size_t i = 1; i < row.size(); ++i) {
+    EXPECT_GT(row[i]->Width(), 50) << i;
+    EXPECT_LE(row[i - 1]->Left() + row[i - 1]->Width(), row[i]->Left()) << Layout(*form);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, DialogCaptions, ::testing::Values("en_US", "de_DE", "ru_RU"),

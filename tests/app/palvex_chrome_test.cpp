@@ -1,8 +1,9 @@
 // Palvex.exe in its themed chrome, driven from outside as a user would: the menu bar by Alt, by
 // Alt+letter, by F10 and by mouse, the languages, the popup menus of the profile list and of the
-// tray, the menu bar wrapping in a narrow window and the log panel's close button. The themed
-// bars are not common controls: their items are read through the accessible objects they give
-// other processes, the panels by their window texts, what shows by copying the screen.
+// tray, the menu bar wrapping in a narrow window, the log panel's close button and the profile
+// dialog by keys. The themed bars are not common controls: their items are read through the
+// accessible objects they give other processes, the panels by their window texts, what shows by
+// copying the screen.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -91,13 +92,6 @@ size_t Occurrences(const std::string& text, const std::string& part) {
   size_t count = 0;
   for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
   return count;
-}
-
-// The window of the program that has the keyboard focus.
-HWND FocusOf(HWND window) {
-  GUITHREADINFO info{};
-  info.cbSize = sizeof info;
-  return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
 }
 
 class PalvexChromeTest : public ::testing::Test {
@@ -419,6 +413,66 @@ TEST_F(PalvexChromeTest, AltLetterOpensItsMenuFromTheProfileListAndFromTheLogInE
       Dismiss();
       ASSERT_TRUE(WaitForNoPopup());
     }
+    Close();
+  }
+}
+
+// Insert opens the new profile's dialog with the focus in its name, so that a typed name is
+// taken; Tab walks the General page before OK and Cancel; Alt+Enter opens the selected
+// profile's dialog the same way.
+TEST_F(PalvexChromeTest, ProfileDialogTakesATypedNameAndTabWalksItsPageFirstInEachLanguage) {
+  auto described = [](const std::vector<HWND>& windows) {
+    std::string text;
+    for (HWND w : windows) text += "[" + WideToUtf8(ClassOf(w)) + " \"" + TextOf(w) + "\"]";
+    return text;
+  };
+  for (const char* language : {"en_US", "de_DE", "ru_RU"}) {
+    SCOPED_TRACE(language);
+    ASSERT_NO_FATAL_FAILURE(Start(language));
+    RemoteList list(list_);
+    HWND dialog = nullptr;
+    auto opened = [&] {
+      return WaitFor([&] {
+        for (HWND w : TopLevelWindows(running_->Id()))
+          if (w != window_ && FindChildOfClass(w, L"SysTabControl32")) dialog = w;
+        return dialog != nullptr;
+      });
+    };
+    PressKey(VK_INSERT);
+    ASSERT_TRUE(opened());
+    HWND name = FindChildOfClass(dialog, L"Edit");
+    ASSERT_TRUE(WaitFor([&] { return FocusOf(window_) == name; }, 5000)) << described({FocusOf(window_)});
+    PressChord({VK_SHIFT, 'W'});
+    for (WORD key : {'E', 'E', 'K', 'L', 'Y'}) PressKey(key);
+
+    std::vector<HWND> buttons;
+    for (HWND button : ChildrenOfClass(dialog, L"Button"))
+      if (GetParent(button) == dialog) buttons.push_back(button);
+    ASSERT_EQ(buttons.size(), 2u);
+    std::sort(buttons.begin(), buttons.end(),
+              [](HWND a, HWND b) { return ScreenRectOf(a).left < ScreenRectOf(b).left; });
+    const std::vector<HWND> order{FindChildOfClass(dialog, L"ComboBox"), buttons[0], buttons[1], name};
+    std::vector<HWND> walked;
+    for (size_t i = 0; i < order.size(); ++i) {
+      PressKey(VK_TAB);
+      walked.push_back(FocusOf(window_));
+    }
+    EXPECT_EQ(walked, order) << described(walked) << " instead of " << described(order);
+
+    PressKey(VK_RETURN);
+    ASSERT_TRUE(WaitFor([&] { return list.Count() == 3; })) << list.Count();
+    EXPECT_EQ(list.Text(2, 0), "Weekly");
+    // The focus is back in the list, where End selects the new profile alone.
+    ASSERT_TRUE(WaitFor([&] { return FocusOf(window_) == list_; }, 5000)) << described({FocusOf(window_)});
+    PressKey(VK_END);
+    dialog = nullptr;
+    PressChord({VK_MENU, VK_RETURN});
+    ASSERT_TRUE(opened());
+    name = FindChildOfClass(dialog, L"Edit");
+    EXPECT_TRUE(WaitFor([&] { return FocusOf(window_) == name; }, 5000)) << described({FocusOf(window_)});
+    EXPECT_EQ(TextOf(name), "Weekly");
+    PressKey(VK_ESCAPE);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(dialog); }));
     Close();
   }
 }

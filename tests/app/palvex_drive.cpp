@@ -104,6 +104,12 @@ RECT ScreenRectOf(HWND window) {
   return rect;
 }
 
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
 RECT ClientScreenRectOf(HWND window) {
   RECT rect{};
   GetClientRect(window, &rect);

@@ -32,6 +32,8 @@ HWND FindChildOfClass(HWND parent, const std::wstring& className);
 // Every descendant of the class, in the system's order.
 std::vector<HWND> ChildrenOfClass(HWND parent, const std::wstring& className);
 RECT ScreenRectOf(HWND window);
+// The window of `window`'s program that has the keyboard focus.
+HWND FocusOf(HWND window);
 RECT ClientScreenRectOf(HWND window);
 
 // What a toolbar, menu bar or popup window of another process tells of its items through its
