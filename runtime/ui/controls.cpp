@@ -1355,14 +1355,15 @@ class TSavedDc {
 constexpr UINT kPrintAll = PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN;
 
 // The buttons at the right end of `caption` that the window's styles give it: close, and
-// maximize and minimize when it has either, the one it lacks shown unavailable.
-void PrintCaptionButtons(HWND window, HDC dc, const RECT& caption, LONG_PTR style, bool tool) {
-  if (!(style & WS_SYSMENU)) return;
+// maximize and minimize when it has either, the one it lacks shown unavailable. Returns where
+// the buttons begin.
+LONG PrintCaptionButtons(HWND window, HDC dc, const RECT& caption, LONG_PTR style, bool tool) {
+  if (!(style & WS_SYSMENU)) return caption.right;
   const int width = GetSystemMetrics(tool ? SM_CXSMSIZE : SM_CXSIZE) - 2;
   const int height = GetSystemMetrics(tool ? SM_CYSMSIZE : SM_CYSIZE) - 4;
   RECT button{caption.right - 2 - width, caption.top + 2, caption.right - 2, caption.top + 2 + height};
   DrawFrameControl(dc, &button, DFC_CAPTION, DFCS_CAPTIONCLOSE);
-  if (tool || !(style & (WS_MAXIMIZEBOX | WS_MINIMIZEBOX))) return;
+  if (tool || !(style & (WS_MAXIMIZEBOX | WS_MINIMIZEBOX))) return button.left;
   // A gap between close and the pair.
   OffsetRect(&button, -width - 2, 0);
   DrawFrameControl(dc, &button, DFC_CAPTION,
@@ -1370,6 +1371,7 @@ void PrintCaptionButtons(HWND window, HDC dc, const RECT& caption, LONG_PTR styl
                        ((style & WS_MAXIMIZEBOX) ? 0 : DFCS_INACTIVE));
   OffsetRect(&button, -width, 0);
   DrawFrameControl(dc, &button, DFC_CAPTION, DFCS_CAPTIONMIN | ((style & WS_MINIMIZEBOX) ? 0 : DFCS_INACTIVE));
+  return button.left;
 }
 
 // The scroll bar `object` (OBJID_VSCROLL or OBJID_HSCROLL) as the system places it: its
@@ -1440,8 +1442,12 @@ void PrintSystemFrame(HWND window, HDC dc, const RECT& margins) {
     GUITHREADINFO thread{};
     thread.cbSize = sizeof(thread);
     const bool active = GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread) && thread.hwndActive == window;
-    DrawCaption(window, dc, &caption, (active ? DC_ACTIVE : 0) | DC_TEXT | DC_ICON | (tool ? DC_SMALLCAP : 0));
-    PrintCaptionButtons(window, dc, caption, style, tool);
+    const UINT look = (active ? DC_ACTIVE : 0) | (tool ? DC_SMALLCAP : 0);
+    DrawCaption(window, dc, &caption, look);
+    // The title ends before the buttons, as it shows on screen.
+    RECT title = caption;
+    title.right = PrintCaptionButtons(window, dc, caption, style, tool);
+    DrawCaption(window, dc, &title, look | DC_TEXT | DC_ICON);
   }
   if (style & (WS_HSCROLL | WS_VSCROLL)) {
     const POINT origin{wr.left, wr.top};
