@@ -1356,6 +1356,65 @@ class TSavedDc {
 
 constexpr UINT kPrintAll = PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN;
 
+// The buttons at the right end of `caption` that the window's styles give it: close, and
+// maximize and minimize when it has either, the one it lacks shown unavailable. Returns where
+// the buttons begin.
+LONG PrintCaptionButtons(HWND window, HDC dc, const RECT& caption, LONG_PTR style, bool tool) {
+  if (!(style & WS_SYSMENU)) return caption.right;
+  const int width = GetSystemMetrics(tool ? SM_CXSMSIZE : SM_CXSIZE) - 2;
+  const int height = GetSystemMetrics(tool ? SM_CYSMSIZE : SM_CYSIZE) - 4;
+  RECT button{caption.right - 2 - width, caption.top + 2, caption.right - 2, caption.top + 2 + height};
+  DrawFrameControl(dc, &button, DFC_CAPTION, DFCS_CAPTIONCLOSE);
+  if (tool || !(style & (WS_MAXIMIZEBOX | WS_MINIMIZEBOX))) return button.left;
+  // A gap between close and the pair.
+  OffsetRect(&button, -width - 2, 0);
+  DrawFrameControl(dc, &button, DFC_CAPTION,
+                   (IsZoomed(window) ? DFCS_CAPTIONRESTORE : DFCS_CAPTIONMAX) |
+                       ((style & WS_MAXIMIZEBOX) ? 0 : DFCS_INACTIVE));
+  OffsetRect(&button, -width, 0);
+  DrawFrameControl(dc, &button, DFC_CAPTION, DFCS_CAPTIONMIN | ((style & WS_MINIMIZEBOX) ? 0 : DFCS_INACTIVE));
+  return button.left;
+}
+
+// The scroll bar `object` (OBJID_VSCROLL or OBJID_HSCROLL) as the system places it: its
+// arrows, track and thumb. `origin` is the window's corner on the screen.
+void PrintScrollBar(HWND window, HDC dc, LONG object, POINT origin) {
+  SCROLLBARINFO info{};
+  info.cbSize = sizeof(info);
+  if (!GetScrollBarInfo(window, object, &info) || (info.rgstate[0] & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN)))
+    return;
+  RECT bar = info.rcScrollBar;
+  OffsetRect(&bar, -origin.x, -origin.y);
+  if (IsRectEmpty(&bar)) return;
+  const bool vertical = object == OBJID_VSCROLL;
+  const bool unavailable = info.rgstate[0] & STATE_SYSTEM_UNAVAILABLE;
+  // Square arrows, as the system's metrics size them, sharing a bar too short for two.
+  const int length = vertical ? bar.bottom - bar.top : bar.right - bar.left;
+  const int arrow = std::min<int>(GetSystemMetrics(vertical ? SM_CYVSCROLL : SM_CXHSCROLL), length / 2);
+  FillRect(dc, &bar, GetSysColorBrush(COLOR_SCROLLBAR));
+  RECT first = bar, last = bar;
+  if (vertical) {
+    first.bottom = first.top + arrow;
+    last.top = last.bottom - arrow;
+  } else {
+    first.right = first.left + arrow;
+    last.left = last.right - arrow;
+  }
+  const UINT inactive = unavailable ? DFCS_INACTIVE : 0;
+  DrawFrameControl(dc, &first, DFC_SCROLL, (vertical ? DFCS_SCROLLUP : DFCS_SCROLLLEFT) | inactive);
+  DrawFrameControl(dc, &last, DFC_SCROLL, (vertical ? DFCS_SCROLLDOWN : DFCS_SCROLLRIGHT) | inactive);
+  if (unavailable || info.xyThumbBottom <= info.xyThumbTop) return;
+  RECT thumb = bar;
+  if (vertical) {
+    thumb.top = bar.top + info.xyThumbTop;
+    thumb.bottom = bar.top + info.xyThumbBottom;
+  } else {
+    thumb.left = bar.left + info.xyThumbTop;
+    thumb.right = bar.left + info.xyThumbBottom;
+  }
+  DrawFrameControl(dc, &thumb, DFC_BUTTON, DFCS_BUTTONPUSH);
+}
+
 }  // namespace
 
 void PrintSystemFrame(HWND window, HDC dc, const RECT& margins) {
@@ -1382,7 +1441,20 @@ void PrintSystemFrame(HWND window, HDC dc, const RECT& margins) {
     RECT caption{client.left, margins.left, client.right,
                  margins.left + GetSystemMetrics(tool ? SM_CYSMCAPTION : SM_CYCAPTION) - 1};
     caption.bottom = std::min(caption.bottom, client.top);
-    DrawCaption(window, dc, &caption, DC_ACTIVE | DC_TEXT | DC_ICON | (tool ? DC_SMALLCAP : 0));
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof(thread);
+    const bool active = GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread) && thread.hwndActive == window;
+    const UINT look = (active ? DC_ACTIVE : 0) | (tool ? DC_SMALLCAP : 0);
+    DrawCaption(window, dc, &caption, look);
+    // The title ends before the buttons, as it shows on screen.
+    RECT title = caption;
+    title.right = PrintCaptionButtons(window, dc, caption, style, tool);
+    DrawCaption(window, dc, &title, look | DC_TEXT | DC_ICON);
+  }
+  if (style & (WS_HSCROLL | WS_VSCROLL)) {
+    const POINT origin{wr.left, wr.top};
+    if (style & WS_VSCROLL) PrintScrollBar(window, dc, OBJID_VSCROLL, origin);
+    if (style & WS_HSCROLL) PrintScrollBar(window, dc, OBJID_HSCROLL, origin);
   }
   RECT inner{client.left, client.top, client.right, client.bottom};
   if (exStyle & WS_EX_CLIENTEDGE) {
@@ -1397,10 +1469,18 @@ void PrintSystemFrame(HWND window, HDC dc, const RECT& margins) {
 void PrintWindowAt(HWND window, HDC dc, int x, int y, UINT flags) {
   RECT r;
   GetWindowRect(window, &r);
+  const int width = r.right - r.left, height = r.bottom - r.top;
   TSavedDc saved(dc);
   OffsetViewportOrgEx(dc, x, y, nullptr);
-  IntersectClipRect(dc, 0, 0, r.right - r.left, r.bottom - r.top);
-  SendMessageW(window, WM_PRINT, reinterpret_cast<WPARAM>(dc), flags);
+  IntersectClipRect(dc, 0, 0, width, height);
+  // Wine's buttons clip their painting to their client rectangle taken as device units in
+  // the DC they are given, so with its origin moved to their place they print nothing, or a
+  // corner. Each window is printed into a buffer of its own at the origin, over a copy of
+  // what lies under it for those that leave their background, and then copied to its place.
+  TPaintBuffer buffer(dc, width, height);
+  BitBlt(buffer.Dc(), 0, 0, width, height, dc, 0, 0, SRCCOPY);
+  SendMessageW(window, WM_PRINT, reinterpret_cast<WPARAM>(buffer.Dc()), flags);
+  BitBlt(dc, 0, 0, width, height, buffer.Dc(), 0, 0, SRCCOPY);
 }
 
 void PrintChildWindows(HWND window, HDC dc, UINT flags) {
@@ -1495,15 +1575,7 @@ void TWinControl::PrintHandler(TMessage& m) {
   m.Result = 1;
 }
 
-void TWinControl::PaintTo(HDC dc, int x, int y) {
-  HWND window = Handle();
-  RECT r;
-  GetWindowRect(window, &r);
-  TSavedDc saved(dc);
-  OffsetViewportOrgEx(dc, x, y, nullptr);
-  IntersectClipRect(dc, 0, 0, r.right - r.left, r.bottom - r.top);
-  Perform(WM_PRINT, reinterpret_cast<WPARAM>(dc), kPrintAll);
-}
+void TWinControl::PaintTo(HDC dc, int x, int y) { PrintWindowAt(Handle(), dc, x, y, kPrintAll); }
 
 void TWinControl::Broadcast(TMessage& message) {
   for (TControl* child : std::vector<TControl*>(controls_)) {

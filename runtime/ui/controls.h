@@ -520,9 +520,9 @@ void PrintWindowAt(HWND window, HDC dc, int x, int y, UINT flags);
 // `flags` has PRF_NONCLIENT, else its client area's. The system's own WM_PRINT leaves the
 // children out; every control of the layer answers WM_PRINT with PRF_CHILDREN through this.
 void PrintChildWindows(HWND window, HDC dc, UINT flags);
-// Draws the frame the system gives `window` (border, edges, caption; scroll bars and menus
-// as plain face) into `dc`, whose origin is the window's corner; `margins` are the frame's
-// widths. The system's own WM_PRINT leaves the frame out.
+// Draws the frame the system gives `window` (border, edges, caption with its buttons, scroll
+// bars; menus as plain face) into `dc`, whose origin is the window's corner; `margins` are the
+// frame's widths. The system's own WM_PRINT leaves the frame out.
 void PrintSystemFrame(HWND window, HDC dc, const RECT& margins);
 LRESULT CALLBACK StdWndProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam);
 

@@ -154,19 +154,6 @@ std::string Layout(TWinControl& control) {
   return text;
 }
 
-// What the screen shows of the dialog, painted through now.
-void SavePicture(TForm& form, const std::string& name) {
-  RedrawWindow(form.Handle(), nullptr, nullptr,
-               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  RECT window{};
-  GetWindowRect(form.Handle(), &window);
-  testing::TestPicture picture(window.right - window.left, window.bottom - window.top);
-  HDC screen = GetDC(nullptr);
-  BitBlt(picture.Dc(), 0, 0, picture.Width(), picture.Height(), screen, window.left, window.top, SRCCOPY);
-  ReleaseDC(nullptr, screen);
-  picture.Save(name);
-}
-
 class DialogCaptions : public ::testing::TestWithParam<const char*> {
  protected:
   static void SetUpTestSuite() { StartLocalization(); }
@@ -192,7 +179,7 @@ class DialogCaptions : public ::testing::TestWithParam<const char*> {
         }
         form.Update();
         for (const std::string& problem : CaptionProblems(form, where)) problems_.push_back(problem);
-        SavePicture(form, "dialog_" + where + "_" + Language());
+        testing::TestPicture(form.Handle()).Save("dialog_" + where + "_" + Language());
       }
       // Put into English and back again, the dialog is laid out as it was: it never keeps
       // growing, and in English too every caption has its room.

@@ -1207,8 +1207,7 @@ TEST_F(ThemedChrome, TheToolbarFitsAtTheInitialWidthAndUsesItsChevronOnlyWhenNar
   }
   EXPECT_EQ(buttons, hiddenEntries());
   {
-    movra::testing::TestPicture picture(popup->Width(), popup->Height(), RGB(255, 0, 255));
-    popup->PaintTo(picture.Dc(), 0, 0);
+    movra::testing::TestPicture picture(popup->Handle(), false, RGB(255, 0, 255));
     EXPECT_FALSE(picture.Save("palvex_toolbar_chevron_popup").empty());
   }
   view->CancelChildPopups();
@@ -1231,9 +1230,7 @@ TEST_F(ThemedChrome, PictureOfTheWholeWindow) {
   PumpUntil([] { return false; }, 500);
   RECT frame;
   GetWindowRect(form->Handle(), &frame);
-  movra::testing::TestPicture picture(frame.right - frame.left, frame.bottom - frame.top,
-                                      RGB(255, 0, 255));
-  form->PaintTo(picture.Dc(), 0, 0);
+  movra::testing::TestPicture picture(form->Handle(), false, RGB(255, 0, 255));
   EXPECT_FALSE(picture.Save("palvex_main_window_officexp").empty());
 
   POINT client{0, 0};

@@ -228,6 +228,7 @@ constexpr double kWaitLimitMs = 300000;
 
 struct LongRun {
   double RunMs = -1;          // first to last log line of the run
+  int RunLines = -1;          // the log file's lines from the run's first to its last
   double MemoBehindMs = -1;   // the most the memo's last line trailed the log file's
   double MemoCatchUpMs = -1;  // the memo's last line reaching the log's last line, after it
   std::vector<double> Trips;  // round trips while the run went on
@@ -358,6 +359,13 @@ LongRun MeasureLongRun(bool shown, bool exitMidRun) {
     EXPECT_TRUE(WaitFor([&] { return log.SeenAt(finished) >= 0; }, static_cast<int>(kWaitLimitMs)))
         << "the run did not end";
     figures.RunMs = log.SeenAt(finished) - log.SeenAt(started);
+    const std::vector<GrowingFile::Line> lines = log.Lines();
+    auto holds = [](const std::string& text) {
+      return [&text](const GrowingFile::Line& line) { return line.Text.find(text) != std::string::npos; };
+    };
+    const auto first = std::find_if(lines.begin(), lines.end(), holds(started));
+    const auto last = std::find_if(first, lines.end(), holds(finished));
+    if (last != lines.end()) figures.RunLines = static_cast<int>(last - first) + 1;
   }
   figures.Trips = trips.Between(pressed, NowMs());
 
@@ -428,8 +436,9 @@ TEST(PalvexBenchmark, LongRunWithTheLogPanelHiddenAndShown) {
   const LongRun hidden = MeasureLongRun(false, false);
   const LongRun shown = MeasureLongRun(true, false);
   const LongRun midRun = MeasureLongRun(true, true);
-  std::printf("one profile over %d fragmented files on a simulated drive, %d log lines, LogMaxLines 100\n",
-              kRunFiles, 2 * kRunFiles + 2);
+  std::printf("one profile over %d fragmented files on a simulated drive, LogMaxLines 100; the run's lines in the"
+              " log file: panel hidden %d, shown %d (-1: never ended)\n",
+              kRunFiles, hidden.RunLines, shown.RunLines);
   std::printf("  run, first to last log line: panel hidden %.1f s, shown %.1f s; ratio %.2f\n", hidden.RunMs / 1000,
               shown.RunMs / 1000, hidden.RunMs > 0 ? shown.RunMs / hidden.RunMs : 0.0);
   PrintTrips("panel hidden", hidden.Trips);

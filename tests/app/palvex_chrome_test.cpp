@@ -263,7 +263,8 @@ class PalvexChromeTest : public ::testing::Test {
     });
   }
 
-  // The window as it shows, saved under build/test-artifacts.
+  // The window as it shows on screen, for the checks of what a user sees; its picture under
+  // build/test-artifacts is drawn by the program's windows themselves.
   std::unique_ptr<ScreenShot> Picture(const std::string& name, RECT area = {}) {
     if (IsRectEmpty(&area)) area = ScreenRectOf(window_);
     // A program busy starting may paint late: the window is painted now, and copied once what
@@ -277,7 +278,7 @@ class PalvexChromeTest : public ::testing::Test {
       shot = std::move(next);
       if (settled) break;
     }
-    shot->Save(name);
+    EXPECT_FALSE(SavePrintedWindows(window_, area, name).empty()) << name;
     return shot;
   }
 

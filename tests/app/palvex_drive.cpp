@@ -12,6 +12,7 @@
 #include "profiles/settings.h"
 #include "profiles/xml_document.h"
 #include "runtime/text.h"
+#include "tests/app/window_printer.h"
 
 namespace movra::testing {
 
@@ -384,10 +385,28 @@ int ScreenShot::Colours(const RECT& part, int limit) const {
   return static_cast<int>(seen.size());
 }
 
-std::string ScreenShot::Save(const std::string& name) const {
-  TestPicture picture(width_, height_);
-  BitBlt(picture.Dc(), 0, 0, width_, height_, dc_, 0, 0, SRCCOPY);
-  return picture.Save(name);
+std::string SavePrintedWindows(HWND window, const RECT& area, const std::string& name) {
+  std::string library = ProgramFileName();
+  library = library.substr(0, library.rfind('\\') + 1) + WideToUtf8(kWindowPrinterLibrary);
+  HMODULE module = LoadLibraryW(Utf8ToWide(library).c_str());
+  if (!module) return {};
+  auto hook = reinterpret_cast<HOOKPROC>(reinterpret_cast<void (*)()>(GetProcAddress(module, kPrintThreadWindowsHook)));
+  HHOOK set = hook ? SetWindowsHookExW(WH_CALLWNDPROC, hook, module, GetWindowThreadProcessId(window, nullptr)) : nullptr;
+  const std::string path = TestArtifactsFolder() + name + ".bmp";
+  const std::wstring widePath = Utf8ToWide(path);
+  DeleteFileW(widePath.c_str());
+  if (set) {
+    wchar_t text[256];
+    swprintf(text, 256, L"%ld %ld %ld %ld %ls", area.left, area.top, area.right, area.bottom, widePath.c_str());
+    const ATOM atom = GlobalAddAtomW(text);
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(window, RegisterWindowMessageW(kPrintThreadWindowsMessage), atom, 0, SMTO_NORMAL, 20000,
+                        &answer);
+    GlobalDeleteAtom(atom);
+    UnhookWindowsHookEx(set);
+  }
+  FreeLibrary(module);
+  return GetFileAttributesW(widePath.c_str()) == INVALID_FILE_ATTRIBUTES ? std::string() : path;
 }
 
 HWND MainWindowOf(DWORD process) {

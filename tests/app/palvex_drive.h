@@ -118,8 +118,6 @@ class ScreenShot {
   bool DiffersIn(const ScreenShot& other, const RECT& part) const;
   // The number of distinct colours in `part` (screen coordinates), up to `limit`.
   int Colours(const RECT& part, int limit = 64) const;
-  // Under build/test-artifacts, as "<name>.bmp"; returns the path.
-  std::string Save(const std::string& name) const;
 
  private:
   uint32_t Raw(int screenX, int screenY) const {
@@ -134,6 +132,11 @@ class ScreenShot {
 };
 
 RECT VirtualScreen();
+
+// The windows of `window`'s thread that meet `area` (screen coordinates), each drawn by itself
+// in its own process (the window printer hook), saved under build/test-artifacts as
+// "<name>.bmp"; returns the path, empty when the program drew nothing.
+std::string SavePrintedWindows(HWND window, const RECT& area, const std::string& name);
 
 // The application title, which the main window and the program's message boxes carry.
 inline constexpr wchar_t kPalvexTitle[] = L"Movra File Defragmentor";

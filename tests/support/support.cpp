@@ -298,6 +298,42 @@ TestPicture::TestPicture(int width, int height, COLORREF fill) : width_(width), 
   Fill(fill);
 }
 
+namespace {
+
+SIZE WindowSize(HWND window, bool clientOnly) {
+  RECT r{};
+  if (clientOnly) {
+    GetClientRect(window, &r);
+  } else {
+    GetWindowRect(window, &r);
+  }
+  return {r.right - r.left, r.bottom - r.top};
+}
+
+}  // namespace
+
+TestPicture::TestPicture(HWND window, bool clientOnly, COLORREF fill)
+    : TestPicture(std::max<LONG>(1, WindowSize(window, clientOnly).cx), std::max<LONG>(1, WindowSize(window, clientOnly).cy),
+                  fill) {
+  Print(window, 0, 0, clientOnly);
+}
+
+void TestPicture::Print(HWND window, int x, int y, bool clientOnly) {
+  // Printed at the origin of a buffer, then copied to its place: Wine's buttons print
+  // nothing into a DC whose origin is moved.
+  const SIZE size = WindowSize(window, clientOnly);
+  HDC buffer = CreateCompatibleDC(dc_);
+  HBITMAP bitmap = CreateCompatibleBitmap(dc_, std::max<LONG>(1, size.cx), std::max<LONG>(1, size.cy));
+  HGDIOBJ old = SelectObject(buffer, bitmap);
+  BitBlt(buffer, 0, 0, size.cx, size.cy, dc_, x, y, SRCCOPY);
+  PrintWindow(window, buffer, clientOnly ? PW_CLIENTONLY : 0);
+  BitBlt(dc_, x, y, size.cx, size.cy, buffer, 0, 0, SRCCOPY);
+  SelectObject(buffer, old);
+  DeleteObject(bitmap);
+  DeleteDC(buffer);
+  GdiFlush();
+}
+
 TestPicture::~TestPicture() {
   if (dc_ != nullptr) {
     SelectObject(dc_, old_);
@@ -328,6 +364,12 @@ std::string TestArtifactsFolder() {
 }
 
 std::string TestPicture::Save(const std::string& name) const {
+  const std::string path = TestArtifactsFolder() + name + ".bmp";
+  SaveAs(path);
+  return path;
+}
+
+void TestPicture::SaveAs(const std::string& path) const {
   GdiFlush();
   const DWORD size = static_cast<DWORD>(width_) * height_ * 4;
   BITMAPINFOHEADER header{sizeof(BITMAPINFOHEADER), width_, -height_, 1, 32, BI_RGB, size, 0, 0, 0, 0};
@@ -338,9 +380,7 @@ std::string TestPicture::Save(const std::string& name) const {
   std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
   bytes.append(reinterpret_cast<const char*>(&header), sizeof(header));
   bytes.append(reinterpret_cast<const char*>(bits_), size);
-  const std::string path = TestArtifactsFolder() + name + ".bmp";
   WriteTextFile(path, bytes);
-  return path;
 }
 
 double Median(std::vector<double> values) {

@@ -85,6 +85,9 @@ namespace movra::testing {
 class TestPicture {
  public:
   TestPicture(int width, int height, COLORREF fill = RGB(255, 255, 255));
+  // `window` drawn by itself (see Print), the size of its window rectangle, or of its client
+  // rectangle when `clientOnly`.
+  explicit TestPicture(HWND window, bool clientOnly = false, COLORREF fill = RGB(255, 255, 255));
   ~TestPicture();
   TestPicture(const TestPicture&) = delete;
   TestPicture& operator=(const TestPicture&) = delete;
@@ -94,11 +97,18 @@ class TestPicture {
   int Width() const { return width_; }
   int Height() const { return height_; }
   COLORREF Pixel(int x, int y) const;
+  // Draws `window` into the picture as the window paints itself, through PrintWindow: its
+  // frame (unless `clientOnly`), background, client area and child windows, its corner at
+  // (`x`, `y`) and clipped to its size. The suite's tests share one desktop: a copy of the
+  // screen would show whatever window of another test lies over this one.
+  void Print(HWND window, int x = 0, int y = 0, bool clientOnly = false);
   // Flushes GDI and fills the whole picture.
   void Fill(COLORREF color);
   // Writes the picture as a BMP file named `name` (".bmp" added) under the build's
   // test-artifacts folder, so that a reviewer can look at what a test drew; returns the path.
   std::string Save(const std::string& name) const;
+  // The same BMP file at `path` (UTF-8).
+  void SaveAs(const std::string& path) const;
 
  private:
   int width_;

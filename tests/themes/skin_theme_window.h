@@ -123,15 +123,13 @@ struct TThemedTestWindow {
   // The form with its children as their own painting gives them, and the popup (when one is
   // given) printed over it at its place.
   void Print(movra::testing::TestPicture& picture, ui::TWinControl* popup = nullptr) const {
-    constexpr UINT kAll = PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN;
-    ui::PrintWindowAt(Form->Handle(), picture.Dc(), 0, 0, kAll);
+    picture.Print(Form->Handle());
     if (popup) {
       RECT frame, r;
       GetWindowRect(Form->Handle(), &frame);
       GetWindowRect(popup->Handle(), &r);
-      ui::PrintWindowAt(popup->Handle(), picture.Dc(), r.left - frame.left, r.top - frame.top, kAll);
+      picture.Print(popup->Handle(), r.left - frame.left, r.top - frame.top);
     }
-    GdiFlush();
   }
 
   ui::TForm* Form = nullptr;

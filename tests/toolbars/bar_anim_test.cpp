@@ -219,7 +219,7 @@ TEST(BarAnimWindow, FadeRunsToTheEndAndShowsThePicture) {
   HDC screen = GetDC(nullptr);
   BitBlt(shown.Dc(), 0, 0, 120, 80, screen, 500, 400, SRCCOPY);
   ReleaseDC(nullptr, screen);
-  shown.Save("bar_anim_popup_after_fade");
+  movra::testing::TestPicture(popup).Save("bar_anim_popup_after_fade");
   EXPECT_EQ(kPopupColour, shown.Pixel(60, 40));
   EXPECT_EQ(kPopupColour, shown.Pixel(2, 77));
   DestroyWindow(popup);

@@ -270,14 +270,7 @@ TEST(DockWindow, TheDockedFrameDrawsItsGripAndCloseButton) {
   picture.Save("dock_bar_frame");
 
   // The whole form: two rows of bars on the top dock.
-  RECT form = WindowRect(f.Form->Handle());
-  RedrawWindow(f.Form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  Pump();
-  TestPicture shot(form.right - form.left, form.bottom - form.top);
-  HDC screen = GetDC(nullptr);
-  BitBlt(shot.Dc(), 0, 0, shot.Width(), shot.Height(), screen, form.left, form.top, SRCCOPY);
-  ReleaseDC(nullptr, screen);
-  shot.Save("dock_form_with_bars");
+  TestPicture(f.Form->Handle()).Save("dock_form_with_bars");
   EXPECT_EQ(f.Top->Height(), 52);
 }
 

@@ -229,8 +229,14 @@ TEST(PaintTo, AFramedFormPrintsItsCaptionAndASystemControlItsEdge) {
   form->SetColor(static_cast<TColor>(kFormColour));
   auto* memo = new TMemo(form.get());
   memo->SetBounds(20, 20, 100, 60);
+  memo->SetScrollBars(TScrollStyle::ssVertical);
   memo->SetParent(form.get());
-  form->HandleNeeded();
+  auto* check = new TCheckBox(form.get());
+  check->SetBounds(130, 60, 50, 17);
+  check->SetParent(form.get());
+  // The system's buttons print only when they show.
+  form->Show();
+  Pump();
   RECT frame = form->NonClientMargins();
   ASSERT_GT(frame.top, frame.left) << "a caption";
   TestPicture picture(200, 150, RGB(255, 255, 255));
@@ -242,4 +248,13 @@ TEST(PaintTo, AFramedFormPrintsItsCaptionAndASystemControlItsEdge) {
   const int mx = frame.left + 20, my = frame.top + 20;
   EXPECT_NE(picture.Pixel(mx, my + 30), kFormColour) << "the memo's edge";
   EXPECT_EQ(picture.Pixel(mx + 50, my + 30), GetSysColor(COLOR_WINDOW)) << "inside the memo";
+  // The check box's square, the memo's scroll bar with its arrows and track, the caption's
+  // close button.
+  EXPECT_NE(picture.Pixel(frame.left + 130 + 6, frame.top + 60 + 8), kFormColour) << "the check box";
+  const COLORREF face = GetSysColor(COLOR_BTNFACE);
+  const int bar = mx + 100 - 4 - GetSystemMetrics(SM_CXVSCROLL) / 2;
+  EXPECT_EQ(picture.Pixel(bar, my + 2 + 2), face) << "the up arrow";
+  EXPECT_EQ(picture.Pixel(bar, my + 30), GetSysColor(COLOR_SCROLLBAR)) << "the track";
+  const int close = 200 - frame.left - 2 - (GetSystemMetrics(SM_CXSIZE) - 2) + 2;
+  EXPECT_EQ(picture.Pixel(close, frame.left + 2 + (GetSystemMetrics(SM_CYSIZE) - 4) / 2), face) << "the close button";
 }
