@@ -95,7 +95,17 @@ movra_wine_keep_desktop() {
     done
     sleep 0.1
   done
-  wine rundll32.exe </dev/null >/dev/null 2>&1 || true
+  timeout 60 wine rundll32.exe </dev/null >/dev/null 2>&1 || true
+  # A test process that had to start the desktop itself would hand it its output, and the
+  # keeper would keep that test running in ctest's eyes until its timeout: so no test starts
+  # unless the desktop is there.
+  local i
+  for i in $(seq 1 100); do
+    xwininfo -name "Default - Wine desktop" >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  echo "The Wine virtual desktop did not open on $DISPLAY" >&2
+  return 1
 }
 
 # Starts the persistent wineserver and the prefix's services detached from the caller's
@@ -111,12 +121,20 @@ movra_wine_start() {
   wineserver -p </dev/null >/dev/null 2>&1 || true
   echo "$display" > "$mark"
   # Every window opens inside one Wine virtual desktop: captions, activation and the tray
-  # behave there as on Windows, with no X window manager needed.
-  if ! grep -q '"Desktop"="Default"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+  # behave there as on Windows, with no X window manager needed. The first program of a new
+  # server starts the desktop, so the one that adds these keys has already started it on the
+  # bare X screen, where every window is left to a window manager that is not there and each
+  # hiding of a window waits 2 s for it: the server is started again to start the desktop anew.
+  if ! grep -q '"Desktop"="Default"' "$WINEPREFIX/user.reg" 2>/dev/null &&
+     ! wine reg query 'HKCU\Software\Wine\Explorer' /v Desktop </dev/null 2>/dev/null | grep -q Default; then
     wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1 || true
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f </dev/null >/dev/null 2>&1 || true
+    movra_wine_stop
+    wineserver -p </dev/null >/dev/null 2>&1 || true
+    echo "$display" > "$mark"
   fi
-  wineboot </dev/null >/dev/null 2>&1 || true
+  # A program that cannot start under Wine would keep the caller waiting for good.
+  timeout 120 wineboot </dev/null >/dev/null 2>&1 || true
   movra_wine_keep_desktop
 }
 
