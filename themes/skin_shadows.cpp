@@ -137,6 +137,8 @@ TShadowStyle ShadowStyleFor(bool lowColor, bool haveUpdateLayeredWindow, bool ha
 
 TShadow::TShadow(const RECT& bounds, uint8_t opacity, uint8_t edges, TShadowStyle style)
     : TCustomControl(nullptr), opacity_(opacity), edges_(edges), style_(style) {
+  // Made hidden: the window is shown behind its popup once it holds its picture.
+  visible_ = false;
   SetColor(ui::clBtnShadow);
   SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
 }

@@ -200,6 +200,12 @@ TEST_F(ShadowWindows, PartsAreTransparentToolWindowsBehindThePopup) {
   TShadows shadows(popupRect, item, false, 61, 4);
   EXPECT_TRUE(shadows.SaveBits());
   const TShadowGeometry g = ShadowGeometry(popupRect, item, 4);
+  // Nothing shows before the parts hold their pictures and stand behind the popup.
+  for (int slot = 0; slot < 6; ++slot) {
+    if (TShadow* part = shadows.Part(slot)) {
+      EXPECT_FALSE(IsWindowVisible(part->Handle())) << slot;
+    }
+  }
   shadows.Show(popup);
   int count = 0;
   for (int slot = 0; slot < 6; ++slot) {
