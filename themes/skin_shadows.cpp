@@ -15,6 +15,45 @@ constexpr const char* kUtilsUnit = "SkinUtils";
 constexpr int kNoLayeredWindowLine = 1574;
 constexpr int kNoAlphaBlendLine = 1630;
 
+// Hidden shadow windows kept for later popups; more than two popups' worth is never needed at
+// once, since only a menu and its open submenus cast shadows together.
+constexpr size_t kKeptShadows = 12;
+std::vector<TShadow*>& KeptShadows() {
+  static auto* kept = new std::vector<TShadow*>;
+  return *kept;
+}
+
+// A kept window of this orientation and style, or none; a window the system destroyed with
+// its owner is freed on the way.
+TShadow* TakeKeptShadow(bool horizontal, TShadowStyle style) {
+  std::vector<TShadow*>& kept = KeptShadows();
+  for (auto it = kept.begin(); it != kept.end();) {
+    TShadow* shadow = *it;
+    if (!shadow->HandleAllocated()) {
+      it = kept.erase(it);
+      ui::Free(shadow);
+      continue;
+    }
+    if (shadow->IsHorizontal() == horizontal && shadow->Style() == style) {
+      kept.erase(it);
+      return shadow;
+    }
+    ++it;
+  }
+  return nullptr;
+}
+
+// Keeps a popup's part for the next popup, or frees it when enough are kept.
+void KeepShadow(TShadow* shadow) {
+  std::vector<TShadow*>& kept = KeptShadows();
+  if (shadow->HandleAllocated() && kept.size() < kKeptShadows) {
+    shadow->Withdraw();
+    kept.push_back(shadow);
+  } else {
+    ui::Free(shadow);
+  }
+}
+
 bool Empty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
 
 void Put(TShadowGeometry& g, int slot, bool horizontal, RECT bounds, uint8_t edges) {
@@ -157,6 +196,18 @@ void TShadow::CreateParams(ui::TCreateParams& params) {
   }
 }
 
+void TShadow::Reuse(const RECT& bounds, uint8_t opacity, uint8_t edges) {
+  opacity_ = opacity;
+  edges_ = edges;
+  SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
+}
+
+void TShadow::Withdraw() {
+  SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+               SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW | SWP_NOOWNERZORDER |
+                   SWP_NOSENDCHANGING);
+}
+
 HDC TShadow::MakeAlphaBitmap(HBITMAP& bitmap, HGDIOBJ& old) {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -187,7 +238,8 @@ void TShadow::MakeLayered() {
   auto update = SkinEntryPoints().UpdateLayeredWindow;
   if (!update) SkinAssertionFailure(kUtilsUnit, kNoLayeredWindowLine);
   HWND window = Handle();
-  SetWindowLongPtrW(window, GWL_EXSTYLE, GetWindowLongPtrW(window, GWL_EXSTYLE) | WS_EX_LAYERED);
+  const LONG_PTR ex = GetWindowLongPtrW(window, GWL_EXSTYLE);
+  if (!(ex & WS_EX_LAYERED)) SetWindowLongPtrW(window, GWL_EXSTYLE, ex | WS_EX_LAYERED);
   HBITMAP bitmap = nullptr;
   HGDIOBJ old = nullptr;
   HDC source = MakeAlphaBitmap(bitmap, old);
@@ -256,6 +308,11 @@ TShadows::TShadows(const RECT& popup, const RECT& item, bool lowColor, uint8_t o
     for (size_t slot = 0; slot < parts_.size(); ++slot) {
       const TShadowPartSpec& spec = geometry[slot];
       if (!spec.Present) continue;
+      if (TShadow* kept = TakeKeptShadow(spec.Horizontal, style)) {
+        parts_[slot] = kept;
+        kept->Reuse(spec.Bounds, opacity, spec.Edges);
+        continue;
+      }
       if (spec.Horizontal)
         parts_[slot] = new THorzShadow(spec.Bounds, opacity, spec.Edges, style);
       else
@@ -278,7 +335,7 @@ TShadows::TShadows(const RECT& popup, const RECT& item, bool lowColor, uint8_t o
 
 TShadows::~TShadows() {
   for (TShadow*& part : parts_) {
-    ui::Free(part);
+    if (part) KeepShadow(part);
     part = nullptr;
   }
 }
@@ -286,6 +343,15 @@ TShadows::~TShadows() {
 void TShadows::Show(HWND popup) {
   for (TShadow* part : parts_)
     if (part) part->ShowBehind(popup);
+}
+
+void FreeKeptShadows() {
+  std::vector<TShadow*>& kept = KeptShadows();
+  while (!kept.empty()) {
+    TShadow* shadow = kept.back();
+    kept.pop_back();
+    ui::Free(shadow);
+  }
 }
 
 }  // namespace movra::skin

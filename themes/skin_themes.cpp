@@ -5,6 +5,7 @@
 
 #include "runtime/text.h"
 #include "runtime/ui/forms.h"
+#include "themes/skin_shadows.h"
 #include "themes/skin_uxthemes.h"
 #include "toolbars/bar_common.h"
 
@@ -409,6 +410,7 @@ void SkinThemesEnd() {
   manager = nullptr;
   // Themes still acquired belong to whoever holds them.
   registry.clear();
+  FreeKeptShadows();
   SkinUtilsEnd();
 }
 
