@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "runtime/ui/forms.h"
+#include "runtime/ui/simple_timer.h"
 #include "toolbars/bar_common.h"
 
 namespace movra::skin {
@@ -23,18 +24,18 @@ std::vector<TShadow*>& KeptShadows() {
   return *kept;
 }
 
-// A kept window of this orientation and style, or none; a window the system destroyed with
-// its owner is freed on the way.
+// A kept window of this orientation and style, or none. Windows the system destroyed with their
+// owner, and those of another style (the display has changed), are freed on the way.
 TShadow* TakeKeptShadow(bool horizontal, TShadowStyle style) {
   std::vector<TShadow*>& kept = KeptShadows();
   for (auto it = kept.begin(); it != kept.end();) {
     TShadow* shadow = *it;
-    if (!shadow->HandleAllocated()) {
+    if (!shadow->HandleAllocated() || shadow->Style() != style) {
       it = kept.erase(it);
       ui::Free(shadow);
       continue;
     }
-    if (shadow->IsHorizontal() == horizontal && shadow->Style() == style) {
+    if (shadow->IsHorizontal() == horizontal) {
       kept.erase(it);
       return shadow;
     }
@@ -51,6 +52,32 @@ void KeepShadow(TShadow* shadow) {
     kept.push_back(shadow);
   } else {
     ui::Free(shadow);
+  }
+}
+
+// Made ahead of each orientation: as many as a drop-down from a menu bar or a submenu casts.
+constexpr size_t kShadowsAhead = 3;
+ui::TSimpleTimer* aheadTimer = nullptr;
+TShadowStyle aheadStyle = shsPlain;
+
+void MakeKeptShadows(ui::TSimpleTimer*) {
+  for (bool horizontal : {true, false}) {
+    // Taking them all out and back frees those of another style and counts the rest.
+    std::vector<TShadow*> made;
+    while (TShadow* shadow = TakeKeptShadow(horizontal, aheadStyle)) made.push_back(shadow);
+    try {
+      while (made.size() < kShadowsAhead) {
+        const RECT nowhere{0, 0, 1, 1};
+        TShadow* shadow = horizontal ? static_cast<TShadow*>(new THorzShadow(nowhere, 0, 0, aheadStyle))
+                                     : new TVertShadow(nowhere, 0, 0, aheadStyle);
+        made.push_back(shadow);
+        shadow->HandleNeeded();
+        shadow->MakeLayered();
+      }
+    } catch (...) {
+      // A window that cannot be made ahead is made, or fails, when a popup needs it.
+    }
+    for (TShadow* shadow : made) KeepShadow(shadow);
   }
 }
 
@@ -345,7 +372,19 @@ void TShadows::Show(HWND popup) {
     if (part) part->ShowBehind(popup);
 }
 
+void MakeShadowsAhead(bool lowColor) {
+  const TSkinEntryPoints& entries = SkinEntryPoints();
+  aheadStyle = ShadowStyleFor(lowColor, entries.UpdateLayeredWindow != nullptr, entries.AlphaBlend != nullptr);
+  if (!aheadTimer) {
+    aheadTimer = new ui::TSimpleTimer(1, ui::TSimpleTimerEvent(&MakeKeptShadows));
+    aheadTimer->AutoDisable = true;
+  }
+  aheadTimer->SetEnabled(true);
+}
+
 void FreeKeptShadows() {
+  delete aheadTimer;
+  aheadTimer = nullptr;
   std::vector<TShadow*>& kept = KeptShadows();
   while (!kept.empty()) {
     TShadow* shadow = kept.back();

@@ -134,6 +134,10 @@ class TShadows {
   bool saveBits_ = false;
 };
 
+// Makes the windows of a popup's shadow ahead, at the thread's first quiet moment (after the
+// paints that wait), when a theme that casts them is chosen: the first popup then finds them
+// made, as a later one does, instead of making them while it is already on the screen.
+void MakeShadowsAhead(bool lowColor);
 // Frees the shadow windows kept for later popups.
 void FreeKeptShadows();
 

@@ -338,6 +338,8 @@ void TSkinNexus::SelectTheme(const std::string& name) {
   Notify(scpBefore, 1);
   Notify(scpChange, 1);
   Notify(scpAfter, 1);
+  const int shadows = fresh->GetShadowKind();
+  if (shadows == 2 || shadows == 3) MakeShadowsAhead(systemState.LowColorDisplay);
 }
 
 void TSkinNexus::Dispatch(TMessage& message) {

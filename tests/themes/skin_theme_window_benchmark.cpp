@@ -281,6 +281,14 @@ LRESULT CALLBACK NoteSent(int code, WPARAM wParam, LPARAM lParam) {
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// Handles messages for `ms`, as a window does while its user reads it.
+void Idle(double ms) {
+  for (const double end = NowMs() + ms; NowMs() < end;) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    DrainMessages();
+  }
+}
+
 double Median(std::vector<double> list) {
   std::sort(list.begin(), list.end());
   return list.empty() ? 0 : list[list.size() / 2];
@@ -309,6 +317,10 @@ TEST_F(SkinThemeCost, APopupsShadowBesideItsFirstPaint) {
     DrainMessages();
     return times;
   };
+  // A user's first menu comes a while after the window shows in its theme.
+  constexpr int kQuietMs = 250;
+  SwitchTo("OfficeXP");
+  Idle(kQuietMs);
   const TPopupTimes first = open("OfficeXP");
   constexpr int kLater = 30;
   std::vector<double> paint, shadow, lag, returned, plainPaint;
@@ -324,8 +336,9 @@ TEST_F(SkinThemeCost, APopupsShadowBesideItsFirstPaint) {
   for (int i = 0; i < kLater; ++i) plainPaint.push_back(open("Default").Paint);
   UnhookWindowsHookEx(hook);
   EXPECT_GE(first.ShadowsShown, 2) << "the first popup's shadow came";
-  std::printf("OfficeXP File menu, from the open call (%s):\n",
-              firstOfProcess ? "its first popup is the first shadowed popup of the process" : "not the process's first");
+  std::printf("OfficeXP File menu, from the open call (the first popup %s, opened %d ms after OfficeXP was "
+              "chosen):\n",
+              firstOfProcess ? "is the process's first shadowed popup" : "is not the process's first", kQuietMs);
   std::printf("  first popup: first paint %.1f ms, shadow on screen %.1f ms (%+.1f ms after the paint), call returned "
               "%.1f ms\n",
               first.Paint, first.Shadow, first.Shadow - first.Paint, first.Returned);
