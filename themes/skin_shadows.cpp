@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "runtime/ui/forms.h"
+#include "runtime/ui/simple_timer.h"
 #include "toolbars/bar_common.h"
 
 namespace movra::skin {
@@ -14,6 +15,71 @@ namespace {
 constexpr const char* kUtilsUnit = "SkinUtils";
 constexpr int kNoLayeredWindowLine = 1574;
 constexpr int kNoAlphaBlendLine = 1630;
+
+// Hidden shadow windows kept for later popups; more than two popups' worth is never needed at
+// once, since only a menu and its open submenus cast shadows together.
+constexpr size_t kKeptShadows = 12;
+std::vector<TShadow*>& KeptShadows() {
+  static auto* kept = new std::vector<TShadow*>;
+  return *kept;
+}
+
+// A kept window of this orientation and style, or none. Windows the system destroyed with their
+// owner, and those of another style (the display has changed), are freed on the way.
+TShadow* TakeKeptShadow(bool horizontal, TShadowStyle style) {
+  std::vector<TShadow*>& kept = KeptShadows();
+  for (auto it = kept.begin(); it != kept.end();) {
+    TShadow* shadow = *it;
+    if (!shadow->HandleAllocated() || shadow->Style() != style) {
+      it = kept.erase(it);
+      ui::Free(shadow);
+      continue;
+    }
+    if (shadow->IsHorizontal() == horizontal) {
+      kept.erase(it);
+      return shadow;
+    }
+    ++it;
+  }
+  return nullptr;
+}
+
+// Keeps a popup's part for the next popup, or frees it when enough are kept.
+void KeepShadow(TShadow* shadow) {
+  std::vector<TShadow*>& kept = KeptShadows();
+  if (shadow->HandleAllocated() && kept.size() < kKeptShadows) {
+    shadow->Withdraw();
+    kept.push_back(shadow);
+  } else {
+    ui::Free(shadow);
+  }
+}
+
+// Made ahead of each orientation: as many as a drop-down from a menu bar or a submenu casts.
+constexpr size_t kShadowsAhead = 3;
+ui::TSimpleTimer* aheadTimer = nullptr;
+TShadowStyle aheadStyle = shsPlain;
+
+void MakeKeptShadows(ui::TSimpleTimer*) {
+  for (bool horizontal : {true, false}) {
+    // Taking them all out and back frees those of another style and counts the rest.
+    std::vector<TShadow*> made;
+    while (TShadow* shadow = TakeKeptShadow(horizontal, aheadStyle)) made.push_back(shadow);
+    try {
+      while (made.size() < kShadowsAhead) {
+        const RECT nowhere{0, 0, 1, 1};
+        TShadow* shadow = horizontal ? static_cast<TShadow*>(new THorzShadow(nowhere, 0, 0, aheadStyle))
+                                     : new TVertShadow(nowhere, 0, 0, aheadStyle);
+        made.push_back(shadow);
+        shadow->HandleNeeded();
+        shadow->MakeLayered();
+      }
+    } catch (...) {
+      // A window that cannot be made ahead is made, or fails, when a popup needs it.
+    }
+    for (TShadow* shadow : made) KeepShadow(shadow);
+  }
+}
 
 bool Empty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
 
@@ -137,6 +203,8 @@ TShadowStyle ShadowStyleFor(bool lowColor, bool haveUpdateLayeredWindow, bool ha
 
 TShadow::TShadow(const RECT& bounds, uint8_t opacity, uint8_t edges, TShadowStyle style)
     : TCustomControl(nullptr), opacity_(opacity), edges_(edges), style_(style) {
+  // Made hidden: the window is shown behind its popup once it holds its picture.
+  visible_ = false;
   SetColor(ui::clBtnShadow);
   SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
 }
@@ -153,6 +221,18 @@ void TShadow::CreateParams(ui::TCreateParams& params) {
     params.ClassStyle |= CS_SAVEBITS;
     params.WinClassName += L"S";
   }
+}
+
+void TShadow::Reuse(const RECT& bounds, uint8_t opacity, uint8_t edges) {
+  opacity_ = opacity;
+  edges_ = edges;
+  SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
+}
+
+void TShadow::Withdraw() {
+  SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+               SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW | SWP_NOOWNERZORDER |
+                   SWP_NOSENDCHANGING);
 }
 
 HDC TShadow::MakeAlphaBitmap(HBITMAP& bitmap, HGDIOBJ& old) {
@@ -185,7 +265,8 @@ void TShadow::MakeLayered() {
   auto update = SkinEntryPoints().UpdateLayeredWindow;
   if (!update) SkinAssertionFailure(kUtilsUnit, kNoLayeredWindowLine);
   HWND window = Handle();
-  SetWindowLongPtrW(window, GWL_EXSTYLE, GetWindowLongPtrW(window, GWL_EXSTYLE) | WS_EX_LAYERED);
+  const LONG_PTR ex = GetWindowLongPtrW(window, GWL_EXSTYLE);
+  if (!(ex & WS_EX_LAYERED)) SetWindowLongPtrW(window, GWL_EXSTYLE, ex | WS_EX_LAYERED);
   HBITMAP bitmap = nullptr;
   HGDIOBJ old = nullptr;
   HDC source = MakeAlphaBitmap(bitmap, old);
@@ -254,6 +335,11 @@ TShadows::TShadows(const RECT& popup, const RECT& item, bool lowColor, uint8_t o
     for (size_t slot = 0; slot < parts_.size(); ++slot) {
       const TShadowPartSpec& spec = geometry[slot];
       if (!spec.Present) continue;
+      if (TShadow* kept = TakeKeptShadow(spec.Horizontal, style)) {
+        parts_[slot] = kept;
+        kept->Reuse(spec.Bounds, opacity, spec.Edges);
+        continue;
+      }
       if (spec.Horizontal)
         parts_[slot] = new THorzShadow(spec.Bounds, opacity, spec.Edges, style);
       else
@@ -276,7 +362,7 @@ TShadows::TShadows(const RECT& popup, const RECT& item, bool lowColor, uint8_t o
 
 TShadows::~TShadows() {
   for (TShadow*& part : parts_) {
-    ui::Free(part);
+    if (part) KeepShadow(part);
     part = nullptr;
   }
 }
@@ -284,6 +370,27 @@ TShadows::~TShadows() {
 void TShadows::Show(HWND popup) {
   for (TShadow* part : parts_)
     if (part) part->ShowBehind(popup);
+}
+
+void MakeShadowsAhead(bool lowColor) {
+  const TSkinEntryPoints& entries = SkinEntryPoints();
+  aheadStyle = ShadowStyleFor(lowColor, entries.UpdateLayeredWindow != nullptr, entries.AlphaBlend != nullptr);
+  if (!aheadTimer) {
+    aheadTimer = new ui::TSimpleTimer(1, ui::TSimpleTimerEvent(&MakeKeptShadows));
+    aheadTimer->AutoDisable = true;
+  }
+  aheadTimer->SetEnabled(true);
+}
+
+void FreeKeptShadows() {
+  delete aheadTimer;
+  aheadTimer = nullptr;
+  std::vector<TShadow*>& kept = KeptShadows();
+  while (!kept.empty()) {
+    TShadow* shadow = kept.back();
+    kept.pop_back();
+    ui::Free(shadow);
+  }
 }
 
 }  // namespace movra::skin

@@ -53,6 +53,10 @@ class TShadow : public ui::TCustomControl {
   const ui::TClassInfo& ClassType() const override { return Class(); }
 
   TShadow(const RECT& bounds, uint8_t opacity, uint8_t edges, TShadowStyle style);
+  // Takes a kept window to another popup: its new place, opacity and ends.
+  void Reuse(const RECT& bounds, uint8_t opacity, uint8_t edges);
+  // Hides the window to be kept for a later popup.
+  void Withdraw();
 
   uint8_t Opacity() const { return opacity_; }
   uint8_t Edges() const { return edges_; }
@@ -110,7 +114,10 @@ class TVertShadow : public TShadow {
   void FillAlpha(uint32_t* bits, int width, int height) override;
 };
 
-// The shadow of one popup: up to six parts, created hidden and shown behind the popup.
+// The shadow of one popup: up to six parts, created hidden and shown behind the popup. Their
+// windows are kept hidden when it goes and taken by the next popup: making a top-level window
+// and making it layered costs far more than moving one, and the shadow would come that much
+// later than the popup it belongs to.
 class TShadows {
  public:
   TShadows(const RECT& popup, const RECT& item, bool lowColor, uint8_t opacity, int size);
@@ -126,5 +133,12 @@ class TShadows {
   std::array<TShadow*, 6> parts_{};
   bool saveBits_ = false;
 };
+
+// Makes the windows of a popup's shadow ahead, at the thread's first quiet moment (after the
+// paints that wait), when a theme that casts them is chosen: the first popup then finds them
+// made, as a later one does, instead of making them while it is already on the screen.
+void MakeShadowsAhead(bool lowColor);
+// Frees the shadow windows kept for later popups.
+void FreeKeptShadows();
 
 }  // namespace movra::skin

@@ -5,6 +5,7 @@
 
 #include "runtime/text.h"
 #include "runtime/ui/forms.h"
+#include "themes/skin_shadows.h"
 #include "themes/skin_uxthemes.h"
 #include "toolbars/bar_common.h"
 
@@ -337,6 +338,8 @@ void TSkinNexus::SelectTheme(const std::string& name) {
   Notify(scpBefore, 1);
   Notify(scpChange, 1);
   Notify(scpAfter, 1);
+  const int shadows = fresh->GetShadowKind();
+  if (shadows == 2 || shadows == 3) MakeShadowsAhead(systemState.LowColorDisplay);
 }
 
 void TSkinNexus::Dispatch(TMessage& message) {
@@ -409,6 +412,7 @@ void SkinThemesEnd() {
   manager = nullptr;
   // Themes still acquired belong to whoever holds them.
   registry.clear();
+  FreeKeptShadows();
   SkinUtilsEnd();
 }
 

@@ -3,6 +3,7 @@
 // its shadow pictures rendered into memory; the placement at a control; the popup menu.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -27,6 +28,26 @@ RECT WindowRect(HWND window) {
   RECT r;
   GetWindowRect(window, &r);
   return r;
+}
+
+bool IsShadowWindow(HWND window) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  const std::wstring cls(name);
+  return cls.rfind(L"MovraTVertShadow", 0) == 0 || cls.rfind(L"MovraTHorzShadow", 0) == 0;
+}
+
+// The thread's shadow windows, shown or hidden.
+std::vector<HWND> ThreadShadows() {
+  std::vector<HWND> found;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM list) -> BOOL {
+        if (IsShadowWindow(window)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
 }
 
 // A viewer that adds to the hint its window has filled in.
@@ -101,6 +122,14 @@ struct SkinPopups : ::testing::Test {
 TEST_F(SkinPopups, AMenuBarDropDownCastsTheThemesShadowsAroundItsItem) {
   SelectTheme("OfficeXP");
   ASSERT_EQ(ActiveTheme()->GetShadowKind(), 2);
+  // The shadow's windows are made ahead, at the thread's first quiet moment after the choice.
+  std::vector<HWND> ahead;
+  for (const double end = movra::testing::NowMs() + 2000; ahead.empty() && movra::testing::NowMs() < end;) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    movra::testing::DrainMessages();
+    ahead = ThreadShadows();
+  }
+  ASSERT_FALSE(ahead.empty());
   TSkinPopupWindow* popup = DropDown();
   ASSERT_NE(popup, nullptr);
   HWND window = popup->Handle();
@@ -134,6 +163,7 @@ TEST_F(SkinPopups, AMenuBarDropDownCastsTheThemesShadowsAroundItsItem) {
     EXPECT_TRUE(EqualRect(&r, &g[static_cast<size_t>(slot)].Bounds)) << slot;
     EXPECT_FALSE(Meets(r, item)) << slot;
     EXPECT_TRUE(IsWindowVisible(part->Handle()));
+    EXPECT_NE(std::find(ahead.begin(), ahead.end(), part->Handle()), ahead.end()) << slot;
     EXPECT_EQ(part->Opacity(), 61);
   }
   EXPECT_GE(parts, 2);
@@ -298,7 +328,7 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM) {
   if (cls.rfind(L"MovraTSkinPopupWindow", 0) == 0) {
     sight.Seen = true;
     GetWindowRect(window, &sight.Popup);
-  } else if (cls.rfind(L"MovraTVertShadow", 0) == 0 || cls.rfind(L"MovraTHorzShadow", 0) == 0) {
+  } else if (IsShadowWindow(window)) {
     RECT r;
     GetWindowRect(window, &r);
     sight.Shadows.push_back(r);

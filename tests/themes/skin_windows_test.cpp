@@ -190,6 +190,7 @@ struct ShadowWindows : ::testing::Test {
                             ui::Application().Handle(), nullptr, nullptr, nullptr);
   }
   void TearDown() override {
+    FreeKeptShadows();
     DestroyWindow(popup);
     SkinUtilsEnd();
   }
@@ -200,6 +201,12 @@ TEST_F(ShadowWindows, PartsAreTransparentToolWindowsBehindThePopup) {
   TShadows shadows(popupRect, item, false, 61, 4);
   EXPECT_TRUE(shadows.SaveBits());
   const TShadowGeometry g = ShadowGeometry(popupRect, item, 4);
+  // Nothing shows before the parts hold their pictures and stand behind the popup.
+  for (int slot = 0; slot < 6; ++slot) {
+    if (TShadow* part = shadows.Part(slot)) {
+      EXPECT_FALSE(IsWindowVisible(part->Handle())) << slot;
+    }
+  }
   shadows.Show(popup);
   int count = 0;
   for (int slot = 0; slot < 6; ++slot) {
@@ -232,6 +239,40 @@ TEST_F(ShadowWindows, PartsAreTransparentToolWindowsBehindThePopup) {
       EXPECT_NE(std::find(below.begin(), below.end(), part->Handle()), below.end()) << slot;
     }
   }
+}
+
+TEST_F(ShadowWindows, APopupTakesTheWindowsTheLastOneLeftHidden) {
+  std::vector<HWND> left;
+  {
+    TShadows shadows({110, 15, 210, 100}, {10, 20, 110, 40}, false, 61, 4);
+    shadows.Show(popup);
+    for (int slot = 0; slot < 6; ++slot)
+      if (TShadow* part = shadows.Part(slot)) left.push_back(part->Handle());
+  }
+  ASSERT_EQ(left.size(), 3u);
+  for (HWND window : left) {
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_FALSE(IsWindowVisible(window));
+  }
+  // Another popup elsewhere casts its two bands with two of them, moved and made over.
+  const RECT other{300, 200, 380, 260};
+  const TShadowGeometry g = ShadowGeometry(other, {}, 4);
+  {
+    TShadows shadows(other, {}, false, 61, 4);
+    shadows.Show(popup);
+    for (int slot : {shV1, shH1}) {
+      TShadow* part = shadows.Part(slot);
+      ASSERT_NE(part, nullptr) << slot;
+      EXPECT_NE(std::find(left.begin(), left.end(), part->Handle()), left.end()) << slot;
+      EXPECT_TRUE(IsWindowVisible(part->Handle()));
+      RECT r;
+      GetWindowRect(part->Handle(), &r);
+      EXPECT_TRUE(Same(r, g[static_cast<size_t>(slot)].Bounds)) << slot;
+      EXPECT_EQ(part->Edges(), g[static_cast<size_t>(slot)].Edges) << slot;
+    }
+  }
+  FreeKeptShadows();
+  for (HWND window : left) EXPECT_FALSE(IsWindow(window));
 }
 
 TEST_F(ShadowWindows, ALowColourDisplayGetsHalfSizeSolidShadows) {
