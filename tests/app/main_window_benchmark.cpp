@@ -32,10 +32,10 @@ struct BenchmarkHost : TPalvexHost {
   std::string ConfigFile() const override { return path; }
   // The profiles are handed on once the clock has stopped, so that the rows they make are
   // not counted as the read.
-  TConfigState LoadSettings(const std::string& file, const TProfileSink& addProfile, TOptions& options) override {
+  TConfigRead LoadSettings(const std::string& file, const TProfileSink& addProfile, TOptions& options) override {
     std::vector<std::unique_ptr<TProfile>> read;
     const double begin = movra::testing::NowMs();
-    const TConfigState state =
+    const TConfigRead state =
         TPalvexHost::LoadSettings(file, [&](std::unique_ptr<TProfile> p) { read.push_back(std::move(p)); }, options);
     reads.push_back((movra::testing::NowMs() - begin) / 1000);
     for (auto& profile : read) addProfile(std::move(profile));
