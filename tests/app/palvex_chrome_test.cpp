@@ -957,8 +957,6 @@ TEST_P(PalvexUnsaveableSettings, AltF4AsksRetryOrCancelAndCancelKeepsTheWindowAn
   HWND text = FindChildWhere(box, [&](HWND child) { return TextOf(child).find(texts.first) == 0; });
   ASSERT_TRUE(text) << "the question is asked in " << language;
   EXPECT_NE(TextOf(text).find(texts.second), std::string::npos) << TextOf(text);
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));  // for the box to paint
-  EXPECT_FALSE(SavePrintedWindows(box, ScreenRectOf(box), "palvex-unsaveable-" + language).empty());
   ASSERT_TRUE(BringToFront(box));
   PressKey(VK_ESCAPE);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
