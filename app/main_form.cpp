@@ -98,9 +98,16 @@ bool TPalvexHost::Confirm(const std::string& text) {
   return Application().MessageBox(text, kApplicationTitle, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
-bool TPalvexHost::AskRetry(const std::string& text) {
-  return Application().MessageBox(text, kApplicationTitle, MB_RETRYCANCEL | MB_ICONERROR) ==
-         IDRETRY;
+TSaveFailureAnswer TPalvexHost::AskSaveFailure(const std::string& text) {
+  // Cancel comes first and is the default: Enter or Escape keep everything as it is.
+  switch (Application().MessageBox(text, kApplicationTitle, MB_CANCELTRYCONTINUE | MB_ICONERROR)) {
+    case IDTRYAGAIN:
+      return TSaveFailureAnswer::TryAgain;
+    case IDCONTINUE:
+      return TSaveFailureAnswer::ExitWithoutSaving;
+    default:
+      return TSaveFailureAnswer::StayOpen;
+  }
 }
 
 std::vector<std::string> TPalvexHost::ChooseFiles(TOpenDialog& dialog) {
@@ -330,33 +337,39 @@ void TPalvexForm::SaveAll() {
   host_->SaveSettings(configPath_, profiles, FOptions);
 }
 
-bool TPalvexForm::SaveBeforeClose() {
+bool TPalvexForm::SaveBeforeClose(bool& discarded) {
   // Asked before anything is torn down: a failure at the window's destruction could only be
-  // reported, and the session's changes would be gone with the window.
+  // reported, and the session's changes would be gone with the window. A file that can never
+  // be written must not keep the program from ending, so the user may give the changes up.
+  discarded = false;
   for (;;) {
     std::string reason;
     try {
       SaveAll();
-      savedAtClose_ = true;
       return true;
     } catch (const std::exception& failure) {
       reason = failure.what();
     }
     const std::string text =
         _("The settings cannot be saved") + ": " + reason + "\r\n\r\n" +
-        _("Retry tries again; Cancel keeps the program open with everything as it is.");
-    bool retry = false;
-    const auto ask = [&] { retry = host_->AskRetry(text); };
+        _("Try Again tries to save again; Continue exits without saving, and the unsaved changes "
+          "are lost; Cancel keeps the program open with everything as it is.");
+    auto answer = TSaveFailureAnswer::StayOpen;
+    const auto ask = [&] { answer = host_->AskSaveFailure(text); };
     // A session end may come while a dialog is open; the question is asked over it.
     if (!Modal(ask)) ask();
-    if (!retry) return false;
+    if (answer == TSaveFailureAnswer::StayOpen) return false;
+    if (answer == TSaveFailureAnswer::ExitWithoutSaving) {
+      discarded = true;
+      return true;
+    }
   }
 }
 
 void TPalvexForm::FormDestroy(TObject*) {
   Application().UnhookMainWindow(TWindowHook(this, &TPalvexForm::AppMessage));
   // The settings go first: a run still going on ends with the process, which may come at once.
-  if (!savedAtClose_) {
+  if (!settledAtClose_) {
     try {
       SaveAll();
     } catch (...) {
@@ -928,7 +941,10 @@ bool TPalvexForm::CloseQuery() {
       });
     }
     if (!yes) return false;
-    if (!SaveBeforeClose()) return false;
+    bool discarded = false;
+    if (!SaveBeforeClose(discarded)) return false;
+    // The window is destroyed as this returns.
+    settledAtClose_ = true;
   }
   // The window goes: no new runs, and those still waiting never start.
   closing_ = true;
@@ -938,30 +954,37 @@ bool TPalvexForm::CloseQuery() {
 
 void TPalvexForm::WndProc(TMessage& message) {
   switch (message.Msg) {
-    case WM_QUERYENDSESSION:
-      // Where the system lets the program ask, a session end that would lose the settings is
-      // refused unless the user gives them up.
-      if (!(message.LParam & ENDSESSION_CRITICAL) && !savedAtClose_ && !SaveBeforeClose()) {
+    case WM_QUERYENDSESSION: {
+      // Where the system lets the program ask, a session end that would lose the settings waits
+      // for the user: Cancel refuses it, Continue lets it come without them.
+      bool discarded = false;
+      if (!(message.LParam & ENDSESSION_CRITICAL) && !SaveBeforeClose(discarded)) {
         message.Result = FALSE;
         return;
       }
+      discardAtSessionEnd_ = discarded;
       FSessionEnding = true;
       message.Result = TRUE;
       return;
+    }
     case WM_ENDSESSION:
       if (message.WParam) {
-        // The process may end as soon as this returns.
-        if (!savedAtClose_) {
+        // The process may end as soon as this returns. Saved again: the session's question may
+        // not have been asked, or have been answered a while ago.
+        if (discardAtSessionEnd_) {
+          settledAtClose_ = true;
+        } else {
           try {
             SaveAll();
-            savedAtClose_ = true;
+            settledAtClose_ = true;
           } catch (...) {
           }
         }
       } else {
         FSessionEnding = false;
-        // The session goes on, and so may the changes.
-        savedAtClose_ = false;
+        // The session goes on, and so may the changes: the answer was for an end that did not
+        // come.
+        discardAtSessionEnd_ = false;
       }
       message.Result = 0;
       return;

@@ -33,6 +33,9 @@ inline constexpr const char* LanguageCodes[] = {"en_US", "ru_RU", "de_DE"};
 
 // What the main window needs from outside itself. The defaults use the system; the dialogs are
 // supplied by the program (main_host.h) or by a test.
+// The user's answer when the settings cannot be saved at a close.
+enum class TSaveFailureAnswer { TryAgain, ExitWithoutSaving, StayOpen };
+
 class TPalvexHost {
  public:
   virtual ~TPalvexHost() = default;
@@ -54,8 +57,9 @@ class TPalvexHost {
   virtual void ShowError(const std::string& text);
   // A Yes/No question titled with the application title; true for Yes.
   virtual bool Confirm(const std::string& text);
-  // An error box with Retry and Cancel titled with the application title; true for Retry.
-  virtual bool AskRetry(const std::string& text);
+  // An error box with Cancel (stay open), Try Again and Continue (exit without saving), titled
+  // with the application title.
+  virtual TSaveFailureAnswer AskSaveFailure(const std::string& text);
   // The open-file dialog; the chosen files in the dialog's order, none when cancelled.
   virtual std::vector<std::string> ChooseFiles(ui::TOpenDialog& dialog);
 
@@ -237,9 +241,10 @@ class TPalvexForm : public ui::TForm {
   void CheckLanguageItem();
   void SwitchToLanguage();
   void SaveAll();
-  // The save of a close, asking Retry or Cancel while it fails; false when the user cancels,
-  // and the close is then refused with everything as it was.
-  bool SaveBeforeClose();
+  // The save of a close, asking while it fails whether to try again, to exit without saving
+  // (`discarded` set) or to stay open; false for the last, and the close is then refused with
+  // everything as it was.
+  bool SaveBeforeClose(bool& discarded);
   // Shows one modal dialog through `show` with this window disabled, hidden or not; false (and
   // nothing shown) while another one is open.
   bool Modal(const std::function<void()>& show);
@@ -269,8 +274,11 @@ class TPalvexForm : public ui::TForm {
   int running_ = 0;  // runs that have started and not yet finished
   bool closing_ = false;
   bool modalOpen_ = false;
-  // The close saved the settings: the window's destruction need not.
-  bool savedAtClose_ = false;
+  // The close that destroys the window saved the settings or the user gave them up: the
+  // destruction leaves them alone. Set only where nothing can change before the window goes.
+  bool settledAtClose_ = false;
+  // The user gave the settings up when asked whether the session may end: its end leaves them.
+  bool discardAtSessionEnd_ = false;
 };
 
 }  // namespace movra::app

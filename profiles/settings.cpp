@@ -89,8 +89,18 @@ void ReadOptions(const TXmlNode* root, TOptions& options) {
 std::string TemporaryFileBeside(const std::string& path) {
   const std::string folder = FolderOf(path);
   wchar_t name[MAX_PATH];
-  if (GetTempFileNameW(Utf8ToWide(folder.empty() ? "." : folder).c_str(), L"cfg", 0, name) == 0) {
-    throw SystemFailure("Cannot create a temporary file beside " + path);
+  const auto cannot = [&] {
+    return SystemFailure("Cannot create a temporary file beside " + path);
+  };
+  if (GetTempFileNameW(Utf8ToWide(folder.empty() ? "." : folder).c_str(), L"cfg", 0, name) == 0)
+    throw cannot();
+  // Wine gives a name even where it could not make the file, and no reason why: made again
+  // here, the system says why (a folder that may not be written, a missing one).
+  if (GetFileAttributesW(name) == INVALID_FILE_ATTRIBUTES) {
+    HANDLE file = CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) throw cannot();
+    CloseHandle(file);
   }
   return WideToUtf8(name);
 }
@@ -193,9 +203,12 @@ void SaveConfig(const std::string& path, const std::vector<const TProfile*>& pro
 
   // A file that was read only in part is replaced only once a copy of it is kept.
   if (UnsavedFiles().Contains(path)) {
-    if (KeepBackup(path).empty() &&
-        GetFileAttributesW(Utf8ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES) {
-      throw Exception(path + " could not be read in full nor copied; it is left as it is.");
+    if (KeepBackup(path).empty()) {
+      const DWORD error = GetLastError();
+      if (GetFileAttributesW(Utf8ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES) {
+        throw Exception(path + " could not be read in full and is left as it is; it cannot be "
+                        "copied: " + SystemErrorText(static_cast<int32_t>(error)));
+      }
     }
     UnsavedFiles().Remove(path);
   }

@@ -13,6 +13,7 @@
 #include <limits>
 
 #include "runtime/exception.h"
+#include "runtime/system_error.h"
 #include "runtime/text.h"
 
 namespace movra {
@@ -50,7 +51,9 @@ std::string HexCode(HRESULT code) {
 }
 
 void Check(HRESULT result, const std::string& what) {
-  if (FAILED(result)) throw Exception(what + " (" + HexCode(result) + ")");
+  if (!FAILED(result)) return;
+  const std::string text = HResultText(result);
+  throw Exception(what + (text.empty() ? "" : ": " + text) + " (" + HexCode(result) + ")");
 }
 
 class TBstr {

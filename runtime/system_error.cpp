@@ -67,4 +67,10 @@ std::string SystemErrorText(int32_t code) {
   return fallback;
 }
 
+std::string HResultText(int32_t code) {
+  const auto value = static_cast<DWORD>(code);
+  if (HRESULT_FACILITY(value) == FACILITY_WIN32) return FormattedText(HRESULT_CODE(value), nullptr);
+  return FormattedText(value, nullptr);
+}
+
 }  // namespace movra

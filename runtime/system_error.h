@@ -11,4 +11,8 @@ namespace movra {
 // without a text gives an empty string.
 std::string SystemErrorText(int32_t code);
 
+// The system's text of a COM result, on one line; a Windows error wrapped in one reads as that
+// error. Empty when the system has none.
+std::string HResultText(int32_t code);
+
 }  // namespace movra

@@ -76,12 +76,12 @@ struct FakeHost : TPalvexHost {
     questions.push_back(text);
     return confirmAnswer;
   }
-  std::vector<bool> retryAnswers;  // taken in order; Cancel once they run out
-  std::vector<std::string> retryQuestions;
-  bool AskRetry(const std::string& text) override {
-    retryQuestions.push_back(text);
-    if (retryQuestions.size() > retryAnswers.size()) return false;
-    return retryAnswers[retryQuestions.size() - 1];
+  std::vector<TSaveFailureAnswer> failureAnswers;  // taken in order; stay open once they run out
+  std::vector<std::string> failureQuestions;
+  TSaveFailureAnswer AskSaveFailure(const std::string& text) override {
+    failureQuestions.push_back(text);
+    if (failureQuestions.size() > failureAnswers.size()) return TSaveFailureAnswer::StayOpen;
+    return failureAnswers[failureQuestions.size() - 1];
   }
   // Called inside every dialog with the dialog's name, while it is open.
   std::function<void(const std::string&)> inDialog;
@@ -137,7 +137,9 @@ struct ProxyHost : TPalvexHost {
   TDateTime Now() const override { return target.Now(); }
   bool StartRun(TExecutor& executor) override { return target.StartRun(executor); }
   bool Confirm(const std::string& text) override { return target.Confirm(text); }
-  bool AskRetry(const std::string& text) override { return target.AskRetry(text); }
+  TSaveFailureAnswer AskSaveFailure(const std::string& text) override {
+    return target.AskSaveFailure(text);
+  }
   void ShowError(const std::string& text) override { target.ShowError(text); }
   std::vector<std::string> ChooseFiles(TOpenDialog& dialog) override {
     return target.ChooseFiles(dialog);
@@ -479,30 +481,57 @@ TEST_F(MainWindow, SessionEndClosesWithoutQuestionUntilCancelled) {
   form->Perform(WM_ENDSESSION, FALSE, 0);
   EXPECT_FALSE(form->SessionEnding());
   EXPECT_FALSE(form->CloseQuery()) << "the close button minimises again";
+
+  // Saved when asked, but the end never comes: what changes later is saved when the window goes.
+  const int saves = host->saves;
+  EXPECT_EQ(form->Perform(WM_QUERYENDSESSION, 0, 0), TRUE);
+  EXPECT_EQ(host->saves, saves + 1);
+  form->AddProfileItem(MakeProfile("later"));
+  EXPECT_TRUE(form->CloseQuery());
+  form.reset();
+  EXPECT_EQ(host->saves, saves + 2);
+  EXPECT_EQ(host->savedNames, std::vector<std::string>{"later"});
+
+  // Given up for a session end that does not come, the settings are asked about again at the
+  // next; given up for one that comes, neither its end nor the destruction saves them.
+  Create();
+  host->saveFailure = "Access denied.";
+  host->failureAnswers = {TSaveFailureAnswer::ExitWithoutSaving,
+                          TSaveFailureAnswer::ExitWithoutSaving};
+  EXPECT_EQ(form->Perform(WM_QUERYENDSESSION, 0, 0), TRUE);
+  form->Perform(WM_ENDSESSION, FALSE, 0);
+  EXPECT_EQ(form->Perform(WM_QUERYENDSESSION, 0, 0), TRUE);
+  EXPECT_EQ(host->failureQuestions.size(), 2u);
+  form->Perform(WM_ENDSESSION, TRUE, 0);
+  form.reset();
+  EXPECT_EQ(host->saves, saves + 4);
 }
 
-// A close whose save fails asks Retry or Cancel before anything goes; Cancel keeps the window as
-// it was. Options chosen with OK hold even when they cannot be saved.
+// A close whose save fails asks before anything goes: Try Again saves again, Cancel keeps the
+// window as it was, Continue closes it without saving. Options chosen with OK hold even when
+// they cannot be saved.
 TEST_F(MainWindow, AFailingSaveAsksBeforeClosingAndOptionsStayInForce) {
   Seed(MakeProfile("kept"));
   Create();
   form->Options().ConfirmExit = false;
   host->saveFailure = "Cannot replace unused.cfg: Access denied.";
-  host->retryAnswers = {true, false};
+  host->failureAnswers = {TSaveFailureAnswer::TryAgain, TSaveFailureAnswer::StayOpen,
+                          TSaveFailureAnswer::StayOpen};
   form->ExitProgram();
   EXPECT_FALSE(form->Closing());
   EXPECT_EQ(host->saves, 2) << "saved, then tried again";
-  ASSERT_EQ(host->retryQuestions.size(), 2u);
-  EXPECT_EQ(host->retryQuestions[0],
+  ASSERT_EQ(host->failureQuestions.size(), 2u);
+  EXPECT_EQ(host->failureQuestions[0],
             "The settings cannot be saved: Cannot replace unused.cfg: Access denied.\r\n\r\n"
-            "Retry tries again; Cancel keeps the program open with everything as it is.");
+            "Try Again tries to save again; Continue exits without saving, and the unsaved "
+            "changes are lost; Cancel keeps the program open with everything as it is.");
   EXPECT_EQ(form->ProfileCount(), 1);
 
   // A session end asks the same and is refused on Cancel; one the system will not wait for is not.
   EXPECT_EQ(form->Perform(WM_QUERYENDSESSION, 0, 0), FALSE);
   EXPECT_FALSE(form->SessionEnding());
   EXPECT_EQ(form->Perform(WM_QUERYENDSESSION, 0, ENDSESSION_CRITICAL), TRUE);
-  EXPECT_EQ(host->retryQuestions.size(), 3u);
+  EXPECT_EQ(host->failureQuestions.size(), 3u);
   form->Perform(WM_ENDSESSION, FALSE, 0);
 
   host->optionsEdit = [](TOptions& options) { options.ShowSchedule = false; };
@@ -512,13 +541,12 @@ TEST_F(MainWindow, AFailingSaveAsksBeforeClosingAndOptionsStayInForce) {
   EXPECT_EQ(host->errors[0], "The new options are in force, but they cannot be saved: Cannot "
                              "replace unused.cfg: Access denied.");
 
-  // Once the save works, the close saves once and the destruction does not again.
-  host->saveFailure.clear();
+  host->failureAnswers.push_back(TSaveFailureAnswer::ExitWithoutSaving);
   const int saves = host->saves;
-  EXPECT_TRUE(form->CloseQuery());
-  EXPECT_EQ(host->retryQuestions.size(), 3u);
+  form->ExitProgram();
+  EXPECT_TRUE(form->Closing());
   form.reset();
-  EXPECT_EQ(host->saves, saves + 1);
+  EXPECT_EQ(host->saves, saves + 1) << "the destruction does not save again";
 }
 
 TEST_F(MainWindow, ExitDropsQueuedRunsAndDoesNotWaitForTheRunningOne) {

@@ -11,15 +11,18 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <functional>
 #include <thread>
 #include <tuple>
+#include <utility>
 
 #include "profiles/profile.h"
 #include "profiles/settings.h"
 #include "profiles/xml_document.h"
+#include "runtime/system_error.h"
 #include "runtime/text.h"
 #include "tests/app/palvex_drive.h"
 
@@ -249,6 +252,26 @@ class PalvexChromeTest : public ::testing::Test {
       if (item.Name.substr(0, item.Name.find('\t')) == caption) return item;
     ADD_FAILURE() << "no entry " << caption << " in " << Joined(AccCaptions(window));
     return {};
+  }
+
+  // The tray menu as the shell's right click opens it; it is a standard menu of the system.
+  HWND OpenTrayMenu() const {
+    HWND handler = nullptr;
+    WaitFor([&] {
+      for (HWND w = FindWindowExW(HWND_MESSAGE, nullptr, L"TTrayIconHandler", nullptr); w;
+           w = FindWindowExW(HWND_MESSAGE, w, L"TTrayIconHandler", nullptr))
+        if (ProcessOf(w) == running_->Id()) handler = w;
+      return handler != nullptr;
+    });
+    MoveMouseTo({400, 300});
+    PostMessageW(handler, kTrayCallback, 1, WM_RBUTTONDOWN);
+    HWND menu = nullptr;
+    WaitFor([&] {
+      for (HWND w : TopLevelWindows(running_->Id()))
+        if (ClassOf(w) == L"#32768") menu = w;
+      return menu != nullptr;
+    });
+    return menu;
   }
 
   std::string Log() const {
@@ -550,23 +573,8 @@ TEST_F(PalvexChromeTest, F9RunsTheSelectedProfileAndTheProfileListHasItsPopupMen
 TEST_F(PalvexChromeTest, TrayRunMenuListsTheProfilesInListOrderBelowAllProfiles) {
   // Names that a menu would take for a key mark and for a line are shown as they are.
   ASSERT_NO_FATAL_FAILURE(Start("en_US", "R&D", "-"));
-  HWND handler = nullptr;
-  ASSERT_TRUE(WaitFor([&] {
-    for (HWND w = FindWindowExW(HWND_MESSAGE, nullptr, L"TTrayIconHandler", nullptr); w;
-         w = FindWindowExW(HWND_MESSAGE, w, L"TTrayIconHandler", nullptr))
-      if (ProcessOf(w) == running_->Id()) handler = w;
-    return handler != nullptr;
-  }));
-  // The tray menu as the shell's right click opens it; it is a standard menu of the system.
   auto openRun = [&] {
-    MoveMouseTo({400, 300});
-    PostMessageW(handler, kTrayCallback, 1, WM_RBUTTONDOWN);
-    HWND menu = nullptr;
-    WaitFor([&] {
-      for (HWND w : TopLevelWindows(running_->Id()))
-        if (ClassOf(w) == L"#32768") menu = w;
-      return menu != nullptr;
-    });
+    HWND menu = OpenTrayMenu();
     // Restore, then Run past the separator, then into its submenu.
     for (WORD key : {VK_DOWN, VK_DOWN, VK_RIGHT}) PressKey(key);
     return menu;
@@ -910,70 +918,152 @@ TEST_F(PalvexChromeTest, MainWindowPicturesInEachLanguage) {
   }
 }
 
-// With config.cfg not writable (another program holds it), a profile added by keys, then Alt+F4:
-// the program asks Retry or Cancel in its language before anything goes, and Cancel keeps the
-// window and the profile; once the file can be written, the next Alt+F4 saves it and ends.
+// With config.cfg not writable (another program holds it), a profile added by keys, then
+// Alt+F4: the program asks in its language before anything goes, with the system's reason and
+// the three ways out. Cancel keeps the window, the profile and the file; Try Again, once the
+// file can be written, saves it and ends. Started again, a profile added and the file held
+// again, the tray's Exit asks the same, and Continue ends the program with the file as it was.
 class PalvexUnsaveableSettings : public PalvexChromeTest,
-                                 public ::testing::WithParamInterface<const char*> {};
+                                 public ::testing::WithParamInterface<const char*> {
+ protected:
+  // Inserts a profile by keys, as the new profile's dialog stands.
+  void AddProfile() {
+    RemoteList list(list_);
+    const int rows = list.Count();
+    ASSERT_TRUE(FocusByClick(CenterOf(list.RowRect(0)), list_));
+    PressKey(VK_INSERT);
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+      for (HWND window : TopLevelWindows(running_->Id()))
+        if (window != window_ && !IsPopupWindow(window)) dialog = window;
+      return dialog != nullptr;
+    }));
+    ASSERT_TRUE(BringToFront(dialog));
+    PressKey(VK_RETURN);
+    ASSERT_TRUE(WaitFor([&] { return list.Count() == rows + 1; })) << list.Count();
+  }
+  // Wine replaces a read-only file; one held open without leave to delete it stays.
+  void Hold() {
+    held_ = CreateFileW(Utf8ToWide(palvex_.ConfigPath()).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held_, INVALID_HANDLE_VALUE);
+  }
+  void Release() {
+    if (held_ != INVALID_HANDLE_VALUE) CloseHandle(std::exchange(held_, INVALID_HANDLE_VALUE));
+  }
+  void TearDown() override {
+    Release();
+    PalvexChromeTest::TearDown();
+  }
+  HWND WaitForQuestion() const {
+    HWND box = nullptr;
+    WaitFor([&] {
+      for (HWND window : TopLevelWindows(running_->Id()))
+        if (ClassOf(window) == L"#32770" && TitleOf(window) == kPalvexTitle) box = window;
+      return box != nullptr;
+    });
+    return box;
+  }
+  // Presses the box's button `id` by the key its label marks.
+  static void Answer(HWND box, int id) {
+    const std::string label = TextOf(GetDlgItem(box, id));
+    const size_t mark = label.find('&');
+    ASSERT_TRUE(BringToFront(box));
+    if (mark == std::string::npos || mark + 1 >= label.size())
+      PressKey(VK_ESCAPE);
+    else
+      PressChord({VK_MENU, static_cast<WORD>(VkKeyScanW(std::toupper(label[mark + 1])) & 0xFF)});
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); })) << label;
+  }
+  std::vector<std::string> TemporaryFiles() const {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW entry{};
+    HANDLE find = FindFirstFileW(Utf8ToWide(palvex_.Folder() + "cfg*.tmp").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do names.push_back(WideToUtf8(entry.cFileName));
+    while (FindNextFileW(find, &entry));
+    FindClose(find);
+    return names;
+  }
+  int SavedProfiles() const {
+    TOptions saved;
+    TComScope com;
+    int profiles = 0;
+    LoadConfig(palvex_.ConfigPath(), [&](std::unique_ptr<TProfile>) { ++profiles; }, saved);
+    return profiles;
+  }
+  HANDLE held_ = INVALID_HANDLE_VALUE;
+};
 
-TEST_P(PalvexUnsaveableSettings, AltF4AsksRetryOrCancelAndCancelKeepsTheWindowAndTheProfile) {
+TEST_P(PalvexUnsaveableSettings, AltF4AndTrayExitOfferToTryAgainToExitWithoutSavingOrToStay) {
   const std::string language = GetParam();
   const std::pair<const char*, const char*> texts =
-      language == "de_DE" ? std::pair{"Die Einstellungen können nicht gespeichert werden: ",
-                                      "Abbrechen lässt das Programm geöffnet"}
-      : language == "ru_RU" ? std::pair{"Невозможно сохранить настройки: ",
-                                        "«Отмена» оставляет программу открытой"}
-                            : std::pair{"The settings cannot be saved: ",
-                                        "Cancel keeps the program open with everything as it is."};
+      language == "de_DE"
+          ? std::pair{"Die Einstellungen können nicht gespeichert werden: ",
+                      "Wiederholen versucht erneut zu speichern; Weiter beendet das Programm ohne "
+                      "zu speichern, und die nicht gespeicherten Änderungen gehen verloren; "
+                      "Abbrechen lässt das Programm geöffnet und alles, wie es ist."}
+      : language == "ru_RU"
+          ? std::pair{"Невозможно сохранить настройки: ",
+                      "«Повторить» пробует сохранить ещё раз; «Продолжить» закрывает программу "
+                      "без сохранения, и несохранённые изменения будут потеряны; «Отмена» "
+                      "оставляет программу открытой, ничего не меняя."}
+          : std::pair{"The settings cannot be saved: ",
+                      "Try Again tries to save again; Continue exits without saving, and the "
+                      "unsaved changes are lost; Cancel keeps the program open with everything "
+                      "as it is."};
   ASSERT_NO_FATAL_FAILURE(Start(language));
-  // Wine replaces a read-only file; one held open without leave to delete it stays.
-  std::unique_ptr<void, decltype(&CloseHandle)> held(
-      CreateFileW(Utf8ToWide(palvex_.ConfigPath()).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),
-      &CloseHandle);
-  ASSERT_NE(held.get(), INVALID_HANDLE_VALUE);
+  const std::string before = ReadTextFile(palvex_.ConfigPath());
+  ASSERT_NO_FATAL_FAILURE(Hold());
+  ASSERT_NO_FATAL_FAILURE(AddProfile());
   RemoteList list(list_);
-  ASSERT_TRUE(FocusByClick(CenterOf(list.RowRect(0)), list_));
-  // Insert opens the new profile's dialog; Enter takes it as it stands.
-  PressKey(VK_INSERT);
-  HWND dialog = nullptr;
-  ASSERT_TRUE(WaitFor([&] {
-    for (HWND window : TopLevelWindows(running_->Id()))
-      if (window != window_ && !IsPopupWindow(window)) dialog = window;
-    return dialog != nullptr;
-  }));
-  ASSERT_TRUE(BringToFront(dialog));
-  PressKey(VK_RETURN);
-  ASSERT_TRUE(WaitFor([&] { return list.Count() == 3; })) << list.Count();
 
   ASSERT_TRUE(BringToFront(window_));
   PressChord({VK_MENU, VK_F4});
-  HWND box = nullptr;
-  ASSERT_TRUE(WaitFor([&] {
-    for (HWND window : TopLevelWindows(running_->Id()))
-      if (ClassOf(window) == L"#32770" && TitleOf(window) == kPalvexTitle) box = window;
-    return box != nullptr;
-  })) << "no question";
+  HWND box = WaitForQuestion();
+  ASSERT_TRUE(box) << "no question";
   HWND text = FindChildWhere(box, [&](HWND child) { return TextOf(child).find(texts.first) == 0; });
   ASSERT_TRUE(text) << "the question is asked in " << language;
-  EXPECT_NE(TextOf(text).find(texts.second), std::string::npos) << TextOf(text);
-  ASSERT_TRUE(BringToFront(box));
-  PressKey(VK_ESCAPE);
-  ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+  EXPECT_EQ(TextOf(text), texts.first + ("Cannot replace " + palvex_.ConfigPath() + ": ") +
+                              SystemErrorText(ERROR_ACCESS_DENIED) + "\r\n\r\n" + texts.second);
+  if (language == "en_US") {
+    // Named as the system's box labels its buttons.
+    for (int id : {IDCANCEL, IDTRYAGAIN, IDCONTINUE}) {
+      std::string label = TextOf(GetDlgItem(box, id));
+      label.erase(std::remove(label.begin(), label.end(), '&'), label.end());
+      ASSERT_FALSE(label.empty()) << id;
+      EXPECT_NE(std::string(texts.second).find(label), std::string::npos) << label;
+    }
+  }
+  ASSERT_NO_FATAL_FAILURE(Answer(box, IDCANCEL));
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
   EXPECT_EQ(running_->WaitForExit(0), static_cast<DWORD>(STILL_ACTIVE));
   EXPECT_TRUE(IsWindowVisible(window_));
   EXPECT_EQ(list.Count(), 3);
+  EXPECT_EQ(ReadTextFile(palvex_.ConfigPath()), before);
 
-  held.reset();
   ASSERT_TRUE(BringToFront(window_));
   PressChord({VK_MENU, VK_F4});
+  ASSERT_TRUE(box = WaitForQuestion());
+  Release();
+  ASSERT_NO_FATAL_FAILURE(Answer(box, IDTRYAGAIN));
   EXPECT_EQ(running_->WaitForExit(30000), 0u);
-  TOptions saved;
-  TComScope com;
-  int profiles = 0;
-  LoadConfig(palvex_.ConfigPath(), [&](std::unique_ptr<TProfile>) { ++profiles; }, saved);
-  EXPECT_EQ(profiles, 3);
+  EXPECT_EQ(SavedProfiles(), 3);
+
+  ASSERT_NO_FATAL_FAILURE(StartAsSaved(3));
+  const std::string saved = ReadTextFile(palvex_.ConfigPath());
+  ASSERT_NO_FATAL_FAILURE(AddProfile());
+  ASSERT_NO_FATAL_FAILURE(Hold());
+  // Exit is the tray menu's last entry: Up from none selected comes to it.
+  ASSERT_TRUE(OpenTrayMenu());
+  for (WORD key : {VK_UP, VK_RETURN}) PressKey(key);
+  ASSERT_TRUE(box = WaitForQuestion()) << "the tray's Exit asks";
+  ASSERT_NO_FATAL_FAILURE(Answer(box, IDCONTINUE));
+  EXPECT_EQ(running_->WaitForExit(30000), 0u);
+  Release();
+  EXPECT_EQ(ReadTextFile(palvex_.ConfigPath()), saved);
+  EXPECT_EQ(SavedProfiles(), 3);
+  EXPECT_TRUE(TemporaryFiles().empty()) << Joined(TemporaryFiles());
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, PalvexUnsaveableSettings,
