@@ -31,11 +31,11 @@ inline constexpr char kApplicationTitle[] = "Movra File Defragmentor";
 // Indexed by the Tag of the Language menu items.
 inline constexpr const char* LanguageCodes[] = {"en_US", "ru_RU", "de_DE"};
 
-// What the main window needs from outside itself. The defaults use the system; the dialogs are
-// supplied by the program (main_host.h) or by a test.
 // The user's answer when the settings cannot be saved at a close.
 enum class TSaveFailureAnswer { TryAgain, ExitWithoutSaving, StayOpen };
 
+// What the main window needs from outside itself. The defaults use the system; the dialogs are
+// supplied by the program (main_host.h) or by a test.
 class TPalvexHost {
  public:
   virtual ~TPalvexHost() = default;
