@@ -97,6 +97,50 @@ size_t Occurrences(const std::string& text, const std::string& part) {
   return count;
 }
 
+// The runs of `file` that the log shows finished normally. An operation logs a start line,
+// "<<<< "<name>" started. File: "<path>"", and one end line, ">>>> "<name>" finished normally."
+// or ">>>> Escaped from "<name>".", which names the operation but not the file: each end closes
+// the innermost start of its operation still open (a list run holds the runs of its files).
+size_t FinishedRuns(const std::string& log, const std::string& file) {
+  struct Open {
+    std::string Name;
+    bool OfFile;
+  };
+  std::vector<Open> open;
+  size_t finished = 0;
+  // The operation's name quoted right after `mark` in `line`, or empty.
+  auto nameAfter = [](const std::string& line, const std::string& mark) -> std::string {
+    const size_t at = line.find(mark);
+    if (at == std::string::npos) return {};
+    const size_t from = at + mark.size(), to = line.find('"', from);
+    return to == std::string::npos ? std::string() : line.substr(from, to - from);
+  };
+  const std::string fileMark = "File: \"" + file + "\"";
+  size_t begin = 0;
+  while (begin < log.size()) {
+    size_t end = log.find('\n', begin);
+    if (end == std::string::npos) end = log.size();
+    std::string line = log.substr(begin, end - begin);
+    begin = end + 1;
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+    if (std::string name = nameAfter(line, "<<<< \""); !name.empty()) {
+      const bool ofFile = line.size() >= fileMark.size() &&
+                          line.compare(line.size() - fileMark.size(), fileMark.size(), fileMark) == 0;
+      open.push_back({name, ofFile});
+      continue;
+    }
+    std::string name = nameAfter(line, ">>>> \"");
+    const bool normally = !name.empty() && line.find("\" finished normally.") != std::string::npos;
+    if (!normally) name = nameAfter(line, ">>>> Escaped from \"");
+    if (name.empty()) continue;
+    const auto started = std::find_if(open.rbegin(), open.rend(), [&](const Open& o) { return o.Name == name; });
+    if (started == open.rend()) continue;
+    if (normally && started->OfFile) ++finished;
+    open.erase(std::next(started).base(), open.end());
+  }
+  return finished;
+}
+
 class PalvexChromeTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -278,12 +322,9 @@ class PalvexChromeTest : public ::testing::Test {
     HWND memo = FindChildOfClass(window_, L"Edit");
     return memo ? TextOf(memo) : std::string();
   }
-  // Waits for a run of that file to have finished `times` times in all.
+  // Waits until runs of that file have finished normally `times` times in all.
   bool WaitForRuns(const std::string& file, size_t times) const {
-    return WaitFor([&] {
-      return Occurrences(Log(), "<<<< \"Defragment file\" started. File: \"" + file + "\"") >= times &&
-             Occurrences(Log(), ">>>> \"Defragment file\" finished normally.") >= times;
-    });
+    return WaitFor([&] { return FinishedRuns(Log(), file) >= times; });
   }
 
   // The window as it shows on screen, for the checks of what a user sees; its picture under

@@ -270,13 +270,6 @@ void SendKey(WORD key, DWORD flags) {
   SendInput(1, &input, sizeof(INPUT));
 }
 
-void SendMouse(DWORD flags) {
-  INPUT input{};
-  input.type = INPUT_MOUSE;
-  input.mi.dwFlags = flags;
-  SendInput(1, &input, sizeof(INPUT));
-}
-
 void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 }  // namespace
@@ -297,23 +290,24 @@ void PressChord(std::initializer_list<WORD> keys) {
 }
 
 void MoveMouseTo(POINT screen) {
-  SetCursorPos(screen.x, screen.y);
-  // A move through the input queue as well, so that the window under the cursor hears of it.
-  const RECT desk = VirtualScreen();
-  INPUT input{};
-  input.type = INPUT_MOUSE;
-  input.mi.dx = static_cast<LONG>((screen.x - desk.left) * 65535 / std::max<LONG>(1, desk.right - desk.left - 1));
-  input.mi.dy = static_cast<LONG>((screen.y - desk.top) * 65535 / std::max<LONG>(1, desk.bottom - desk.top - 1));
-  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  SendInput(1, &input, sizeof(INPUT));
-  Pause(50);
+  SendMouseAt(screen);
+  // The program's window hears of the move from the display, which under load can report an
+  // earlier place of the pointer late and take it back there a while: what comes next waits
+  // until the pointer has stayed where it was sent.
+  for (int i = 0, stayed = 0; i < 100 && stayed < 3; ++i) {
+    Pause(20);
+    POINT now{};
+    stayed = GetCursorPos(&now) && now.x == screen.x && now.y == screen.y ? stayed + 1 : 0;
+    if (i % 25 == 24 && stayed == 0) SendMouseAt(screen);
+  }
 }
 
 void ClickAt(POINT screen, bool rightButton) {
   MoveMouseTo(screen);
-  SendMouse(rightButton ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN);
+  // Each button carries the place, so that it lands there whatever was last reported.
+  SendMouseAt(screen, rightButton ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN);
   Pause(30);
-  SendMouse(rightButton ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP);
+  SendMouseAt(screen, rightButton ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP);
   Pause(200);
 }
 

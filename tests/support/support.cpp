@@ -251,6 +251,20 @@ LayoutBuilder& LayoutBuilder::Resident(const std::string& path) {
   return *this;
 }
 
+void SendMouseAt(POINT screen, DWORD buttons) {
+  // Absolute positions run from 0 to 65535 over the virtual screen, and the system takes a
+  // pixel as the position times the width over 65536: rounded up, each pixel comes back itself.
+  const LONG left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  const LONG width = std::max(1, GetSystemMetrics(SM_CXVIRTUALSCREEN));
+  const LONG height = std::max(1, GetSystemMetrics(SM_CYVIRTUALSCREEN));
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = ((screen.x - left) * 65536 + width - 1) / width;
+  input.mi.dy = ((screen.y - top) * 65536 + height - 1) / height;
+  input.mi.dwFlags = buttons | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+  SendInput(1, &input, sizeof input);
+}
+
 HWND FindThreadWindow(const wchar_t* className, const wchar_t* title) {
   struct Search {
     const wchar_t* className;

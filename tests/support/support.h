@@ -51,6 +51,12 @@ class MappedDrive {
 // one desktop run side by side: a window of another process is never theirs to answer.
 HWND FindThreadWindow(const wchar_t* className, const wchar_t* title);
 
+// Mouse input through the system's queue: one input that puts the pointer at `screen` (screen
+// coordinates) and, with `buttons` (MOUSEEVENTF_LEFTDOWN and the like), presses or releases
+// there. A button sent on its own goes wherever the pointer was last reported, which under load
+// can still be the place before a move: carrying its position, it lands where it aims.
+void SendMouseAt(POINT screen, DWORD buttons = 0);
+
 // Whole files as UTF-8 text (paths in UTF-8); both throw movra::Exception on failure.
 void WriteTextFile(const std::string& path, const std::string& text);
 std::string ReadTextFile(const std::string& path);

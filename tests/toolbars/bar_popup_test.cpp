@@ -22,6 +22,7 @@ namespace {
 
 using movra::bars::test::ParkCursor;
 using movra::bars::test::TWatchdog;
+using movra::testing::SendMouseAt;
 using movra::testing::TestPicture;
 
 // Steps run one per tick of a thread timer, which the tracking loop dispatches; a waiting step
@@ -64,19 +65,6 @@ class TSteps {
 };
 TSteps* TSteps::current_ = nullptr;
 
-void InjectMouse(DWORD flags, POINT at = {}) {
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  if (flags & MOUSEEVENTF_MOVE) {
-    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-    in.mi.dx = (at.x * 65536 + w - 1) / w;
-    in.mi.dy = (at.y * 65536 + h - 1) / h;
-    flags |= MOUSEEVENTF_ABSOLUTE;
-  }
-  in.mi.dwFlags = flags;
-  SendInput(1, &in, sizeof(in));
-}
-void MoveMouse(POINT at) { InjectMouse(MOUSEEVENTF_MOVE, at); }
 bool CursorAt(POINT at) {
   POINT now;
   return GetCursorPos(&now) && now.x == at.x && now.y == at.y;
@@ -354,7 +342,7 @@ TEST_F(PopupMenus, TheMouseOpensASubmenuByHoverAndAClickRunsTheCommand) {
       .Do([&] {
         RootView()->ValidatePositions();
         target = CentreOf(*RootView(), *RootView()->Find(sub));
-        MoveMouse(target);
+        SendMouseAt(target);
       })
       .WaitFor([&] { return RootView()->Selected() && RootView()->Selected()->Item() == sub; })
       // The submenu opens when the menu show delay has passed.
@@ -363,17 +351,17 @@ TEST_F(PopupMenus, TheMouseOpensASubmenuByHoverAndAClickRunsTheCommand) {
         EXPECT_EQ(SubView()->Selected(), nullptr);
         SubView()->ValidatePositions();
         target = CentreOf(*SubView(), *SubView()->Find(two));
-        MoveMouse(target);
+        SendMouseAt(target);
       })
       .WaitFor([&, ticks = 0]() mutable {
         if (SubView() && SubView()->Selected() && SubView()->Selected()->Item() == two) return true;
         // Under Wine a move injected just as a window appears can be lost: move again, a pixel
         // aside and back, now and then.
-        if (++ticks % 10 == 0) MoveMouse({target.x + (ticks / 10) % 2, target.y});
+        if (++ticks % 10 == 0) SendMouseAt({target.x + (ticks / 10) % 2, target.y});
         return false;
       })
-      .Do([] { InjectMouse(MOUSEEVENTF_LEFTDOWN); })
-      .Do([] { InjectMouse(MOUSEEVENTF_LEFTUP); });
+      .Do([&] { SendMouseAt(target, MOUSEEVENTF_LEFTDOWN); })
+      .Do([&] { SendMouseAt(target, MOUSEEVENTF_LEFTUP); });
   Track({100, 100});
   ExpectClickAfterTheLoop(two);
 }
@@ -386,11 +374,11 @@ TEST_F(PopupMenus, AClickOutsideEndsTrackingAndReachesTheWindowUnderTheCursor) {
   Pump(100);
   const POINT inside{750, 400};
   steps.WaitFor([] { return RootView() != nullptr; })
-      .Do([&] { MoveMouse(inside); })
+      .Do([&] { SendMouseAt(inside); })
       .WaitFor([&] { return CursorAt(inside); })
-      .Do([] {
-        InjectMouse(MOUSEEVENTF_LEFTDOWN);
-        InjectMouse(MOUSEEVENTF_LEFTUP);
+      .Do([&] {
+        SendMouseAt(inside, MOUSEEVENTF_LEFTDOWN);
+        SendMouseAt(inside, MOUSEEVENTF_LEFTUP);
       });
   Track({100, 100});
   Pump(200);
@@ -401,7 +389,7 @@ TEST_F(PopupMenus, AClickOutsideEndsTrackingAndReachesTheWindowUnderTheCursor) {
 TEST_F(PopupMenus, TheFirstReleaseOutsideIsTheOpeningPressAndTheSecondEndsTracking) {
   const POINT away{1200, 950};
   steps.WaitFor([] { return RootView() != nullptr; })
-      .Do([&] { MoveMouse(away); })
+      .Do([&] { SendMouseAt(away); })
       .WaitFor([&] { return SettledAt(away); })
       .Do([] { ReleaseRightButton(); })
       .Do([&] {
@@ -415,18 +403,20 @@ TEST_F(PopupMenus, TheFirstReleaseOutsideIsTheOpeningPressAndTheSecondEndsTracki
 }
 
 TEST_F(PopupMenus, KeysDoNothingWhileAButtonIsHeld) {
+  POINT corner{};
   steps.WaitFor([] { return RootView() != nullptr; })
       .Do([&] {
         RECT r;
         GetWindowRect(WindowOf(RootView()), &r);
-        MoveMouse({r.left + 1, r.top + 1});
+        corner = {r.left + 1, r.top + 1};
+        SendMouseAt(corner);
       })
-      .Do([] { InjectMouse(MOUSEEVENTF_LEFTDOWN); })
+      .Do([&] { SendMouseAt(corner, MOUSEEVENTF_LEFTDOWN); })
       .WaitFor([] { return GetKeyState(VK_LBUTTON) < 0; })
       .Do([&] { PostKey(WindowOf(RootView()), VK_DOWN); })
       .Do([&] {
         EXPECT_EQ(RootView()->Selected(), nullptr);
-        InjectMouse(MOUSEEVENTF_LEFTUP);
+        SendMouseAt(corner, MOUSEEVENTF_LEFTUP);
       })
       .WaitFor([] { return GetKeyState(VK_LBUTTON) >= 0; })
       .Do([] { EXPECT_NE(RootView(), nullptr) << "a release over an open popup, off its items, goes on tracking"; })
@@ -594,11 +584,11 @@ TEST_F(PopupMenus, APopupTallerThanTheScreenScrollsByItsArrowsTimersAndKeys) {
         // The mouse over the bottom arrow keeps scrolling on its own timer.
         RECT r;
         GetWindowRect(WindowOf(view), &r);
-        MoveMouse({(r.left + r.right) / 2, r.bottom - 3 - 5});
+        SendMouseAt({(r.left + r.right) / 2, r.bottom - 3 - 5});
       })
       .WaitFor([&] { return SubView()->ScrollOffset() > firstOffset; })
       .Do([&] {
-        MoveMouse({1250, 1000});
+        SendMouseAt({1250, 1000});
         PostKey(WindowOf(SubView()), VK_END);
       })
       .Do([&] {

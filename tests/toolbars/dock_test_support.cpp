@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "tests/runtime/ui/ui_test_support.h"
+#include "tests/support/support.h"
 
 namespace movra::bars::test {
 
 using namespace movra::ui;
+using movra::testing::SendMouseAt;
 
 TDockForm::TDockForm() {
   ParkCursor();
@@ -72,17 +74,6 @@ LRESULT CALLBACK ProbeProc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
   probe->MouseWaiting = HIWORD(GetQueueStatus(QS_MOUSE)) != 0;
   probe->LastMove = {lastMoveX, lastMoveY};
   return 1;
-}
-
-// Mouse input at `p` (screen coordinates) with the given button flags.
-void SendMouseAt(POINT p, DWORD flags) {
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  in.mi.dx = (p.x * 65536 + w - 1) / w;
-  in.mi.dy = (p.y * 65536 + h - 1) / h;
-  in.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  SendInput(1, &in, sizeof(in));
 }
 
 }  // namespace
