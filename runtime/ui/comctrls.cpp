@@ -584,6 +584,22 @@ void TListView::ClearSelection() {
   for (int i = 0; i < items_.Count(); ++i) SetIndexSelected(i, false);
 }
 
+POINT TListView::KeyboardPopupPoint() {
+  RECT client = ClientRect();
+  if (HWND header = HeaderHandle(); header && IsWindowVisible(header)) {
+    RECT r;
+    GetWindowRect(header, &r);
+    client.top = std::min<LONG>(client.bottom, r.bottom - r.top);
+  }
+  const int row = handle_ ? FocusedIndex() : -1;
+  RECT label{};
+  label.left = LVIR_LABEL;
+  if (row >= 0 && Call(LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&label)) &&
+      label.bottom > client.top && label.top < client.bottom && label.left < client.right)
+    return {std::max(label.left, client.left), std::max((label.top + label.bottom) / 2, client.top)};
+  return {client.left, client.top};
+}
+
 int TListView::FocusedIndex() const {
   if (!handle_) return -1;
   return static_cast<int>(SendMessageW(handle_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
@@ -1068,17 +1084,55 @@ void TPageControl::AlignControls(RECT rect) {
   TWinControl::AlignControls(rect);
 }
 
+void TPageControl::ChangeActivePage(TTabSheet* page) {
+  TTabSheet* const old = activePage_;
+  const HWND focus = GetFocus();
+  const bool focusOnOld = old && old->HandleAllocated() && focus && IsChild(old->Handle(), focus);
+  activePage_ = page;
+  if (handle_ && page && SendMessageW(handle_, TCM_GETCURSEL, 0, 0) != page->TabIndex())
+    SendMessageW(handle_, TCM_SETCURSEL, static_cast<WPARAM>(page->TabIndex()), 0);
+  ShowActive();
+  Realign();
+  if (focusOnOld && handle_) {
+    const HWND first = page && page->HandleAllocated() ? FindNextTabStop(page->Handle(), nullptr, false) : nullptr;
+    FocusByKeyboard(first ? first : handle_);
+  }
+  if (OnChange) OnChange(this);
+}
+
+void TPageControl::SelectNextPage(bool forward) {
+  std::vector<TTabSheet*> tabs;
+  for (TTabSheet* page : pages_)
+    if (page->tabVisible_) tabs.push_back(page);
+  if (tabs.empty()) return;
+  const auto at = std::find(tabs.begin(), tabs.end(), activePage_);
+  const size_t count = tabs.size();
+  size_t next = forward ? 0 : count - 1;
+  if (at != tabs.end()) {
+    const size_t i = static_cast<size_t>(at - tabs.begin());
+    next = forward ? (i + 1) % count : (i + count - 1) % count;
+  }
+  if (tabs[next] != activePage_) ChangeActivePage(tabs[next]);
+}
+
 void TPageControl::WndProc(TMessage& m) {
   if (m.Msg == CN_NOTIFY) {
     if (reinterpret_cast<NMHDR*>(m.LParam)->code == static_cast<UINT>(TCN_SELCHANGE)) {
       int tab = static_cast<int>(SendMessageW(handle_, TCM_GETCURSEL, 0, 0));
       for (TTabSheet* page : pages_)
-        if (page->TabIndex() == tab) activePage_ = page;
-      ShowActive();
-      Realign();
-      if (OnChange) OnChange(this);
+        if (page->TabIndex() == tab) {
+          ChangeActivePage(page);
+          break;
+        }
     }
     return;
+  }
+  if (m.Msg == CM_DIALOGKEY) {
+    if (const int turn = PageTurnOf(m.WParam); turn != 0 && Showing() && Enabled()) {
+      SelectNextPage(turn > 0);
+      m.Result = 1;
+      return;
+    }
   }
   TWinControl::WndProc(m);
 }

@@ -224,6 +224,8 @@ class TListView : public TWinControl {
   void Notification(TComponent* component, TOperation operation) override;
   void Resize() override;
   bool HasCaption() const override { return false; }
+  // The focused row, where it shows; else the origin of the rows below the header.
+  POINT KeyboardPopupPoint() override;
 
  private:
   friend class TListColumns;
@@ -394,6 +396,10 @@ class TPageControl : public TWinControl {
   void SetActivePage(TTabSheet* page);
   int ActivePageIndex() const;
   void SetActivePageIndex(int index);
+  // Turns to the next page with a visible tab (the previous one when not `forward`), round,
+  // as the user does: the focus follows onto the new page and OnChange runs. Ctrl+Tab and
+  // Ctrl+PgDn do it (with Shift, and Ctrl+PgUp, backwards) wherever the form's focus is.
+  void SelectNextPage(bool forward);
   // Runs after the user changed the page.
   TNotifyEvent OnChange;
   void WndProc(TMessage& message) override;
@@ -411,6 +417,9 @@ class TPageControl : public TWinControl {
 
  private:
   void ShowActive();
+  // The user turned to `page`: a focus left on the page that goes moves to the new page's
+  // first control (or to the tabs), and OnChange runs.
+  void ChangeActivePage(TTabSheet* page);
   std::vector<TTabSheet*> pages_;
   TTabSheet* activePage_ = nullptr;
 };

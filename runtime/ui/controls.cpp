@@ -1203,7 +1203,7 @@ void TWinControl::WndProc(TMessage& m) {
     case WM_CONTEXTMENU:
       if (popupMenu_ && popupMenu_->AutoPopup) {
         POINT p{x, y};
-        if (m.LParam == -1) p = ClientToScreen({0, 0});
+        if (m.LParam == -1) p = ClientToScreen(KeyboardPopupPoint());
         popupMenu_->PopupComponent = this;
         popupMenu_->Popup(p.x, p.y);
         m.Result = 0;
@@ -1583,6 +1583,65 @@ void TWinControl::Broadcast(TMessage& message) {
     if (std::find(controls_.begin(), controls_.end(), child) == controls_.end()) continue;
     child->WindowProc(message);
     if (message.Result != 0) return;
+  }
+}
+
+namespace {
+
+bool TakesPartInTabOrder(HWND window) {
+  const LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
+  return (style & WS_VISIBLE) && !(style & WS_DISABLED);
+}
+
+void CollectTabOrder(HWND parent, std::vector<HWND>& windows) {
+  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (!TakesPartInTabOrder(child)) continue;
+    windows.push_back(child);
+    if (GetWindowLongPtrW(child, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) CollectTabOrder(child, windows);
+  }
+}
+
+}  // namespace
+
+HWND FindNextTabStop(HWND root, HWND from, bool backward) {
+  std::vector<HWND> windows;
+  CollectTabOrder(root, windows);
+  const size_t count = windows.size();
+  // A window that is no stop of its own (the edit inside a combo box) counts where the
+  // nearest of its parents in the order stands.
+  size_t at = count;
+  for (HWND w = from; w && w != root && at == count; w = GetParent(w))
+    at = static_cast<size_t>(std::find(windows.begin(), windows.end(), w) - windows.begin());
+  for (size_t step = 1; step <= count; ++step) {
+    size_t i;
+    if (at == count)
+      i = backward ? count - step : step - 1;
+    else
+      i = backward ? (at + count - step) % count : (at + step) % count;
+    if (GetWindowLongPtrW(windows[i], GWL_STYLE) & WS_TABSTOP) return windows[i];
+  }
+  return nullptr;
+}
+
+void FocusByKeyboard(HWND window) {
+  if (!window) return;
+  const LRESULT code = SendMessageW(window, WM_GETDLGCODE, 0, 0);
+  if ((code & DLGC_HASSETSEL) && !(GetWindowLongPtrW(window, GWL_STYLE) & ES_MULTILINE))
+    SendMessageW(window, EM_SETSEL, 0, -1);
+  ::SetFocus(window);
+}
+
+int PageTurnOf(WPARAM key) {
+  if (GetKeyState(VK_CONTROL) >= 0 || GetKeyState(VK_MENU) < 0) return 0;
+  switch (key) {
+    case VK_TAB:
+      return GetKeyState(VK_SHIFT) < 0 ? -1 : 1;
+    case VK_NEXT:
+      return 1;
+    case VK_PRIOR:
+      return -1;
+    default:
+      return 0;
   }
 }
 

@@ -446,6 +446,9 @@ class TWinControl : public TControl {
   void FontChanged() override;
   void ColorChanged() override;
   void VisibleChanged() override;
+  // Where a menu opened by the keyboard (Shift+F10, the Menu key) shows, in client
+  // coordinates: at the part of the control the menu acts on; by default its client origin.
+  virtual POINT KeyboardPopupPoint() { return {0, 0}; }
   // Key handlers: return true when the key was consumed.
   virtual bool DoKeyDown(WORD& key, TShiftState shift);
   virtual bool DoKeyPress(wchar_t& key);
@@ -510,6 +513,19 @@ class TCustomControl : public TWinControl {
 
 // The control whose window is `window`, or nullptr.
 TWinControl* FindControl(HWND window);
+
+// The window after `from` (before it when `backward`) among the tab stops under `root`, round
+// from the last to the first: child windows in z-order, each window that holds controls
+// (WS_EX_CONTROLPARENT) followed by those it holds, so that one that is a tab stop itself (the
+// tabs of a page control) comes before its pages' controls. Hidden and disabled windows and
+// what they hold are left out. With `from` null (or outside), the first (last) tab stop.
+HWND FindNextTabStop(HWND root, HWND from, bool backward);
+// Gives `window` the focus as the keyboard moves it there: a one-line edit shows its text
+// selected whole, so that typing replaces it, as in a dialog.
+void FocusByKeyboard(HWND window);
+// +1 for Ctrl+Tab and Ctrl+PgDn, -1 for Ctrl+Shift+Tab and Ctrl+PgUp, 0 for any other key (as
+// the keyboard is now): the keys that turn the pages of a tabbed window wherever its focus is.
+int PageTurnOf(WPARAM key);
 
 // Prints `window` into `dc` through WM_PRINT with `flags`, its corner at (`x`, `y`) in the DC's
 // logical units and clipped to its own size; the DC's state is kept.

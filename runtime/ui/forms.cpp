@@ -213,7 +213,7 @@ void TCustomForm::VisibleChanged() {
                                                           : SW_SHOWNORMAL;
     ShowWindow(handle_, cmd);
     UpdateShowing();
-    FocusActiveControl();
+    FocusActiveControl(true);
     if (OnShow) OnShow(this);
   } else if (handle_) {
     ShowWindow(handle_, SW_HIDE);
@@ -381,15 +381,32 @@ TWinControl* TCustomForm::FindButton(bool defaultButton) const {
 
 // The control that had the focus last takes it again; a form none has had yet gives it to its
 // first control in the order Tab walks, since keys typed into the form's own window go nowhere.
-void TCustomForm::FocusActiveControl() {
+// A form that opens gives it as the keyboard does, an edit's text selected.
+void TCustomForm::FocusActiveControl(bool opening) {
+  HWND target = nullptr;
   if (activeControl_ && activeControl_->CanFocus()) {
-    activeControl_->SetFocus();
-    return;
+    target = activeControl_->Handle();
+  } else if (handle_) {
+    const HWND focus = GetFocus();
+    if (focus && focus != handle_ && IsChild(handle_, focus))
+      target = opening ? focus : nullptr;
+    else
+      target = GetNextDlgTabItem(handle_, nullptr, FALSE);
   }
-  if (!handle_) return;
+  if (!target) return;
+  if (opening)
+    FocusByKeyboard(target);
+  else
+    ::SetFocus(target);
+}
+
+bool TCustomForm::SelectNextTabStop(bool backward) {
   const HWND focus = GetFocus();
-  if (focus && focus != handle_ && IsChild(handle_, focus)) return;
-  if (HWND first = GetNextDlgTabItem(handle_, nullptr, FALSE)) ::SetFocus(first);
+  if (!handle_ || !focus || (focus != handle_ && !IsChild(handle_, focus))) return false;
+  const HWND next = FindNextTabStop(handle_, focus, backward);
+  if (!next) return false;
+  FocusByKeyboard(next);
+  return true;
 }
 
 void TCustomForm::Activated(bool active) {
@@ -433,6 +450,13 @@ void TCustomForm::WndProc(TMessage& m) {
         return;
       }
       break;
+    case CM_DIALOGKEY:
+      // Tab walks the form's tab stops round, whatever holds them (panels, docks, pages), when
+      // no control took it.
+      TWinControl::WndProc(m);
+      if (m.Result == 0 && m.WParam == VK_TAB && GetKeyState(VK_MENU) >= 0 && SelectNextTabStop(GetKeyState(VK_SHIFT) < 0))
+        m.Result = 1;
+      return;
     case DM_GETDEFID:
       if (TWinControl* button = FindButton(true)) {
         m.Result = MAKELRESULT(GetDlgCtrlID(button->Handle()), DC_HASDEFID);
@@ -826,13 +850,16 @@ bool WindowWantsKey(MSG& msg) {
 
 bool TApplication::IsDialogKeyMessage(MSG& msg) {
   const UINT kind = msg.message;
-  const bool key = (kind == WM_KEYDOWN || kind == WM_SYSKEYDOWN) && IsDialogKey(msg.wParam);
+  const bool down = kind == WM_KEYDOWN || kind == WM_SYSKEYDOWN;
+  const bool pageKey = down && PageTurnOf(msg.wParam) != 0;
+  const bool key = down && (pageKey || IsDialogKey(msg.wParam));
   if (!key && kind != WM_SYSCHAR && kind != WM_CHAR) return false;
   auto* form = dynamic_cast<TCustomForm*>(FindControl(GetAncestor(msg.hwnd, GA_ROOT)));
   if (!form || !form->Enabled()) return false;
-  // Alt+letter always goes to the controls first (toolbars' accelerators); other keys and
+  // Alt+letter always goes to the controls first (toolbars' accelerators), and so do the keys
+  // that turn pages (a combo box would take Ctrl+PgDn, a memo Ctrl+Tab); other keys and
   // characters only when the focused window does not take them.
-  if (kind != WM_SYSCHAR && WindowWantsKey(msg)) return false;
+  if (kind != WM_SYSCHAR && !pageKey && WindowWantsKey(msg)) return false;
   return form->Perform(key ? CM_DIALOGKEY : CM_DIALOGCHAR, msg.wParam, msg.lParam) != 0;
 }
 

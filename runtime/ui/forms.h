@@ -98,7 +98,10 @@ class TCustomForm : public TWinControl {
 
  private:
   TWinControl* FindButton(bool defaultButton) const;
-  void FocusActiveControl();
+  void FocusActiveControl(bool opening = false);
+  // Moves the focus to the next (previous) tab stop, round; false when the focus is not in
+  // the form or it has none.
+  bool SelectNextTabStop(bool backward);
   TFormBorderStyle borderStyle_ = TFormBorderStyle::bsSizeable;
   unsigned borderIcons_ = biSystemMenu | biMinimize | biMaximize;
   TPosition position_ = TPosition::poDesigned;

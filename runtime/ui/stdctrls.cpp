@@ -329,16 +329,21 @@ void TMemo::ScrollToEnd() {
 
 // The system's multi-line edit, asked for its keys as in a dialog, answers Escape by closing its
 // parent, which here may be a panel rather than a dialog. Escape is the form's key instead, as
-// in a one-line edit (it presses the Cancel button), and never reaches the edit.
+// in a one-line edit (it presses the Cancel button), and never reaches the edit. Tab would go
+// the same way to the parent and be lost there: unless the memo types tabs, it is the form's
+// key too and moves the focus on.
 void TMemo::WndProc(TMessage& m) {
-  const auto isEscape = [](const MSG* msg) {
-    return msg && msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE;
+  const auto isKey = [](const MSG* msg, WPARAM key) {
+    return msg && msg->message == WM_KEYDOWN && msg->wParam == key;
   };
   switch (m.Msg) {
-    case WM_GETDLGCODE:
+    case WM_GETDLGCODE: {
       TCustomEdit::WndProc(m);
-      if (isEscape(reinterpret_cast<const MSG*>(m.LParam))) m.Result &= ~DLGC_WANTALLKEYS;
+      const auto* msg = reinterpret_cast<const MSG*>(m.LParam);
+      if (isKey(msg, VK_ESCAPE)) m.Result &= ~DLGC_WANTALLKEYS;
+      if (isKey(msg, VK_TAB) && (ReadOnly() || !wantTabs_)) m.Result &= ~(DLGC_WANTALLKEYS | DLGC_WANTTAB);
       return;
+    }
     case WM_KEYDOWN:
       if (m.WParam == VK_ESCAPE) {
         WORD key = VK_ESCAPE;

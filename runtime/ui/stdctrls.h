@@ -195,6 +195,10 @@ class TMemo : public TCustomEdit {
   void SetScrollBars(TScrollStyle style);
   bool WordWrap() const { return wordWrap_; }
   void SetWordWrap(bool on);
+  // Whether Tab types a tab into the memo (unless it is read-only) rather than move the focus
+  // on; Ctrl+Tab moves it on either way.
+  bool WantTabs() const { return wantTabs_; }
+  void SetWantTabs(bool on) { wantTabs_ = on; }
   // The most lines kept by AppendLines (0: no limit); the oldest go first.
   int LineLimit() const { return lineLimit_; }
   void SetLineLimit(int limit);
@@ -214,6 +218,7 @@ class TMemo : public TCustomEdit {
   TMemoStrings lines_{this};
   TScrollStyle scrollBars_ = TScrollStyle::ssNone;
   bool wordWrap_ = true;
+  bool wantTabs_ = false;
   int lineLimit_ = 0;
 };
 

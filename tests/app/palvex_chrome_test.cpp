@@ -91,6 +91,16 @@ std::string Described(HWND window) {
   return text;
 }
 
+// The windows' classes and texts, for the failure messages.
+std::string Windows(const std::vector<HWND>& windows) {
+  std::string text;
+  for (HWND w : windows) text += "[" + WideToUtf8(ClassOf(w)) + " \"" + TextOf(w) + "\"]";
+  return text;
+}
+
+// The page a tab control shows.
+int PageOf(HWND tabs) { return static_cast<int>(SendMessageW(tabs, TCM_GETCURSEL, 0, 0)); }
+
 size_t Occurrences(const std::string& text, const std::string& part) {
   size_t count = 0;
   for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
@@ -483,14 +493,11 @@ TEST_F(PalvexChromeTest, AltLetterOpensItsMenuFromTheProfileListAndFromTheLogInE
 }
 
 // Insert opens the new profile's dialog with the focus in its name, so that a typed name is
-// taken; Tab walks the General page before OK and Cancel; Alt+Enter opens the selected
-// profile's dialog the same way.
+// taken; Tab walks the General page before OK, Cancel and the tabs. The pages turn by keys
+// wherever the focus is, and the focus follows from a page that goes. Alt+Enter opens the
+// selected profile's dialog the same way, its name selected, so that a typed one replaces it.
 TEST_F(PalvexChromeTest, ProfileDialogTakesATypedNameAndTabWalksItsPageFirstInEachLanguage) {
-  auto described = [](const std::vector<HWND>& windows) {
-    std::string text;
-    for (HWND w : windows) text += "[" + WideToUtf8(ClassOf(w)) + " \"" + TextOf(w) + "\"]";
-    return text;
-  };
+  const auto described = Windows;
   for (const char* language : {"en_US", "de_DE", "ru_RU"}) {
     SCOPED_TRACE(language);
     ASSERT_NO_FATAL_FAILURE(Start(language));
@@ -516,13 +523,54 @@ TEST_F(PalvexChromeTest, ProfileDialogTakesATypedNameAndTabWalksItsPageFirstInEa
     ASSERT_EQ(buttons.size(), 2u);
     std::sort(buttons.begin(), buttons.end(),
               [](HWND a, HWND b) { return ScreenRectOf(a).left < ScreenRectOf(b).left; });
-    const std::vector<HWND> order{FindChildOfClass(dialog, L"ComboBox"), buttons[0], buttons[1], name};
+    HWND tabs = FindChildOfClass(dialog, L"SysTabControl32");
+    const std::vector<HWND> order{FindChildOfClass(dialog, L"ComboBox"), buttons[0], buttons[1], tabs, name};
     std::vector<HWND> walked;
     for (size_t i = 0; i < order.size(); ++i) {
       PressKey(VK_TAB);
       walked.push_back(FocusOf(window_));
     }
     EXPECT_EQ(walked, order) << described(walked) << " instead of " << described(order);
+
+    if (language == std::string("en_US")) {
+      // Each page turned to as a click turns it: dropped files are taken on the second only.
+      const auto takesDrops = [&] { return (GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0; };
+      const std::pair<std::vector<WORD>, int> turns[] = {
+          {{VK_CONTROL, VK_TAB}, 1},           {{VK_CONTROL, VK_NEXT}, 2}, {{VK_CONTROL, VK_NEXT}, 0},
+          {{VK_CONTROL, VK_SHIFT, VK_TAB}, 2}, {{VK_CONTROL, VK_PRIOR}, 1}};
+      for (const auto& [chord, page] : turns) {
+        PressChord(chord);
+        EXPECT_EQ(PageOf(tabs), page);
+        EXPECT_EQ(takesDrops(), page == 1);
+        const HWND focus = FocusOf(window_);
+        EXPECT_TRUE(IsWindowVisible(focus) && IsChild(dialog, focus) && focus != tabs)
+            << "the focus moved onto the page: " << described({focus});
+      }
+      // In the position box Ctrl+PgUp turns the page, not the box.
+      PressChord({VK_CONTROL, VK_PRIOR});
+      ASSERT_EQ(PageOf(tabs), 0);
+      PressKey(VK_TAB);
+      ASSERT_EQ(FocusOf(window_), order[0]);
+      const std::string position = TextOf(order[0]);
+      PressChord({VK_CONTROL, VK_NEXT});
+      EXPECT_EQ(PageOf(tabs), 1);
+      PressChord({VK_CONTROL, VK_PRIOR});
+      EXPECT_EQ(PageOf(tabs), 0);
+      EXPECT_EQ(TextOf(order[0]), position);
+      // Shift+Tab from the name reaches the tabs, where Right and Left turn the pages.
+      EXPECT_EQ(FocusOf(window_), name) << described({FocusOf(window_)});
+      PressChord({VK_SHIFT, VK_TAB});
+      ASSERT_EQ(FocusOf(window_), tabs) << described({FocusOf(window_)});
+      PressKey(VK_RIGHT);
+      EXPECT_EQ(PageOf(tabs), 1);
+      EXPECT_TRUE(takesDrops());
+      PressKey(VK_LEFT);
+      EXPECT_EQ(PageOf(tabs), 0);
+      EXPECT_FALSE(takesDrops());
+      EXPECT_EQ(FocusOf(window_), tabs);
+      PressKey(VK_TAB);
+      EXPECT_EQ(FocusOf(window_), name) << described({FocusOf(window_)});
+    }
 
     PressKey(VK_RETURN);
     ASSERT_TRUE(WaitFor([&] { return list.Count() == 3; })) << list.Count();
@@ -536,8 +584,11 @@ TEST_F(PalvexChromeTest, ProfileDialogTakesATypedNameAndTabWalksItsPageFirstInEa
     name = FindChildOfClass(dialog, L"Edit");
     EXPECT_TRUE(WaitFor([&] { return FocusOf(window_) == name; }, 5000)) << described({FocusOf(window_)});
     EXPECT_EQ(TextOf(name), "Weekly");
-    PressKey(VK_ESCAPE);
+    PressChord({VK_SHIFT, 'X'});
+    EXPECT_EQ(TextOf(name), "X");
+    PressKey(VK_RETURN);
     EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(dialog); }));
+    EXPECT_TRUE(WaitFor([&] { return list.Text(2, 0) == "X"; })) << list.Text(2, 0);
     Close();
   }
 }
@@ -608,6 +659,89 @@ TEST_F(PalvexChromeTest, F9RunsTheSelectedProfileAndTheProfileListHasItsPopupMen
   ClickAt(ItemOf(popup, "Run").Centre());
   EXPECT_TRUE(WaitForNoPopup());
   EXPECT_TRUE(WaitForRuns(FragFile(), 1)) << Log();
+
+  // Shift+F10 and the Menu key open it at the focused row, not over the header.
+  ASSERT_TRUE(FocusByClick(CenterOf(list.RowRect(0)), list_));
+  PressKey(VK_END);
+  const RECT row = list.RowRect(1);
+  for (const auto& press : {std::function<void()>([] { PressChord({VK_SHIFT, VK_F10}); }),
+                            std::function<void()>([] { PressKey(VK_APPS); })}) {
+    press();
+    popup = WaitForPopups();
+    ASSERT_TRUE(popup) << "Shift+F10, then the Menu key";
+    const RECT shown = ScreenRectOf(popup);
+    EXPECT_TRUE(shown.left >= row.left && shown.left < row.right && shown.top >= row.top && shown.top < row.bottom)
+        << "the popup at " << shown.left << "," << shown.top << ", the row " << row.left << "," << row.top << "-"
+        << row.right << "," << row.bottom;
+    EXPECT_EQ(AccCaptions(popup).size(), 7u);
+    Dismiss();
+    ASSERT_TRUE(WaitForNoPopup());
+  }
+  Close();
+}
+
+// Tab and Shift+Tab go round the main window through the log and back to the list, and Ctrl+Tab
+// leaves the log too. The options dialog turns its pages by Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PgDn
+// and Ctrl+PgUp from its OK button, and by Left and Right on its tabs, which Tab reaches.
+TEST_F(PalvexChromeTest, TabGoesRoundTheMainWindowAndTheOptionsPagesTurnByKeys) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  RemoteList list(list_);
+  HWND memo = FindChildOfClass(window_, L"Edit");
+  ASSERT_TRUE(memo);
+  ASSERT_TRUE(FocusByClick(CenterOf(list.RowRect(0)), list_));
+  for (bool backward : {false, true}) {
+    SCOPED_TRACE(backward ? "Shift+Tab" : "Tab");
+    std::vector<HWND> walked;
+    for (int i = 0; i < 8 && (walked.empty() || walked.back() != list_); ++i) {
+      if (backward)
+        PressChord({VK_SHIFT, VK_TAB});
+      else
+        PressKey(VK_TAB);
+      walked.push_back(FocusOf(window_));
+    }
+    EXPECT_EQ(walked.back(), list_) << Windows(walked);
+    EXPECT_NE(std::find(walked.begin(), walked.end(), memo), walked.end()) << Windows(walked);
+  }
+  ASSERT_TRUE(FocusByClick(CenterOf(ClientScreenRectOf(memo)), memo));
+  PressChord({VK_CONTROL, VK_TAB});
+  EXPECT_NE(FocusOf(window_), memo);
+
+  PressChord({VK_MENU, 'F'});
+  HWND file = WaitForPopups();
+  ASSERT_TRUE(file);
+  for (int i = 0; i < 3 && !(ItemOf(file, "Options...").State & STATE_SYSTEM_HOTTRACKED); ++i) PressKey(VK_DOWN);
+  PressKey(VK_RETURN);
+  HWND dialog = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    for (HWND w : TopLevelWindows(running_->Id()))
+      if (w != window_ && FindChildOfClass(w, L"SysTabControl32")) dialog = w;
+    return dialog != nullptr;
+  }));
+  HWND tabs = FindChildOfClass(dialog, L"SysTabControl32");
+  ASSERT_TRUE(WaitFor([&] { return IsChild(dialog, FocusOf(window_)); }, 5000));
+  const HWND ok = FocusOf(window_);
+  EXPECT_EQ(PageOf(tabs), 0);
+  // Three tabs show: General, Confirmations, Log.
+  const std::pair<std::vector<WORD>, int> turns[] = {
+      {{VK_CONTROL, VK_TAB}, 1},           {{VK_CONTROL, VK_TAB}, 2},  {{VK_CONTROL, VK_TAB}, 0},
+      {{VK_CONTROL, VK_SHIFT, VK_TAB}, 2}, {{VK_CONTROL, VK_PRIOR}, 1}, {{VK_CONTROL, VK_NEXT}, 2}};
+  for (const auto& [chord, page] : turns) {
+    PressChord(chord);
+    EXPECT_EQ(PageOf(tabs), page);
+    EXPECT_EQ(FocusOf(window_), ok) << "the focus stays where it was off the pages";
+  }
+  EXPECT_TRUE(IsWindowVisible(FindChildOfClass(dialog, L"ComboBox"))) << "the Log page shows";
+  for (int i = 0; i < 4 && FocusOf(window_) != tabs; ++i) PressKey(VK_TAB);
+  ASSERT_EQ(FocusOf(window_), tabs) << Windows({FocusOf(window_)});
+  PressKey(VK_LEFT);
+  EXPECT_EQ(PageOf(tabs), 1);
+  PressKey(VK_LEFT);
+  EXPECT_EQ(PageOf(tabs), 0);
+  PressKey(VK_RIGHT);
+  EXPECT_EQ(PageOf(tabs), 1);
+  EXPECT_FALSE(IsWindowVisible(FindChildOfClass(dialog, L"ComboBox")));
+  PressKey(VK_ESCAPE);
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(dialog); }));
   Close();
 }
 

@@ -283,7 +283,7 @@ void PressKey(WORD key) {
   Pause(200);
 }
 
-void PressChord(std::initializer_list<WORD> keys) {
+void PressChord(const std::vector<WORD>& keys) {
   for (WORD key : keys) KeyDown(key);
   for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) KeyUp(*key);
   Pause(200);

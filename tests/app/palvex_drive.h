@@ -94,7 +94,7 @@ void KeyUp(WORD key);
 // Down and up, then a pause for the program to take it.
 void PressKey(WORD key);
 // `keys` pressed in order and released in reverse order: {VK_MENU, 'F'} is Alt+F.
-void PressChord(std::initializer_list<WORD> keys);
+void PressChord(const std::vector<WORD>& keys);
 void MoveMouseTo(POINT screen);
 void ClickAt(POINT screen, bool rightButton = false);
 // Makes the window the foreground window; false when the system would not.
