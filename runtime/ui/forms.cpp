@@ -348,7 +348,8 @@ TModalResult TCustomForm::ShowModal() {
   };
   try {
     HandleNeeded();
-    // An owned window stays above its owner whenever the owner comes to the front.
+    // Owned by the window it goes over, it is the one that window hands its activation to; the
+    // system keeps it above its owner too (Wine not when the owner itself is activated).
     HWND owner = DialogOwner();
     ownerBefore = GetWindow(handle_, GW_OWNER);
     if (owner && owner != handle_ && owner != ownerBefore && !OwnedBy(owner, handle_)) {
