@@ -395,7 +395,8 @@ void TPalvexForm::AppMessage(TMessage& message, bool& handled) {
   RestoreFromTray();
   SendMessageW(GetDesktopWindow(), WM_SYSCOMMAND, SC_HOTKEY,
                reinterpret_cast<LPARAM>(Application().Handle()));
-  if (HandleAllocated()) SetForegroundWindow(Handle());
+  // The window, or the dialog open over it, which the window would otherwise cover.
+  Application().BringToFront();
   handled = true;
 }
 
@@ -708,7 +709,11 @@ void TPalvexForm::SchedulerTimer() {
 bool TPalvexForm::Modal(const std::function<void()>& show) {
   // A second dialog would work on the same settings and profiles as the first; whichever
   // closed last would overwrite the other.
-  if (modalOpen_) return false;
+  if (modalOpen_) {
+    // What the user asked for waits behind the dialog that is open: it comes to the front.
+    Application().BringToFront();
+    return false;
+  }
   modalOpen_ = true;
   // The dialog's own loop disables only visible windows: a window hidden in the tray would
   // stay enabled and could be restored into a second dialog.
@@ -870,6 +875,11 @@ void TPalvexForm::ApplyOptions() {
 void TPalvexForm::actFileExitExecute(TObject*) { ExitProgram(); }
 
 void TPalvexForm::ExitProgram() {
+  // The dialog holds work of the user's; it comes to the front to be finished first.
+  if (modalOpen_) {
+    Application().BringToFront();
+    return;
+  }
   FClosingViaExit = true;
   try {
     Close();

@@ -59,6 +59,8 @@ enum : UINT {
   // Posted by a list view to itself: the rows changed since it stopped redrawing are in, so
   // it lays out its scroll bars and draws again.
   CM_DEFERREDREDRAW = CM_BASE + 25,
+  // Posted by a form made active while it is disabled: the dialog over it takes the activation.
+  CM_ACTIVATEPOPUP = CM_BASE + 26,
   // Notifications of a native control, reflected back to it by its parent.
   CN_BASE = 0xBC00,
   CN_COMMAND = CN_BASE + WM_COMMAND,

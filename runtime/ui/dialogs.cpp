@@ -9,19 +9,6 @@
 
 namespace movra::ui {
 
-namespace {
-
-HWND DialogOwner() {
-  HWND owner = GetActiveWindow();
-  if (!owner) {
-    TCustomForm* main = Application().MainForm();
-    if (main && main->HandleAllocated()) owner = main->Handle();
-  }
-  return owner;
-}
-
-}  // namespace
-
 std::vector<std::string> SplitOpenFileNames(std::wstring_view answer) {
   std::vector<std::wstring> parts;
   size_t at = 0;

@@ -289,19 +289,58 @@ BOOL CALLBACK DisableOne(HWND window, LPARAM param) {
   return TRUE;
 }
 
+bool OwnedBy(HWND window, HWND owner) {
+  for (HWND w = GetWindow(window, GW_OWNER); w; w = GetWindow(w, GW_OWNER))
+    if (w == owner) return true;
+  return false;
+}
+
+// The visible window owned by `owner` that lies in front of the others.
+HWND FrontOwnedWindow(HWND owner) {
+  for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT))
+    if (IsWindowVisible(w) && OwnedBy(w, owner)) return w;
+  return nullptr;
+}
+
 }  // namespace
+
+HWND ActivationTarget(HWND window) {
+  // Each step goes one dialog further; a chain of owners is short.
+  for (int depth = 0; window && IsWindow(window) && depth < 16; ++depth) {
+    if (IsWindowEnabled(window)) return window;
+    HWND popup = GetLastActivePopup(window);
+    if (popup == window || !IsWindowVisible(popup) || !OwnedBy(popup, window)) popup = FrontOwnedWindow(window);
+    window = popup;
+  }
+  return nullptr;
+}
+
+HWND DialogOwner() {
+  HWND owner = GetActiveWindow();
+  if (!owner || owner == Application().Handle() || !IsWindowVisible(owner)) {
+    TCustomForm* main = Application().MainForm();
+    owner = main && main->HandleAllocated() ? main->Handle() : nullptr;
+  }
+  if (HWND target = ActivationTarget(owner)) owner = target;
+  return owner;
+}
 
 TModalResult TCustomForm::ShowModal() {
   if (visible_ || !enabled_ || modal_) throw Exception("Cannot make a visible window modal");
   if (GetCapture()) ReleaseCapture();
   HWND previous = GetActiveWindow();
   DisabledWindows disabled{nullptr, {}};
+  HWND ownerBefore = nullptr;
+  bool ownerChanged = false;
   modal_ = true;
   modalResult_ = mrNone;
   auto finish = [&] {
     for (HWND w : disabled.windows)
       if (IsWindow(w)) EnableWindow(w, TRUE);
     if (handle_) SetWindowPos(handle_, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The form outlives its owner of this time: an owner's end would take the window along.
+    if (ownerChanged && handle_)
+      SetWindowLongPtrW(handle_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(IsWindow(ownerBefore) ? ownerBefore : nullptr));
     visible_ = false;
     if (handle_) UpdateShowing();
     modal_ = false;
@@ -309,6 +348,14 @@ TModalResult TCustomForm::ShowModal() {
   };
   try {
     HandleNeeded();
+    // Owned by the window it goes over, it is the one that window hands its activation to; the
+    // system keeps it above its owner too (Wine not when the owner itself is activated).
+    HWND owner = DialogOwner();
+    ownerBefore = GetWindow(handle_, GW_OWNER);
+    if (owner && owner != handle_ && owner != ownerBefore && !OwnedBy(owner, handle_)) {
+      SetWindowLongPtrW(handle_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+      ownerChanged = true;
+    }
     disabled.except = handle_;
     EnumThreadWindows(GetCurrentThreadId(), DisableOne, reinterpret_cast<LPARAM>(&disabled));
     Show();
@@ -409,6 +456,12 @@ bool TCustomForm::SelectNextTabStop(bool backward) {
   return true;
 }
 
+void TCustomForm::ActivatePopup() {
+  if (!handle_ || IsWindowEnabled(handle_)) return;
+  HWND target = ActivationTarget(handle_);
+  if (target && target != handle_ && IsWindowVisible(target)) SetForegroundWindow(target);
+}
+
 void TCustomForm::Activated(bool active) {
   active_ = active;
   if (active) {
@@ -433,8 +486,22 @@ void TCustomForm::WndProc(TMessage& m) {
       return;
     case WM_ACTIVATE:
       DefaultHandler(m);
+      // Made active while a dialog keeps it disabled (brought back from the tray, or to the front
+      // by another program): the dialog comes up in front of it with the keyboard, once the
+      // activation has settled.
+      if (LOWORD(m.WParam) != WA_INACTIVE && !IsWindowEnabled(handle_)) PostMessageW(handle_, CM_ACTIVATEPOPUP, 0, 0);
       Activated(LOWORD(m.WParam) != WA_INACTIVE);
       return;
+    case CM_ACTIVATEPOPUP:
+      if (GetActiveWindow() == handle_) ActivatePopup();
+      return;
+    case WM_SETCURSOR:
+      // A click on a window that a dialog keeps disabled goes to the dialog.
+      if (static_cast<short>(LOWORD(m.LParam)) == HTERROR && !IsWindowEnabled(handle_)) {
+        const UINT button = HIWORD(m.LParam);
+        if (button == WM_LBUTTONDOWN || button == WM_RBUTTONDOWN || button == WM_MBUTTONDOWN) ActivatePopup();
+      }
+      break;
     case WM_ENABLE:
       // A form kept disabled around a dialog may be made active before it is enabled again,
       // and a disabled form's control cannot take the focus: it takes it now.
@@ -798,10 +865,9 @@ void TApplication::Restore() {
 }
 
 void TApplication::BringToFront() {
-  if (mainForm_ && mainForm_->HandleAllocated()) {
-    HWND window = GetLastActivePopup(mainForm_->Handle());
-    if (IsWindowVisible(window)) SetForegroundWindow(window);
-  }
+  if (!mainForm_ || !mainForm_->HandleAllocated()) return;
+  HWND window = ActivationTarget(mainForm_->Handle());
+  if (window && IsWindowVisible(window)) SetForegroundWindow(window);
 }
 
 bool TApplication::IsShortCutMessage(const MSG& msg) {
@@ -950,9 +1016,7 @@ void TApplication::ShowException(const std::exception& error) {
 }
 
 int TApplication::MessageBox(const std::string& text, const std::string& caption, UINT flags) {
-  HWND owner = GetActiveWindow();
-  if (!owner && mainForm_ && mainForm_->HandleAllocated()) owner = mainForm_->Handle();
-  return ::MessageBoxW(owner, Utf8ToWide(text).c_str(), Utf8ToWide(caption.empty() ? title_ : caption).c_str(), flags);
+  return ::MessageBoxW(DialogOwner(), Utf8ToWide(text).c_str(), Utf8ToWide(caption.empty() ? title_ : caption).c_str(), flags);
 }
 
 TApplication& Application() {

@@ -102,6 +102,8 @@ class TCustomForm : public TWinControl {
   // Moves the focus to the next (previous) tab stop, round; false when the focus is not in
   // the form or it has none.
   bool SelectNextTabStop(bool backward);
+  // Hands the activation of the disabled form to the dialog over it.
+  void ActivatePopup();
   TFormBorderStyle borderStyle_ = TFormBorderStyle::bsSizeable;
   unsigned borderIcons_ = biSystemMenu | biMinimize | biMaximize;
   TPosition position_ = TPosition::poDesigned;
@@ -126,6 +128,15 @@ class TForm : public TCustomForm {
   const TClassInfo& ClassType() const override { return Class(); }
   using TCustomForm::TCustomForm;
 };
+
+// The window that takes the activation meant for `window`: the window itself while it is enabled,
+// else the visible, enabled window it owns that was active last (the dialog open over it, or that
+// dialog's own dialog); nullptr when there is none.
+HWND ActivationTarget(HWND window);
+// The window a dialog about to open goes over, so that it stays above it: the program's active
+// window, or the main form when none of the program's windows is in front (hidden in the tray, or
+// the hidden application window active after the tray's menu), or the dialog already open on it.
+HWND DialogOwner();
 
 using TMessageEvent = TDelegate<MSG&, bool&>;
 using TExceptionEvent = TDelegate<TObject*, const std::exception&>;
@@ -172,6 +183,7 @@ class TApplication : public TComponent {
 
   void Minimize();
   void Restore();
+  // Brings the program to the front: the main form, or the dialog open over it.
   void BringToFront();
   void HookMainWindow(const TWindowHook& hook);
   void UnhookMainWindow(const TWindowHook& hook);

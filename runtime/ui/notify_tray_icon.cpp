@@ -329,6 +329,11 @@ void TNotifyTrayIcon::PopupAtCursor() {
   popupMenu_->Popup(p.x, p.y);
   HWND owner = subclassed_ && subclassed_->HandleAllocated() ? subclassed_->Handle() : Application().Handle();
   PostMessageW(owner, WM_NULL, 0, 0);
+  // The menu leaves the hidden application window active: a dialog that is open meanwhile
+  // gets the front and the keyboard back.
+  TCustomForm* main = Application().MainForm();
+  if (GetActiveWindow() == Application().Handle() && main && main->HandleAllocated() && !IsWindowEnabled(main->Handle()))
+    Application().BringToFront();
 }
 
 void TNotifyTrayIcon::HandleNotification(UINT notification) {
@@ -423,7 +428,8 @@ void TNotifyTrayIcon::ShowMainWindow() {
   main->Show();
   if (main->HandleAllocated()) ShowWindow(main->Handle(), SW_RESTORE);
   SetForegroundWindow(Application().Handle());
-  if (main->HandleAllocated()) SetForegroundWindow(main->Handle());
+  // The main form, or the dialog open over it, which would otherwise stay behind.
+  Application().BringToFront();
 }
 
 void TNotifyTrayIcon::HideMainWindow() {

@@ -13,4 +13,4 @@ movra_add_test(NAME palvex_tests TIMEOUT 300
   SOURCES palvex_test.cpp ${CMAKE_SOURCE_DIR}/tests/console/run_program.cpp
   LIBS movra_app movra_palvex_drive
   PROPERTIES RESOURCE_LOCK movra_hklm_entries RUN_SERIAL TRUE)
-add_dependencies(palvex_tests Palvex)
+add_dependencies(palvex_tests Palvex bare_window)

@@ -30,7 +30,6 @@ namespace movra::testing {
 namespace {
 
 constexpr int kHitBarClose = 2001;  // the hit-test answer of a panel's close button
-constexpr UINT kTrayCallback = WM_USER + 0x400;
 
 bool Contains(const std::wstring& text, const wchar_t* part) { return text.find(part) != std::wstring::npos; }
 
@@ -166,7 +165,7 @@ class PalvexChromeTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    StopWatchdog();
+    watchdog_.reset();
     running_.reset();
     CoUninitialize();
   }
@@ -188,18 +187,8 @@ class PalvexChromeTest : public ::testing::Test {
   void StartAsSaved(int rows = 2) {
     running_ = std::make_unique<StartedProgram>(palvex_.Program());
     ASSERT_TRUE(running_->Started());
-    // A program stuck in a loop of its own is ended, so that the test fails instead of hanging.
-    StopWatchdog();
-    stopWatchdog_ = false;
-    const DWORD id = running_->Id();
-    watchdog_ = std::thread([this, id] {
-      for (int i = 0; i < 1800 && !stopWatchdog_; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-      if (stopWatchdog_) return;
-      if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, id)) {
-        TerminateProcess(process, 98);
-        CloseHandle(process);
-      }
-    });
+    watchdog_.reset();
+    watchdog_ = std::make_unique<ProgramWatchdog>(running_->Id());
     window_ = palvex_.WaitForMainWindow(running_->Id());
     ASSERT_TRUE(window_);
     ASSERT_TRUE(WaitFor([&] { return (list_ = FindChildOfClass(window_, L"SysListView32")) != nullptr; }));
@@ -208,11 +197,6 @@ class PalvexChromeTest : public ::testing::Test {
     ASSERT_TRUE(BringToFront(window_));
     // The pointer away from the window, so that nothing is hot under it.
     MoveMouseTo({2, 2});
-  }
-
-  void StopWatchdog() {
-    stopWatchdog_ = true;
-    if (watchdog_.joinable()) watchdog_.join();
   }
 
   // Closes the window (no question is asked) and waits for the program to save and end.
@@ -310,13 +294,8 @@ class PalvexChromeTest : public ::testing::Test {
 
   // The tray menu as the shell's right click opens it; it is a standard menu of the system.
   HWND OpenTrayMenu() const {
-    HWND handler = nullptr;
-    WaitFor([&] {
-      for (HWND w = FindWindowExW(HWND_MESSAGE, nullptr, L"TTrayIconHandler", nullptr); w;
-           w = FindWindowExW(HWND_MESSAGE, w, L"TTrayIconHandler", nullptr))
-        if (ProcessOf(w) == running_->Id()) handler = w;
-      return handler != nullptr;
-    });
+    HWND handler = TrayHandlerOf(running_->Id());
+    if (!handler) return nullptr;
     MoveMouseTo({400, 300});
     PostMessageW(handler, kTrayCallback, 1, WM_RBUTTONDOWN);
     HWND menu = nullptr;
@@ -360,8 +339,7 @@ class PalvexChromeTest : public ::testing::Test {
   TempDir volume_;
   std::unique_ptr<MappedDrive> drive_;
   std::unique_ptr<StartedProgram> running_;
-  std::thread watchdog_;
-  std::atomic<bool> stopWatchdog_{false};
+  std::unique_ptr<ProgramWatchdog> watchdog_;
   HWND window_ = nullptr;
   HWND list_ = nullptr;
 };

@@ -259,6 +259,39 @@ DWORD StartedProgram::WaitForExit(DWORD limitMs) {
   return code;
 }
 
+ProgramWatchdog::ProgramWatchdog(DWORD process, int limitMs) {
+  thread_ = std::thread([this, process, limitMs] {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (stopped_.wait_for(lock, std::chrono::milliseconds(limitMs), [this] { return stop_; })) return;
+    if (HANDLE handle = OpenProcess(PROCESS_TERMINATE, FALSE, process)) {
+      TerminateProcess(handle, 98);
+      CloseHandle(handle);
+    }
+  });
+}
+
+ProgramWatchdog::~ProgramWatchdog() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stop_ = true;
+  }
+  stopped_.notify_all();
+  thread_.join();
+}
+
+HWND TrayHandlerOf(DWORD process, int limitMs) {
+  HWND handler = nullptr;
+  WaitFor(
+      [&] {
+        for (HWND w = FindWindowExW(HWND_MESSAGE, nullptr, L"TTrayIconHandler", nullptr); w;
+             w = FindWindowExW(HWND_MESSAGE, w, L"TTrayIconHandler", nullptr))
+          if (ProcessOf(w) == process) handler = w;
+        return handler != nullptr;
+      },
+      limitMs);
+  return handler;
+}
+
 namespace {
 
 void SendKey(WORD key, DWORD flags) {

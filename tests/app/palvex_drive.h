@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <oleacc.h>
 
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -87,6 +88,28 @@ class StartedProgram {
   HANDLE process_ = nullptr;
   DWORD id_ = 0;
 };
+
+// Ends the process by force after `limitMs` unless destroyed first, so that a program stuck in a
+// loop of its own fails the test instead of hanging it.
+class ProgramWatchdog {
+ public:
+  ProgramWatchdog(DWORD process, int limitMs = 180000);
+  ~ProgramWatchdog();
+  ProgramWatchdog(const ProgramWatchdog&) = delete;
+  ProgramWatchdog& operator=(const ProgramWatchdog&) = delete;
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable stopped_;
+  bool stop_ = false;
+  std::thread thread_;
+};
+
+// The message the shell sends the tray icon's window of the program when the icon is clicked,
+// with the icon's id (the program's one icon: 1) and the mouse message.
+inline constexpr UINT kTrayCallback = WM_USER + 0x400;
+// The hidden window of the process's tray icon, or nullptr after `limitMs`.
+HWND TrayHandlerOf(DWORD process, int limitMs = 20000);
 
 // Keys and mouse buttons through the system's input queue, to whichever window is in front.
 void KeyDown(WORD key);

@@ -242,21 +242,115 @@ TEST_F(PalvexTest, RunsAProfileSwitchesToGermanAndSavesOnExit) {
   EXPECT_NE(config.find("Mail"), std::string::npos);
 }
 
+// Whether `upper` lies above `lower` in the order the system shows top-level windows in.
+bool Above(HWND upper, HWND lower) {
+  for (HWND w = GetWindow(upper, GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT))
+    if (w == lower) return true;
+  return false;
+}
+
+// The dialog in front with the keyboard, above the main window it keeps disabled (when shown).
+void ExpectInFront(HWND dialog, HWND window, const char* route) {
+  EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == dialog; }, 10000))
+      << route << ": in front is \"" << WideToUtf8(TitleOf(GetForegroundWindow())) << "\"";
+  if (IsWindowVisible(window)) {
+    EXPECT_TRUE(Above(dialog, window)) << route;
+  }
+  const HWND focus = FocusOf(dialog);
+  EXPECT_TRUE(focus == dialog || IsChild(dialog, focus)) << route;
+}
+
 TEST_F(PalvexTest, SecondCopyEndsAndBringsTheFirstForward) {
-  SeedConfig(false);
+  SeedConfig(true);
   RunningProgram first(program_, {});
   HWND window = WaitForMainWindow();
   ASSERT_TRUE(window);
+  ProgramWatchdog watchdog(ProcessOf(window));
   // Minimised, the window goes to the tray.
   PostMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
   ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(window) || IsIconic(window); }));
 
-  const ProgramResult second = RunProgram(program_, {}, 30000);
-  EXPECT_FALSE(second.timedOut);
-  EXPECT_EQ(second.exitCode, 0u);
+  // Another program in front, where the user works meanwhile, so that what comes forward is
+  // seen to come.
+  std::string bare = ProgramFileName();
+  bare = bare.substr(0, bare.rfind('\\') + 1) + "bare_window.exe";
+  StartedProgram other(bare, {"100", "100"});
+  ASSERT_TRUE(other.Started());
+  HWND otherWindow = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    for (HWND w : TopLevelWindows(other.Id()))
+      if (ClassOf(w) == L"BareWindow") otherWindow = w;
+    return otherWindow != nullptr;
+  }));
+  auto workElsewhere = [&] { ASSERT_TRUE(BringToFront(otherWindow)); };
+  auto startSecond = [&] {
+    const ProgramResult second = RunProgram(program_, {}, 30000);
+    EXPECT_FALSE(second.timedOut);
+    EXPECT_EQ(second.exitCode, 0u);
+  };
+  startSecond();
   EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(window) && !IsIconic(window); }));
 
+  // With a dialog open, the dialog comes forward: the window it keeps disabled takes no key.
+  auto dialogNamed = [&](const wchar_t* title) {
+    HWND dialog = nullptr;
+    WaitFor([&] { return (dialog = FindWindowOf(program_, [&](HWND w) { return TitleOf(w) == title; })) != nullptr; });
+    return dialog;
+  };
+  auto closeByEscape = [&](HWND dialog) {
+    PressKey(VK_ESCAPE);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(dialog); }));
+  };
+  ASSERT_TRUE(BringToFront(window));
+  PressKey(VK_F1);
+  HWND about = dialogNamed(L"About");
+  ASSERT_TRUE(about);
+  ASSERT_NO_FATAL_FAILURE(workElsewhere());
+  startSecond();
+  ExpectInFront(about, window, "a second start");
+  closeByEscape(about);
+
+  // Opened from the tray's menu while the window is in the tray, the dialog comes forward with
+  // every command of the menu and with the icon's click.
+  PostMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(window); }));
+  const HWND tray = TrayHandlerOf(ProcessOf(window));
+  ASSERT_TRUE(tray);
+  // The entry so many from the bottom: 1 Exit, 2 About..., 3 Options...
+  auto trayCommand = [&](int fromBottom) {
+    PostMessageW(tray, kTrayCallback, 1, WM_RBUTTONDOWN);
+    EXPECT_TRUE(WaitFor([&] {
+      for (HWND w : TopLevelWindows(ProcessOf(window)))
+        if (ClassOf(w) == L"#32768") return true;
+      return false;
+    }));
+    for (int i = 0; i < fromBottom; ++i) PressKey(VK_UP);
+    PressKey(VK_RETURN);
+  };
+  trayCommand(2);
+  about = dialogNamed(L"About");
+  ASSERT_TRUE(about);
+  trayCommand(1);
+  ExpectInFront(about, window, "the tray's Exit");
+  trayCommand(3);
+  ExpectInFront(about, window, "the tray's Options");
+  ASSERT_NO_FATAL_FAILURE(workElsewhere());
+  PostMessageW(tray, kTrayCallback, 1, WM_LBUTTONDOWN);
+  PostMessageW(tray, kTrayCallback, 1, WM_LBUTTONUP);
+  EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(window); }));
+  ExpectInFront(about, window, "the tray icon's click");
+  closeByEscape(about);
+
+  // The exit question, a box of the system's, is the main window's and comes forward too.
   PostMessageW(window, WM_CLOSE, 0, 0);
+  HWND question = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (question = FindTopLevel(program_, L"#32770")) != nullptr; }));
+  EXPECT_EQ(GetWindow(question, GW_OWNER), window);
+  ASSERT_NO_FATAL_FAILURE(workElsewhere());
+  startSecond();
+  ExpectInFront(question, window, "a second start over the exit question");
+  // Yes, its default button, ends the program.
+  PressKey(VK_RETURN);
   const ProgramResult result = first.Finish(30000);
   EXPECT_FALSE(result.timedOut);
   EXPECT_EQ(result.exitCode, 0u);

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <utility>
+
 #include "runtime/ui/extctrls.h"
 #include "runtime/ui/forms.h"
 #include "runtime/ui/stdctrls.h"
@@ -202,6 +204,34 @@ TEST(Controls, ModalLoopEndsWithTheButtonsModalResult) {
   // Shown again, it may be closed another way.
   After(10, [&] { return form->cancel->Click(), false; });
   EXPECT_EQ(form->ShowModal(), mrCancel);
+
+  // Opened over another dialog, it is that dialog's, which hands it the activation it gets while
+  // disabled; closed, it is left with the owner it had.
+  const HWND ownerBefore = GetWindow(form->Handle(), GW_OWNER);
+  auto outer = MakeOwned<TSampleForm>(nullptr);
+  HWND owner = nullptr;
+  bool outerActivated = false, handedOn = false;
+  // Each runs once: its timer goes on firing inside the loops it starts.
+  bool opened = false, closed = false;
+  After(10, [&] {
+    if (std::exchange(opened, true)) return false;
+    After(10, [&] {
+      if (std::exchange(closed, true)) return false;
+      owner = GetWindow(form->Handle(), GW_OWNER);
+      SetForegroundWindow(outer->Handle());
+      outerActivated = GetActiveWindow() == outer->Handle();
+      handedOn = PumpUntil([&] { return GetActiveWindow() == form->Handle(); });
+      form->cancel->Click();
+      return false;
+    });
+    EXPECT_EQ(form->ShowModal(), mrCancel);
+    outer->ok->Click();
+    return false;
+  });
+  EXPECT_EQ(outer->ShowModal(), mrOk);
+  EXPECT_EQ(owner, outer->Handle());
+  EXPECT_TRUE(outerActivated && handedOn) << outerActivated;
+  EXPECT_EQ(GetWindow(form->Handle(), GW_OWNER), ownerBefore);
 }
 
 TEST(Controls, ModalLoopAsksCloseQuery) {
