@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "runtime/text.h"
 #include "runtime/ui/actions.h"
@@ -127,6 +128,7 @@ void TCustomForm::Notification(TComponent* component, TOperation operation) {
 
 void TCustomForm::SetActiveControl(TWinControl* control) {
   activeControl_ = control;
+  ShowDefaultButton(control);
   if (control && active_ && control->CanFocus() && !control->Focused()) control->SetFocus();
 }
 
@@ -409,21 +411,45 @@ void TCustomForm::UpdateActions() {
   UpdateActionClients(this);
 }
 
-TWinControl* TCustomForm::FindButton(bool defaultButton) const {
-  std::vector<const TWinControl*> pending{this};
+namespace {
+
+// Every window control under `root`, depth first, until `visit` answers true; that one is
+// returned.
+TWinControl* FindWinControl(const TWinControl* root, const std::function<bool(TWinControl&)>& visit) {
+  std::vector<const TWinControl*> pending{root};
   while (!pending.empty()) {
     const TWinControl* c = pending.back();
     pending.pop_back();
     for (int i = 0; i < c->ControlCount(); ++i) {
       auto* child = dynamic_cast<TWinControl*>(c->Controls(i));
       if (!child) continue;
-      if (auto* button = dynamic_cast<TButton*>(child);
-          button && button->Showing() && button->Enabled() && (defaultButton ? button->Default() : button->Cancel()))
-        return button;
+      if (visit(*child)) return child;
       pending.push_back(child);
     }
   }
   return nullptr;
+}
+
+}  // namespace
+
+// Enter presses the button that shows the default frame (the system's dialog navigation asks the
+// focused button for it): a button with the focus shows it, and any other control leaves it to
+// the form's Default button, so Enter on a focused Cancel cancels.
+void TCustomForm::ShowDefaultButton(TWinControl* focused) {
+  const bool onButton = dynamic_cast<TButton*>(focused) != nullptr;
+  FindWinControl(this, [&](TWinControl& control) {
+    if (auto* button = dynamic_cast<TButton*>(&control))
+      button->ShowAsDefault(onButton ? button == focused : button->Default());
+    return false;
+  });
+}
+
+TWinControl* TCustomForm::FindButton(bool defaultButton) const {
+  return FindWinControl(this, [&](TWinControl& control) {
+    auto* button = dynamic_cast<TButton*>(&control);
+    return button && button->Showing() && button->Enabled() &&
+           (defaultButton ? button->Default() : button->Cancel());
+  });
 }
 
 // The control that had the focus last takes it again; a form none has had yet gives it to its

@@ -98,6 +98,7 @@ class TCustomForm : public TWinControl {
 
  private:
   TWinControl* FindButton(bool defaultButton) const;
+  void ShowDefaultButton(TWinControl* focused);
   void FocusActiveControl(bool opening = false);
   // Moves the focus to the next (previous) tab stop, round; false when the focus is not in
   // the form or it has none.

@@ -31,6 +31,12 @@ void TButton::SetDefault(bool on) {
   if (handle_) SendMessageW(handle_, BM_SETSTYLE, on ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
+void TButton::ShowAsDefault(bool on) {
+  if (!handle_) return;
+  const bool shown = (GetWindowLongPtrW(handle_, GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON;
+  if (shown != on) SendMessageW(handle_, BM_SETSTYLE, on ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+}
+
 void TButton::Click() {
   if (ModalResult != mrNone)
     if (TCustomForm* form = ParentForm()) form->SetModalResult(ModalResult);

@@ -28,6 +28,9 @@ class TButton : public TButtonControl {
 
   bool Default() const { return default_; }
   void SetDefault(bool on);
+  // Draws the button with the default frame, which Enter presses, or without it; the form
+  // moves it to the button that has the focus and back to its Default button after.
+  void ShowAsDefault(bool on);
   // Escape clicks the cancel button of the form.
   bool Cancel() const { return cancel_; }
   void SetCancel(bool on) { cancel_ = on; }

@@ -567,6 +567,19 @@ TEST_F(PalvexChromeTest, ProfileDialogTakesATypedNameAndTabWalksItsPageFirstInEa
     PressKey(VK_RETURN);
     EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(dialog); }));
     EXPECT_TRUE(WaitFor([&] { return list.Text(2, 0) == "X"; })) << list.Text(2, 0);
+    // Enter presses the button Tab has reached: on Cancel, the typed name is dropped.
+    dialog = nullptr;
+    PressChord({VK_MENU, VK_RETURN});
+    ASSERT_TRUE(opened());
+    PressChord({VK_SHIFT, 'Y'});
+    for (int i = 0; i < 3; ++i) PressKey(VK_TAB);
+    const HWND focused = FocusOf(window_);
+    EXPECT_TRUE(GetParent(focused) == dialog && ClassOf(focused) == L"Button" &&
+                ScreenRectOf(focused).left > ScreenRectOf(FindChildOfClass(dialog, L"Button")).left)
+        << "not on Cancel: " << described({focused});
+    PressKey(VK_RETURN);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(dialog); }));
+    EXPECT_EQ(list.Text(2, 0), "X");
     Close();
   }
 }
