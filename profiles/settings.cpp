@@ -240,9 +240,10 @@ TConfigRead LoadSettings(const std::string& path, const TProfileSink& addProfile
 TRegistryWriteResult SaveSettings(const std::string& path,
                                   const std::vector<const TProfile*>& profiles,
                                   const TOptions& options) {
-  const TRegistryWriteResult result = WriteRegistrySettings(options);
+  // The file first: when it cannot be written nothing is, and giving the save up leaves the
+  // settings as they were.
   SaveConfig(path, profiles, options);
-  return result;
+  return WriteRegistrySettings(options);
 }
 
 }  // namespace movra

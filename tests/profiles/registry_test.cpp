@@ -140,6 +140,13 @@ TEST_F(RegistryTest, SettingsSavedAndLoadedKeepTheSwitches) {
   EXPECT_TRUE(loaded.Startup);
   EXPECT_FALSE(loaded.ContextMenu);
   EXPECT_EQ(loaded.LogLevel, 2);
+
+  // A file that cannot be written leaves the switches as they were.
+  EXPECT_ANY_THROW(SaveSettings(dir.Path() + "missing\\config.cfg", {&profile}, Switches(false, true)));
+  TOptions after = Switches(false, true);
+  ReadRegistrySettings(after);
+  EXPECT_TRUE(after.Startup);
+  EXPECT_FALSE(after.ContextMenu);
 }
 
 }  // namespace
