@@ -6,6 +6,7 @@
 #include <cmath>
 #include <unordered_set>
 
+#include "app/save_failure_dialog.h"
 #include "engine/defrag.h"
 #include "i18n/component_translation.h"
 #include "i18n/localizer.h"
@@ -99,15 +100,7 @@ bool TPalvexHost::Confirm(const std::string& text) {
 }
 
 TSaveFailureAnswer TPalvexHost::AskSaveFailure(const std::string& text) {
-  // Cancel comes first and is the default: Enter or Escape keep everything as it is.
-  switch (Application().MessageBox(text, kApplicationTitle, MB_CANCELTRYCONTINUE | MB_ICONERROR)) {
-    case IDTRYAGAIN:
-      return TSaveFailureAnswer::TryAgain;
-    case IDCONTINUE:
-      return TSaveFailureAnswer::ExitWithoutSaving;
-    default:
-      return TSaveFailureAnswer::StayOpen;
-  }
+  return ExecuteSaveFailure(text);
 }
 
 std::vector<std::string> TPalvexHost::ChooseFiles(TOpenDialog& dialog) {
@@ -352,8 +345,8 @@ bool TPalvexForm::SaveBeforeClose(bool& discarded) {
     }
     const std::string text =
         _("The settings cannot be saved") + ": " + reason + "\r\n\r\n" +
-        _("Try Again tries to save again; Continue exits without saving, and the unsaved changes "
-          "are lost; Cancel keeps the program open with everything as it is.");
+        _("Try Again tries to save again; Exit Without Saving ends the program, and the unsaved "
+          "changes are lost; Cancel keeps the program open with everything as it is.");
     auto answer = TSaveFailureAnswer::StayOpen;
     const auto ask = [&] { answer = host_->AskSaveFailure(text); };
     // A session end may come while a dialog is open; the question is asked over it.

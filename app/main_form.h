@@ -57,7 +57,7 @@ class TPalvexHost {
   virtual void ShowError(const std::string& text);
   // A Yes/No question titled with the application title; true for Yes.
   virtual bool Confirm(const std::string& text);
-  // An error box with Cancel (stay open), Try Again and Continue (exit without saving), titled
+  // The program's error box with Try Again, Exit Without Saving and Cancel (stay open), titled
   // with the application title.
   virtual TSaveFailureAnswer AskSaveFailure(const std::string& text);
   // The open-file dialog; the chosen files in the dialog's order, none when cancelled.

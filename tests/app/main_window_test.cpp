@@ -523,8 +523,8 @@ TEST_F(MainWindow, AFailingSaveAsksBeforeClosingAndOptionsStayInForce) {
   ASSERT_EQ(host->failureQuestions.size(), 2u);
   EXPECT_EQ(host->failureQuestions[0],
             "The settings cannot be saved: Cannot replace unused.cfg: Access denied.\r\n\r\n"
-            "Try Again tries to save again; Continue exits without saving, and the unsaved "
-            "changes are lost; Cancel keeps the program open with everything as it is.");
+            "Try Again tries to save again; Exit Without Saving ends the program, and the "
+            "unsaved changes are lost; Cancel keeps the program open with everything as it is.");
   EXPECT_EQ(form->ProfileCount(), 1);
 
   // A session end asks the same and is refused on Cancel; one the system will not wait for is not.

@@ -1088,7 +1088,9 @@ TEST_F(PalvexChromeTest, MainWindowPicturesInEachLanguage) {
 // Alt+F4: the program asks in its language before anything goes, with the system's reason and
 // the three ways out. Cancel keeps the window, the profile and the file; Try Again, once the
 // file can be written, saves it and ends. Started again, a profile added and the file held
-// again, the tray's Exit asks the same, and Continue ends the program with the file as it was.
+// again, the tray's Exit asks the same, and Exit Without Saving ends the program with the file
+// as it was. The box is the program's own: its buttons read in the language, as the text names
+// them.
 class PalvexUnsaveableSettings : public PalvexChromeTest,
                                  public ::testing::WithParamInterface<const char*> {
  protected:
@@ -1125,21 +1127,32 @@ class PalvexUnsaveableSettings : public PalvexChromeTest,
     HWND box = nullptr;
     WaitFor([&] {
       for (HWND window : TopLevelWindows(running_->Id()))
-        if (ClassOf(window) == L"#32770" && TitleOf(window) == kPalvexTitle) box = window;
+        if (window != window_ && !IsPopupWindow(window) && TitleOf(window) == kPalvexTitle)
+          box = window;
       return box != nullptr;
     });
     return box;
   }
-  // Presses the box's button `id` by the key its label marks.
-  static void Answer(HWND box, int id) {
-    const std::string label = TextOf(GetDlgItem(box, id));
-    const size_t mark = label.find('&');
+  static std::string WithoutMark(std::string caption) {
+    caption.erase(std::remove(caption.begin(), caption.end(), '&'), caption.end());
+    return caption;
+  }
+  // Presses the box's button captioned `caption`: by the key it marks when that is on the
+  // keyboard, else by a click.
+  static void Answer(HWND box, const std::string& caption) {
+    HWND button = FindChildWhere(box, [&](HWND child) {
+      return ClassOf(child) == L"Button" && TextOf(child) == caption;
+    });
+    ASSERT_TRUE(button) << "no button " << caption;
     ASSERT_TRUE(BringToFront(box));
-    if (mark == std::string::npos || mark + 1 >= label.size())
-      PressKey(VK_ESCAPE);
+    const size_t mark = caption.find('&');
+    const bool keyed = mark != std::string::npos && mark + 1 < caption.size() &&
+                       std::isalpha(static_cast<unsigned char>(caption[mark + 1]));
+    if (keyed)
+      PressChord({VK_MENU, static_cast<WORD>(VkKeyScanW(std::toupper(caption[mark + 1])) & 0xFF)});
     else
-      PressChord({VK_MENU, static_cast<WORD>(VkKeyScanW(std::toupper(label[mark + 1])) & 0xFF)});
-    EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); })) << label;
+      ClickAt(CenterOf(ScreenRectOf(button)));
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); })) << caption;
   }
   std::vector<std::string> TemporaryFiles() const {
     std::vector<std::string> names;
@@ -1163,21 +1176,29 @@ class PalvexUnsaveableSettings : public PalvexChromeTest,
 
 TEST_P(PalvexUnsaveableSettings, AltF4AndTrayExitOfferToTryAgainToExitWithoutSavingOrToStay) {
   const std::string language = GetParam();
-  const std::pair<const char*, const char*> texts =
+  struct Texts {
+    const char* Head;
+    const char* Ways;
+    std::string TryAgain, Exit, Cancel;
+  };
+  const Texts texts =
       language == "de_DE"
-          ? std::pair{"Die Einstellungen können nicht gespeichert werden: ",
-                      "Wiederholen versucht erneut zu speichern; Weiter beendet das Programm ohne "
-                      "zu speichern, und die nicht gespeicherten Änderungen gehen verloren; "
-                      "Abbrechen lässt das Programm geöffnet und alles, wie es ist."}
+          ? Texts{"Die Einstellungen können nicht gespeichert werden: ",
+                  "„Wiederholen“ versucht erneut zu speichern; „Ohne Speichern beenden“ beendet "
+                  "das Programm, und die nicht gespeicherten Änderungen gehen verloren; "
+                  "„Abbrechen“ lässt das Programm geöffnet und alles, wie es ist.",
+                  "&Wiederholen", "&Ohne Speichern beenden", "Abbrechen"}
       : language == "ru_RU"
-          ? std::pair{"Невозможно сохранить настройки: ",
-                      "«Повторить» пробует сохранить ещё раз; «Продолжить» закрывает программу "
-                      "без сохранения, и несохранённые изменения будут потеряны; «Отмена» "
-                      "оставляет программу открытой, ничего не меняя."}
-          : std::pair{"The settings cannot be saved: ",
-                      "Try Again tries to save again; Continue exits without saving, and the "
-                      "unsaved changes are lost; Cancel keeps the program open with everything "
-                      "as it is."};
+          ? Texts{"Невозможно сохранить настройки: ",
+                  "«Повторить» пробует сохранить ещё раз; «Выйти без сохранения» закрывает "
+                  "программу, и несохранённые изменения будут потеряны; «Отмена» оставляет "
+                  "программу открытой, ничего не меняя.",
+                  "&Повторить", "&Выйти без сохранения", "Отмена"}
+          : Texts{"The settings cannot be saved: ",
+                  "Try Again tries to save again; Exit Without Saving ends the program, and the "
+                  "unsaved changes are lost; Cancel keeps the program open with everything as "
+                  "it is.",
+                  "&Try Again", "E&xit Without Saving", "Cancel"};
   ASSERT_NO_FATAL_FAILURE(Start(language));
   const std::string before = ReadTextFile(palvex_.ConfigPath());
   ASSERT_NO_FATAL_FAILURE(Hold());
@@ -1188,20 +1209,25 @@ TEST_P(PalvexUnsaveableSettings, AltF4AndTrayExitOfferToTryAgainToExitWithoutSav
   PressChord({VK_MENU, VK_F4});
   HWND box = WaitForQuestion();
   ASSERT_TRUE(box) << "no question";
-  HWND text = FindChildWhere(box, [&](HWND child) { return TextOf(child).find(texts.first) == 0; });
+  HWND text = FindChildWhere(box, [&](HWND child) { return TextOf(child).find(texts.Head) == 0; });
   ASSERT_TRUE(text) << "the question is asked in " << language;
-  EXPECT_EQ(TextOf(text), texts.first + ("Cannot replace " + palvex_.ConfigPath() + ": ") +
-                              SystemErrorText(ERROR_ACCESS_DENIED) + "\r\n\r\n" + texts.second);
-  if (language == "en_US") {
-    // Named as the system's box labels its buttons.
-    for (int id : {IDCANCEL, IDTRYAGAIN, IDCONTINUE}) {
-      std::string label = TextOf(GetDlgItem(box, id));
-      label.erase(std::remove(label.begin(), label.end(), '&'), label.end());
-      ASSERT_FALSE(label.empty()) << id;
-      EXPECT_NE(std::string(texts.second).find(label), std::string::npos) << label;
-    }
+  EXPECT_EQ(TextOf(text), texts.Head + ("Cannot replace " + palvex_.ConfigPath() + ": ") +
+                              SystemErrorText(ERROR_ACCESS_DENIED) + "\r\n\r\n" + texts.Ways);
+  // Each button is named in the text as it reads.
+  std::vector<std::string> captions;
+  for (HWND button : ChildrenOfClass(box, L"Button")) {
+    captions.push_back(TextOf(button));
+    EXPECT_NE(std::string(texts.Ways).find(WithoutMark(captions.back())), std::string::npos)
+        << captions.back();
   }
-  ASSERT_NO_FATAL_FAILURE(Answer(box, IDCANCEL));
+  std::sort(captions.begin(), captions.end());
+  std::vector<std::string> expected{texts.TryAgain, texts.Exit, texts.Cancel};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(captions, expected);
+  EXPECT_FALSE(SavePrintedWindows(box, ScreenRectOf(box),
+                                  "dialog_save_failure_" + language.substr(0, 2))
+                   .empty());
+  ASSERT_NO_FATAL_FAILURE(Answer(box, texts.Cancel));
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
   EXPECT_EQ(running_->WaitForExit(0), static_cast<DWORD>(STILL_ACTIVE));
   EXPECT_TRUE(IsWindowVisible(window_));
@@ -1212,7 +1238,7 @@ TEST_P(PalvexUnsaveableSettings, AltF4AndTrayExitOfferToTryAgainToExitWithoutSav
   PressChord({VK_MENU, VK_F4});
   ASSERT_TRUE(box = WaitForQuestion());
   Release();
-  ASSERT_NO_FATAL_FAILURE(Answer(box, IDTRYAGAIN));
+  ASSERT_NO_FATAL_FAILURE(Answer(box, texts.TryAgain));
   EXPECT_EQ(running_->WaitForExit(30000), 0u);
   EXPECT_EQ(SavedProfiles(), 3);
 
@@ -1224,7 +1250,7 @@ TEST_P(PalvexUnsaveableSettings, AltF4AndTrayExitOfferToTryAgainToExitWithoutSav
   ASSERT_TRUE(OpenTrayMenu());
   for (WORD key : {VK_UP, VK_RETURN}) PressKey(key);
   ASSERT_TRUE(box = WaitForQuestion()) << "the tray's Exit asks";
-  ASSERT_NO_FATAL_FAILURE(Answer(box, IDCONTINUE));
+  ASSERT_NO_FATAL_FAILURE(Answer(box, texts.Exit));
   EXPECT_EQ(running_->WaitForExit(30000), 0u);
   Release();
   EXPECT_EQ(ReadTextFile(palvex_.ConfigPath()), saved);
