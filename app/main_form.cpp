@@ -868,11 +868,6 @@ void TPalvexForm::ApplyOptions() {
 void TPalvexForm::actFileExitExecute(TObject*) { ExitProgram(); }
 
 void TPalvexForm::ExitProgram() {
-  // The dialog holds work of the user's; it comes to the front to be finished first.
-  if (modalOpen_) {
-    Application().BringToFront();
-    return;
-  }
   FClosingViaExit = true;
   try {
     Close();
@@ -934,8 +929,12 @@ bool TPalvexForm::CloseQuery() {
       Application().Minimize();
       return false;
     }
-    // A dialog still open holds work of the user's that the close would throw away.
-    if (modalOpen_) return false;
+    // A dialog still open holds work of the user's that the close would throw away: it comes to
+    // the front to be finished first, whether Exit, the taskbar or another program asked.
+    if (modalOpen_) {
+      Application().BringToFront();
+      return false;
+    }
     bool yes = true;
     if (FOptions.ConfirmExit) {
       Modal([&] {

@@ -297,10 +297,21 @@ bool OwnedBy(HWND window, HWND owner) {
   return false;
 }
 
-// The visible window owned by `owner` that lies in front of the others.
+bool IsToolWindow(HWND window) { return GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW; }
+
+HWND FrontOwnedWindow(HWND owner);
+
+// A floating toolbar or panel is owned by the form too, yet never what the form hands its
+// activation to; nor is a disabled window with no dialog of its own to hand it on to.
+bool StandsFor(HWND window, HWND owner) {
+  return IsWindowVisible(window) && OwnedBy(window, owner) && !IsToolWindow(window) &&
+         (IsWindowEnabled(window) || FrontOwnedWindow(window));
+}
+
+// The window owned by `owner` that could take its activation and lies in front of the others.
 HWND FrontOwnedWindow(HWND owner) {
   for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT))
-    if (IsWindowVisible(w) && OwnedBy(w, owner)) return w;
+    if (StandsFor(w, owner)) return w;
   return nullptr;
 }
 
@@ -311,7 +322,7 @@ HWND ActivationTarget(HWND window) {
   for (int depth = 0; window && IsWindow(window) && depth < 16; ++depth) {
     if (IsWindowEnabled(window)) return window;
     HWND popup = GetLastActivePopup(window);
-    if (popup == window || !IsWindowVisible(popup) || !OwnedBy(popup, window)) popup = FrontOwnedWindow(window);
+    if (popup == window || !StandsFor(popup, window)) popup = FrontOwnedWindow(window);
     window = popup;
   }
   return nullptr;
@@ -319,7 +330,7 @@ HWND ActivationTarget(HWND window) {
 
 HWND DialogOwner() {
   HWND owner = GetActiveWindow();
-  if (!owner || owner == Application().Handle() || !IsWindowVisible(owner)) {
+  if (!owner || owner == Application().Handle() || !IsWindowVisible(owner) || IsToolWindow(owner)) {
     TCustomForm* main = Application().MainForm();
     owner = main && main->HandleAllocated() ? main->Handle() : nullptr;
   }

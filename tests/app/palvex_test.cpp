@@ -308,6 +308,10 @@ TEST_F(PalvexTest, SecondCopyEndsAndBringsTheFirstForward) {
   ASSERT_NO_FATAL_FAILURE(workElsewhere());
   startSecond();
   ExpectInFront(about, window, "a second start");
+  // The taskbar's Close, or another program's, brings it forward too and leaves it open.
+  ASSERT_NO_FATAL_FAILURE(workElsewhere());
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  ExpectInFront(about, window, "a close from outside");
   closeByEscape(about);
 
   // Opened from the tray's menu while the window is in the tray, the dialog comes forward with

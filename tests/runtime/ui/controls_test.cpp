@@ -206,7 +206,9 @@ TEST(Controls, ModalLoopEndsWithTheButtonsModalResult) {
   EXPECT_EQ(form->ShowModal(), mrCancel);
 
   // Opened over another dialog, it is that dialog's, which hands it the activation it gets while
-  // disabled; closed, it is left with the owner it had.
+  // disabled; closed, it is left with the owner it had. A floating tool window of that dialog's,
+  // in front and enabled while the dialog is not (as the main form is under a command's dialog),
+  // is neither the owner nor handed the activation.
   const HWND ownerBefore = GetWindow(form->Handle(), GW_OWNER);
   auto outer = MakeOwned<TSampleForm>(nullptr);
   HWND owner = nullptr;
@@ -224,7 +226,13 @@ TEST(Controls, ModalLoopEndsWithTheButtonsModalResult) {
       form->cancel->Click();
       return false;
     });
+    const HWND tool = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | WS_CAPTION, 0, 0, 120, 60,
+                                      outer->Handle(), nullptr, nullptr, nullptr);
+    ShowWindow(tool, SW_SHOWNOACTIVATE);
+    EnableWindow(outer->Handle(), FALSE);
     EXPECT_EQ(form->ShowModal(), mrCancel);
+    EnableWindow(outer->Handle(), TRUE);
+    DestroyWindow(tool);
     outer->ok->Click();
     return false;
   });
