@@ -958,7 +958,7 @@ void TPalvexForm::WndProc(TMessage& message) {
   switch (message.Msg) {
     case WM_QUERYENDSESSION: {
       // Where the system lets the program ask, a session end that would lose the settings waits
-      // for the user: Cancel refuses it, Continue lets it come without them.
+      // for the user: Cancel refuses it, Exit Without Saving lets it come without them.
       bool discarded = false;
       if (!(message.LParam & ENDSESSION_CRITICAL) && !SaveBeforeClose(discarded)) {
         message.Result = FALSE;

@@ -508,8 +508,8 @@ TEST_F(MainWindow, SessionEndClosesWithoutQuestionUntilCancelled) {
 }
 
 // A close whose save fails asks before anything goes: Try Again saves again, Cancel keeps the
-// window as it was, Continue closes it without saving. Options chosen with OK hold even when
-// they cannot be saved.
+// window as it was, Exit Without Saving closes it without saving. Options chosen with OK hold
+// even when they cannot be saved.
 TEST_F(MainWindow, AFailingSaveAsksBeforeClosingAndOptionsStayInForce) {
   Seed(MakeProfile("kept"));
   Create();
